@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every package Cuewell needs to build, run and test. Safe to run again.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang-14 libclang-rt-14-dev clang-format
+  # Qt 6 and coroutines on its event loop
+  qt6-base-dev qt6-base-dev-tools qt6-httpserver-dev qt6-svg-dev libqt6svg6 qcoro-qt6-dev
+  # benchmarks
+  libbenchmark-dev
+  # Linux platform backend
+  libatspi2.0-dev libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-composite0-dev
+  libxcb-damage0-dev libxcb-res0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev libxcb-shape0-dev
+  libtesseract-dev tesseract-ocr-eng
+  # virtual desktop and real applications for desktop tests
+  xvfb xauth openbox dbus-x11 at-spi2-core xdotool x11-utils imagemagick
+  mousepad gnome-calculator gtk-3-examples zenity
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,97 @@
+// Reading the model's reply: the JSON object somewhere in its text, with the tolerated key
+// names and id forms of local models.
+#include "model_client/LLMClient.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+std::optional<QJsonObject> locateObject(const QString& reply)
+{
+    const qsizetype open = reply.indexOf(u'{');
+    const qsizetype close = reply.lastIndexOf(u'}');
+    if (open < 0 || close < 0 || open >= close)
+        return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(reply.mid(open, close - open + 1).toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+std::optional<qint64> idFromNumber(const QJsonValue& value)
+{
+    const double number = value.toDouble();
+    if (!std::isfinite(number) || std::abs(number) >= 9.2e18)
+        return std::nullopt;
+    if (number == std::trunc(number)) {
+        // Whole numbers keep their exact integer value when the document stored one.
+        const qint64 exact = value.toInteger(static_cast<qint64>(number));
+        return exact;
+    }
+    return static_cast<qint64>(std::trunc(number));
+}
+
+std::optional<qint64> idFromText(const QString& text, const QList<GuideElement>& elements)
+{
+    static const QRegularExpression decimal(QStringLiteral("^[+-]?[0-9]+$"));
+    static const QRegularExpression edgeBlanks(QStringLiteral("^[ \\t]+|[ \\t]+$"));
+    const QString trimmed = QString(text).remove(edgeBlanks);
+    if (decimal.match(trimmed).hasMatch()) {
+        bool ok = false;
+        const qint64 id = trimmed.toLongLong(&ok);
+        if (ok)
+            return id;
+    }
+    for (const GuideElement& element : elements) {
+        if (element.title.compare(text, Qt::CaseInsensitive) == 0)
+            return element.id;
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> findId(const QJsonObject& object, const QList<GuideElement>& elements)
+{
+    for (const char* key : {"id", "element_id", "element"}) {
+        const QJsonValue value = object.value(QLatin1String(key));
+        std::optional<qint64> id;
+        if (value.isDouble())
+            id = idFromNumber(value);
+        else if (value.isString())
+            id = idFromText(value.toString(), elements);
+        if (id)
+            return id;
+    }
+    return std::nullopt;
+}
+
+QString findExplanation(const QJsonObject& object)
+{
+    for (const char* key : {"explanation", "reason"}) {
+        const QJsonValue value = object.value(QLatin1String(key));
+        if (value.isString())
+            return value.toString();
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<ModelReply> LLMClient::parse(const QString& reply,
+                                           const QList<GuideElement>& elements)
+{
+    const std::optional<QJsonObject> object = locateObject(reply);
+    if (!object)
+        return std::nullopt;
+    ModelReply result{findId(*object, elements), findExplanation(*object),
+                      object->value(QLatin1String("done")).toBool(false)};
+    if (!result.id && !result.done)
+        return std::nullopt;
+    return result;
+}

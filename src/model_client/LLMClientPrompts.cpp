@@ -1,0 +1,72 @@
+// The texts sent to the model: the fixed system prompt and the per-step user prompt.
+#include "core/Graphemes.h"
+#include "model_client/LLMClient.h"
+
+#include <cmath>
+#include <limits>
+
+const QString LLMClient::systemPrompt = QStringLiteral(
+    "You are Cuewell. "
+    "You tell a user which single user-interface element to use next to reach their goal in the "
+    "app on screen. "
+    "You receive a numbered list of interface elements detected in the frontmost window and the "
+    "app's menu bar. "
+    "Choose exactly one element from that list. "
+    "If the needed command is inside a menu, choose the menu bar item that opens it and say "
+    "which command to pick. "
+    "Reply with ONLY a JSON object, no other text, in this form: id is the number from the "
+    "list, explanation is one short sentence telling the user what to do, done is false. "
+    "Example: {\"id\": 12, \"explanation\": \"Click File, then choose Export as PDF.\", "
+    "\"done\": false}. "
+    "Set done to true with id null only if the goal is already complete.");
+
+namespace {
+
+constexpr qsizetype maxTitleLength = 80;
+
+// Truncates toward zero; values that are not finite or do not fit print as 0.
+QString integerText(double value)
+{
+    const double truncated = std::trunc(value);
+    if (!std::isfinite(truncated) || std::abs(truncated) >= 9.2e18)
+        return QStringLiteral("0");
+    return QString::number(static_cast<qint64>(truncated));
+}
+
+QString cleanTitle(QString title)
+{
+    title.replace(u'\n', u' ');
+    return Graphemes::left(title, maxTitleLength);
+}
+
+QString relativeFrame(const QRectF& element, const QRectF& window)
+{
+    const QRectF e = element.normalized();
+    const QRectF w = window.normalized();
+    return integerText(e.x() - w.x()) + u',' + integerText(e.y() - w.y()) + u',' +
+           integerText(e.width()) + u',' + integerText(e.height());
+}
+
+} // namespace
+
+QString LLMClient::userPrompt(const QString& goal, const QList<Step>& steps,
+                              const QList<GuideElement>& elements, const QRectF& window)
+{
+    const QString bar = QStringLiteral(" | ");
+    QString prompt = QStringLiteral("Goal: ") + goal + u'\n';
+    if (!steps.isEmpty()) {
+        prompt += QStringLiteral("\nSteps already suggested (the user has presumably done them):\n");
+        for (const Step& step : steps) {
+            prompt += QString::number(step.number) + QStringLiteral(". ") + step.label +
+                      QStringLiteral(" \u2014 ") + step.explanation + u'\n';
+        }
+    }
+    prompt += QStringLiteral(
+        "\nElements (id | kind | label | x,y,width,height relative to the window):\n");
+    for (const GuideElement& element : elements) {
+        prompt += QString::number(element.id) + bar + element.role + bar +
+                  cleanTitle(element.title) + bar + relativeFrame(element.frame, window) + u'\n';
+    }
+    prompt += QStringLiteral("\nWhich element should the user use next?");
+    return prompt;
+}

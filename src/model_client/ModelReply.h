@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+/// The model's answer: an element id, or done, or both.
+struct ModelReply
+{
+    std::optional<qint64> id;
+    QString explanation;
+    bool done = false;
+
+    friend bool operator==(const ModelReply&, const ModelReply&) = default;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+/// The kind of local model server.
+enum class Provider { ollama, lmStudio };
+
+namespace Providers {
+
+/// Both providers in the order the panel shows them.
+inline const QList<Provider> allCases{Provider::ollama, Provider::lmStudio};
+
+/// "Ollama" or "LM Studio".
+QString rawValue(Provider provider);
+
+/// The provider whose raw value equals `text` exactly (case-sensitive), or absent.
+std::optional<Provider> fromRawValue(const QString& text);
+
+/// The fixed port of the provider's server on this machine.
+quint16 defaultPort(Provider provider);
+
+/// The base address on the loopback interface at `port`; LM Studio's ends in "/v1".
+QUrl base(Provider provider, quint16 port);
+
+/// `base` with `path` appended as a further path component.
+QUrl endpoint(const QUrl& base, const QString& path);
+
+QString listPath(Provider provider);
+QString chatPath(Provider provider);
+
+} // namespace Providers

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "observe/AXSnapshot.h"
+#include "platform/AccessibilityPort.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+/// Reads the actionable elements of an application's current window and menu bar.
+namespace AccessibilityReader {
+
+inline constexpr int maxVisitedNodes = 4000;
+inline constexpr int maxElements = 400;
+/// Nodes deeper than this are examined but not expanded (the window is depth 0).
+inline constexpr int maxExpandedDepth = 29;
+inline constexpr double minimumExtent = 1.0;
+
+/// Roles that become elements.
+const QSet<QString>& roles();
+/// Text-entry roles, kept even without a label.
+const QSet<QString>& textRoles();
+
+/// Blocks while the application answers; never fails (failures give fewer elements).
+AXSnapshot read(AccessibilityPort& port, qint64 pid);
+
+/// The element a node stands for, or absent (no usable frame, disabled, or no label).
+std::optional<GuideElement> makeElement(const AXNodeAttributes& node, const QString& role,
+                                        bool menuBar);
+
+/// The node's frame when both sides are larger than the minimum extent.
+std::optional<QRectF> usableFrame(const AXNodeAttributes& node);
+
+/// "AXPopUpButton" -> "pop up button".
+QString readableRole(QStringView role);
+
+} // namespace AccessibilityReader

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QImage>
+#include <QRectF>
+
+/// A window's pixels with the frame they show (global top-left-origin points). The image is
+/// the frame's size times the main display's scale factor.
+struct CapturedWindow
+{
+    QImage image;
+    QRectF frame;
+};

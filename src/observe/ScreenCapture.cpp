@@ -1,0 +1,72 @@
+#include "observe/ScreenCapture.h"
+
+#include "core/Texts.h"
+
+#include <cmath>
+
+namespace ScreenCapture {
+
+namespace {
+
+bool qualifies(const WindowInfo& window, qint64 pid)
+{
+    return window.pid == pid && window.layer == 0 && window.frame.width() > minimumWindowExtent &&
+           window.frame.height() > minimumWindowExtent;
+}
+
+double distance(const QRectF& a, const QRectF& b)
+{
+    return std::abs(a.x() - b.x()) + std::abs(a.y() - b.y()) + std::abs(a.width() - b.width()) +
+           std::abs(a.height() - b.height());
+}
+
+} // namespace
+
+std::optional<WindowInfo> chooseWindow(const QList<WindowInfo>& windows, qint64 pid,
+                                       const std::optional<QRectF>& preferredFrame)
+{
+    std::optional<WindowInfo> best;
+    double bestDistance = 0;
+    for (const WindowInfo& window : windows) {
+        if (!qualifies(window, pid))
+            continue;
+        if (!preferredFrame)
+            return window;
+        const double d = distance(window.frame, *preferredFrame);
+        if (!best || d < bestDistance) {
+            best = window;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+QSize pixelSize(const QSizeF& points, double scale)
+{
+    const auto side = [scale](double extent) {
+        const double pixels = std::trunc(scale * extent);
+        return pixels >= 1 && pixels < 1e6 ? static_cast<int>(pixels) : 1;
+    };
+    return {side(points.width()), side(points.height())};
+}
+
+QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qint64 pid,
+                                                       std::optional<QRectF> preferredFrame)
+{
+    const Result<QList<WindowInfo>> listed = windows.onScreenWindows();
+    if (!listed)
+        co_return Failure{Texts::captureFailed(listed.failure().description)};
+    const std::optional<WindowInfo> chosen = chooseWindow(listed.value(), pid, preferredFrame);
+    if (!chosen)
+        co_return Failure{Texts::noVisibleWindow};
+
+    const QList<ScreenInfo> screens = windows.screens();
+    const double scale = screens.isEmpty() ? fallbackScale : screens.first().scale;
+    const QSize size = pixelSize(chosen->frame.size(), scale);
+    Result<QImage> pixels = co_await windows.windowPixels(chosen->id, size);
+    if (!pixels)
+        co_return Failure{Texts::captureFailed(pixels.failure().description)};
+    co_return CapturedWindow{std::move(pixels).value(), chosen->frame};
+}
+
+} // namespace ScreenCapture

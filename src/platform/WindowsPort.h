@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/Result.h"
+
+#include <QImage>
+#include <QList>
+#include <QRectF>
+#include <QString>
+
+#include <QCoro/QCoroTask>
+
+#include <functional>
+#include <optional>
+
+/// A running application as the session sees it.
+struct RunningApp
+{
+    qint64 pid = 0;
+    /// The name a person recognises; may be empty.
+    QString name;
+    /// An ordinary application with windows of its own (not a panel, dock or background agent).
+    bool regular = false;
+};
+
+/// A window on screen. `layer` 0 is the layer of ordinary application windows.
+struct WindowInfo
+{
+    quint64 id = 0;
+    qint64 pid = 0;
+    int layer = 0;
+    /// Global top-left-origin points.
+    QRectF frame;
+};
+
+/// A display. The first screen of a list is the main one.
+struct ScreenInfo
+{
+    QRectF frame;
+    qreal scale = 1.0;
+};
+
+/// The desktop's windows and applications.
+class WindowsPort
+{
+public:
+    virtual ~WindowsPort() = default;
+
+    virtual qint64 ownPid() const = 0;
+
+    /// The application whose window is active, or absent.
+    virtual std::optional<RunningApp> frontmostApplication() = 0;
+
+    virtual bool isTerminated(qint64 pid) = 0;
+
+    /// Calls `handler` on the main thread each time an application becomes active.
+    virtual void onActivation(std::function<void(const RunningApp&)> handler) = 0;
+
+    /// The windows on screen, front to back, desktop windows excluded.
+    virtual Result<QList<WindowInfo>> onScreenWindows() = 0;
+
+    /// The window's own pixels (never those of windows covering it) at `pixelSize`.
+    virtual QCoro::Task<Result<QImage>> windowPixels(quint64 windowId, QSize pixelSize) = 0;
+
+    /// The displays, main display first.
+    virtual QList<ScreenInfo> screens() = 0;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QRectF>
+#include <QString>
+
+/// A line of text recognised on a window, with its box in global top-left-origin points.
+struct TextLine
+{
+    QString text;
+    QRectF frame;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/TextRecognitionEngine.h"
+#include "recognize/TextLine.h"
+
+#include <QList>
+
+/// The lines of text on a captured window, top of the window first.
+namespace TextRecognizer {
+
+/// Blocks while the engine runs; never fails (a failure gives the empty list).
+QList<TextLine> recognize(TextRecognitionEngine& engine, const QImage& image,
+                          const QRectF& windowFrame);
+
+/// Orders the engine's lines by their top edge (highest first, stable), drops lines without a
+/// candidate and maps the normalised bottom-left boxes onto `windowFrame`.
+QList<TextLine> placeOnWindow(QList<RecognizedLine> lines, const QRectF& windowFrame);
+
+} // namespace TextRecognizer

@@ -1,0 +1,148 @@
+// The model's state: start-up, the observable properties and the permission flags.
+#include "session/GuideModel.h"
+
+#include "core/Texts.h"
+#include "overlay/Overlay.h"
+#include "platform/PermissionsPort.h"
+#include "session/FocusRule.h"
+
+#include <QPointer>
+#include <QSettings>
+#include <QTimer>
+
+Q_LOGGING_CATEGORY(lcSession, "cuewell.session")
+
+namespace {
+const QString providerKey = QStringLiteral("provider");
+const QString seenExplainerKey = QStringLiteral("seenExplainer");
+} // namespace
+
+GuideModel::GuideModel(GuideServices services, QObject* parent)
+    : QObject(parent), m_services(services), m_status(Texts::typeAGoal)
+{
+    readSettings();
+    chooseInitialTarget();
+    QPointer<GuideModel> self(this);
+    m_services.windows.onActivation([self](const RunningApp& app) {
+        if (self)
+            self->onActivation(app);
+    });
+    refreshPermissions();
+    startRefresh();
+}
+
+// Sets the stored values directly: start-up writes nothing back.
+void GuideModel::readSettings()
+{
+    QSettings& settings = m_services.settings;
+    m_provider = settings.value(providerKey).toString() == Providers::rawValue(Provider::lmStudio)
+                     ? Provider::lmStudio
+                     : Provider::ollama;
+    m_selectedModel = settings.value(modelKey(m_provider)).toString();
+    m_showExplainer = !settings.value(seenExplainerKey, false).toBool();
+}
+
+void GuideModel::chooseInitialTarget()
+{
+    const std::optional<RunningApp> front = m_services.windows.frontmostApplication();
+    if (front && FocusRule::qualifiesAsTarget(*front, m_services.windows.ownPid())) {
+        m_targetApp = front;
+        m_targetName = front->name;
+    }
+}
+
+// The update is queued so that it lands between the suspensions of a running step.
+void GuideModel::onActivation(const RunningApp& app)
+{
+    if (!FocusRule::qualifiesAsTarget(app, m_services.windows.ownPid()))
+        return;
+    QTimer::singleShot(0, this, [this, app] {
+        m_targetApp = app;
+        setTargetName(app.name);
+    });
+}
+
+QString GuideModel::modelKey(Provider provider) const
+{
+    return QStringLiteral("model.") + Providers::rawValue(provider);
+}
+
+void GuideModel::refreshPermissions()
+{
+    m_hasScreenAccess = m_services.permissions.mayCapture();
+    emit hasScreenAccessChanged();
+    m_hasAXAccess = m_services.permissions.mayReadAccessibility();
+    emit hasAXAccessChanged();
+}
+
+void GuideModel::dismissExplainer()
+{
+    m_services.settings.setValue(seenExplainerKey, true);
+    setShowExplainer(false);
+}
+
+void GuideModel::setGoal(const QString& goal)
+{
+    m_goal = goal;
+    emit goalChanged();
+}
+
+void GuideModel::increaseFocusToken()
+{
+    ++m_focusToken;
+    emit focusTokenChanged();
+}
+
+void GuideModel::setShowExplainer(bool show)
+{
+    m_showExplainer = show;
+    emit showExplainerChanged();
+}
+
+void GuideModel::setModels(const QStringList& models)
+{
+    m_models = models;
+    emit modelsChanged();
+}
+
+void GuideModel::setServerState(ServerState state)
+{
+    m_serverState = state;
+    emit serverStateChanged();
+}
+
+void GuideModel::setElements(const QList<GuideElement>& elements)
+{
+    m_elements = elements;
+    emit elementsChanged();
+}
+
+void GuideModel::setSteps(const QList<Step>& steps)
+{
+    m_steps = steps;
+    emit stepsChanged();
+}
+
+void GuideModel::setStatus(const QString& status)
+{
+    m_status = status;
+    emit statusChanged();
+}
+
+void GuideModel::setBusy(bool busy)
+{
+    m_isBusy = busy;
+    emit isBusyChanged();
+}
+
+void GuideModel::setSessionActive(bool active)
+{
+    m_sessionActive = active;
+    emit sessionActiveChanged();
+}
+
+void GuideModel::setTargetName(const QString& name)
+{
+    m_targetName = name;
+    emit targetNameChanged();
+}

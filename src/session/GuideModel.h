@@ -1,0 +1,120 @@
+#pragma once
+
+#include "model_client/Provider.h"
+#include "platform/WindowsPort.h"
+#include "session/GuideElement.h"
+#include "session/GuideServices.h"
+#include "session/ServerState.h"
+#include "session/Step.h"
+
+#include <QImage>
+#include <QList>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QStringList>
+
+#include <QCoro/QCoroTask>
+
+#include <optional>
+
+Q_DECLARE_LOGGING_CATEGORY(lcSession)
+
+/// The state of the assistant and the operations that run a guided session. Lives on the main
+/// thread; every property announces each assignment, also of an equal value.
+class GuideModel : public QObject
+{
+    Q_OBJECT
+public:
+    /// Runs the start-up sequence: reads the settings back (writing none), chooses the initial
+    /// target, follows activations, reads the permissions and queues a first model listing.
+    explicit GuideModel(GuideServices services, QObject* parent = nullptr);
+
+    QString goal() const { return m_goal; }
+    void setGoal(const QString& goal);
+    Provider provider() const { return m_provider; }
+    void setProvider(Provider provider);
+    QStringList models() const { return m_models; }
+    QString selectedModel() const { return m_selectedModel; }
+    void setSelectedModel(const QString& model);
+    ServerState serverState() const { return m_serverState; }
+    QList<GuideElement> elements() const { return m_elements; }
+    QList<Step> steps() const { return m_steps; }
+    QString status() const { return m_status; }
+    bool isBusy() const { return m_isBusy; }
+    bool hasScreenAccess() const { return m_hasScreenAccess; }
+    bool hasAXAccess() const { return m_hasAXAccess; }
+    qint64 focusToken() const { return m_focusToken; }
+    void increaseFocusToken();
+    bool showExplainer() const { return m_showExplainer; }
+    void setShowExplainer(bool show);
+    /// Hides the explainer for good: remembered across launches.
+    void dismissExplainer();
+    bool sessionActive() const { return m_sessionActive; }
+    QString targetName() const { return m_targetName; }
+    std::optional<RunningApp> targetApp() const { return m_targetApp; }
+    QString activeGoal() const { return m_activeGoal; }
+
+    void submit();
+    void nextStep();
+    void stop();
+    void pick(const GuideElement& element);
+    void refreshPermissions();
+    QCoro::Task<> refreshModels();
+
+signals:
+    void goalChanged();
+    void providerChanged();
+    void modelsChanged();
+    void selectedModelChanged();
+    void serverStateChanged();
+    void elementsChanged();
+    void stepsChanged();
+    void statusChanged();
+    void isBusyChanged();
+    void hasScreenAccessChanged();
+    void hasAXAccessChanged();
+    void focusTokenChanged();
+    void showExplainerChanged();
+    void sessionActiveChanged();
+    void targetNameChanged();
+
+private:
+    void readSettings();
+    void chooseInitialTarget();
+    void onActivation(const RunningApp& app);
+    void startStep();
+    void startRefresh();
+    QCoro::Task<> runStep();
+    QCoro::Task<> suggest(QImage image, QRectF window);
+    std::optional<RunningApp> applicationToObserve();
+    void record(const GuideElement& element, const QString& explanation, bool manual);
+    QString modelKey(Provider provider) const;
+
+    void setModels(const QStringList& models);
+    void setServerState(ServerState state);
+    void setElements(const QList<GuideElement>& elements);
+    void setSteps(const QList<Step>& steps);
+    void setStatus(const QString& status);
+    void setBusy(bool busy);
+    void setSessionActive(bool active);
+    void setTargetName(const QString& name);
+
+    GuideServices m_services;
+    QString m_goal;
+    Provider m_provider = Provider::ollama;
+    QStringList m_models;
+    QString m_selectedModel;
+    ServerState m_serverState = ServerState::unknown;
+    QList<GuideElement> m_elements;
+    QList<Step> m_steps;
+    QString m_status;
+    bool m_isBusy = false;
+    bool m_hasScreenAccess = false;
+    bool m_hasAXAccess = false;
+    qint64 m_focusToken = 0;
+    bool m_showExplainer = true;
+    bool m_sessionActive = false;
+    QString m_targetName;
+    std::optional<RunningApp> m_targetApp;
+    QString m_activeGoal;
+};

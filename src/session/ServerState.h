@@ -1,0 +1,4 @@
+#pragma once
+
+/// What is known about the chosen model server.
+enum class ServerState { unknown, running, down };

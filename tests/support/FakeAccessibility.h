@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/AccessibilityPort.h"
+
+#include <QHash>
+#include <QMutex>
+
+#include <atomic>
+
+/// An accessibility tree held in memory. Nodes are addressed by path; `read` answers from the
+/// table and counts its calls so tests can tell whether a tree was read at all.
+class FakeAccessibility : public AccessibilityPort
+{
+public:
+    bool trusted = true;
+    QHash<qint64, AXNode> applications;
+    QHash<QString, AXApplicationNodes> applicationNodesByPath;
+    QHash<QString, AXNodeAttributes> nodes;
+    std::atomic<int> readCalls{0};
+    std::atomic<int> nodesRead{0};
+
+    static AXNode node(const QString& path) { return AXNode{QStringLiteral("fake"), path}; }
+
+    /// Adds a node and returns its handle.
+    AXNode add(const QString& path, AXNodeAttributes attributes)
+    {
+        nodes.insert(path, std::move(attributes));
+        return node(path);
+    }
+
+    bool isTrusted() override { return trusted; }
+
+    std::optional<AXNode> application(qint64 pid) override
+    {
+        ++readCalls;
+        const auto it = applications.constFind(pid);
+        return it == applications.constEnd() ? std::nullopt : std::optional<AXNode>(*it);
+    }
+
+    AXApplicationNodes applicationNodes(const AXNode& application) override
+    {
+        ++readCalls;
+        return applicationNodesByPath.value(application.path);
+    }
+
+    QList<AXNodeAttributes> read(const QList<AXNode>& batch) override
+    {
+        ++readCalls;
+        nodesRead += static_cast<int>(batch.size());
+        QList<AXNodeAttributes> out;
+        for (const AXNode& n : batch)
+            out.append(nodes.value(n.path));
+        return out;
+    }
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/PermissionsPort.h"
+
+class FakePermissions : public PermissionsPort
+{
+public:
+    bool capture = true;
+    bool accessibility = true;
+    int requests = 0;
+    int settingsOpened = 0;
+
+    bool mayCapture() override { return capture; }
+    bool mayReadAccessibility() override { return accessibility; }
+    void requestCapture() override { ++requests; }
+    void requestAccessibility() override { ++requests; }
+    void openCaptureSettings() override { ++settingsOpened; }
+    void openAccessibilitySettings() override { ++settingsOpened; }
+};

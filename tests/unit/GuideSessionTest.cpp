@@ -1,0 +1,336 @@
+// Whole steps through fakes of every port: what the user sees in the status line, what is
+// recorded and highlighted, and what is left alone when something fails.
+#include "SessionRig.h"
+#include "core/Texts.h"
+
+#include <QTest>
+
+class GuideSessionTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Submits `goal` and waits until the step has ended.
+    static void runFirstStep(SessionRig& rig, const QString& goal = QStringLiteral("save it"))
+    {
+        GuideModel& model = rig.model ? *rig.model : rig.start();
+        QTRY_COMPARE(model.serverState(), ServerState::running);
+        rig.statuses.clear();
+        model.setGoal(goal);
+        model.submit();
+        QTRY_VERIFY(!model.isBusy() && !rig.statuses.isEmpty() &&
+                    !rig.statuses.last().endsWith(Texts::ellipsis));
+    }
+
+private slots:
+    void successfulStepShowsEveryStatusAndRecordsTheChoice()
+    {
+        SessionRig rig;
+        rig.textEngine.lines = {{QStringLiteral("Untitled document"), QRectF(0.1, 0.8, 0.5, 0.05)}};
+        runFirstStep(rig, QStringLiteral("  save it \n"));
+        GuideModel& model = *rig.model;
+
+        QCOMPARE(rig.statuses,
+                 QStringList({QStringLiteral("Reading Mousepad\u2026"), Texts::readingTextOnScreen,
+                              QStringLiteral("Asking llava:7b\u2026"),
+                              QStringLiteral("Step 1 ready.")}));
+        QCOMPARE(model.activeGoal(), QStringLiteral("save it"));
+        QVERIFY(model.sessionActive());
+        // Menu bar, window button, then the recognised line, numbered from 1.
+        QCOMPARE(model.elements().size(), 3);
+        QCOMPARE(model.elements()[1].title, QStringLiteral("Save"));
+        QCOMPARE(model.elements()[2].source, GuideElement::Source::text);
+
+        QCOMPARE(model.steps().size(), 1);
+        const Step step = model.steps().first();
+        QCOMPARE(step.number, 1);
+        QCOMPARE(step.label, QStringLiteral("button \u201CSave\u201D"));
+        QCOMPARE(step.explanation, QStringLiteral("Click Save."));
+        QCOMPARE(step.frame, QRectF(120, 130, 60, 24));
+        QVERIFY(!step.manual);
+        QCOMPARE(rig.overlay.shown.size(), 1);
+        QCOMPARE(rig.overlay.shown.first().title, step.label);
+
+        // A vision model gets the window as a JPEG; the prompt carries the goal and the list.
+        QCOMPARE(rig.modelServer.asked.size(), 1);
+        const FakeModelServer::Asked& asked = rig.modelServer.asked.first();
+        QVERIFY(asked.image && asked.image->startsWith(QStringLiteral("/9j/")));
+        QVERIFY(asked.user.startsWith(QStringLiteral("Goal: save it\n")));
+        QVERIFY(asked.user.contains(QStringLiteral("2 | button | Save | 20,30,60,24\n")));
+        QCOMPARE(rig.windows.captures.first().second, QSize(800, 600));
+
+        // The next step carries the history and numbers itself 2.
+        rig.statuses.clear();
+        model.nextStep();
+        QTRY_COMPARE(rig.statuses.value(rig.statuses.size() - 1), QStringLiteral("Step 2 ready."));
+        QCOMPARE(model.steps().size(), 2);
+        QCOMPARE(model.steps()[1].number, 2);
+        QVERIFY(rig.modelServer.asked[1].user.contains(
+            QStringLiteral("1. button \u201CSave\u201D \u2014 Click Save.\n")));
+    }
+
+    void missingScreenAccessShowsExplainerWithoutReading()
+    {
+        SessionRig rig;
+        rig.settings.setValue(QStringLiteral("seenExplainer"), true);
+        rig.permissions.capture = false;
+        GuideModel& model = rig.start();
+        QVERIFY(!model.showExplainer());
+        const int readsAtStart = rig.accessibility.readCalls;
+        model.setGoal(QStringLiteral("export"));
+        model.submit();
+        QTRY_COMPARE(model.status(), Texts::screenPermissionNeeded);
+        QVERIFY(model.showExplainer());
+        QVERIFY(!model.isBusy());
+        QCOMPARE(rig.accessibility.readCalls, readsAtStart);
+        QVERIFY(rig.windows.captures.isEmpty());
+    }
+
+    void noApplicationToObserve_data()
+    {
+        QTest::addColumn<bool>("targetQuits");
+        QTest::newRow("nothing in front") << false;
+        QTest::newRow("target quit, Cuewell in front") << true;
+    }
+
+    void noApplicationToObserve()
+    {
+        QFETCH(bool, targetQuits);
+        SessionRig rig;
+        if (!targetQuits)
+            rig.windows.frontmost.reset();
+        GuideModel& model = rig.start();
+        if (targetQuits) {
+            rig.windows.terminated.insert(SessionRig::targetPid);
+            rig.windows.frontmost = RunningApp{rig.windows.pid, QStringLiteral("Cuewell"), true};
+        }
+        const QString nameBefore = model.targetName();
+        model.setGoal(QStringLiteral("export"));
+        model.submit();
+        QTRY_COMPARE(model.status(), Texts::switchToApp);
+        QCOMPARE(model.status(),
+                 QStringLiteral("Switch to the app you want help with, then press Control+Alt+G."));
+        QCOMPARE(model.targetName(), nameBefore);
+        QVERIFY(!model.isBusy());
+    }
+
+    void terminatedTargetFallsBackToTheFrontmostApplication()
+    {
+        SessionRig rig;
+        GuideModel& model = rig.start();
+        rig.windows.terminated.insert(SessionRig::targetPid);
+        // The frontmost application has no name and is not an ordinary one: still observed.
+        rig.windows.frontmost = RunningApp{SessionRig::targetPid + 1, QString(), false};
+        rig.windows.windows =
+            QList<WindowInfo>{{9, SessionRig::targetPid + 1, 0, SessionRig::windowFrame}};
+        rig.textEngine.lines = {{QStringLiteral("Hello"), QRectF(0, 0.5, 0.2, 0.1)}};
+        rig.modelServer.reply = QStringLiteral(R"({"id": 1})");
+        runFirstStep(rig);
+        QCOMPARE(rig.statuses.first(), QStringLiteral("Reading app\u2026"));
+        QCOMPARE(model.targetName(), QStringLiteral("app"));
+        QCOMPARE(rig.windows.captures.last().first, quint64(9));
+        QCOMPARE(model.targetApp()->pid, SessionRig::targetPid); // the target itself is kept
+    }
+
+    void captureFailureKeepsThePreviousList()
+    {
+        SessionRig rig;
+        runFirstStep(rig);
+        GuideModel& model = *rig.model;
+        const QList<GuideElement> before = model.elements();
+        QVERIFY(!before.isEmpty());
+
+        rig.windows.pixels = Failure{QStringLiteral("The window is gone.")};
+        model.nextStep();
+        QTRY_COMPARE(model.status(), QStringLiteral("Screen capture failed: The window is gone."));
+        QCOMPARE(model.elements(), before);
+        QCOMPARE(model.steps().size(), 1);
+        QVERIFY(rig.overlay.visible);
+
+        rig.windows.windows = QList<WindowInfo>{};
+        model.nextStep();
+        QTRY_COMPARE(model.status(), Texts::noVisibleWindow);
+        QCOMPARE(model.elements(), before);
+        QVERIFY(model.sessionActive());
+    }
+
+    void emptyMergedListEndsTheStep()
+    {
+        SessionRig rig;
+        rig.accessibility.trusted = false; // only recognised text is left, and it is too short
+        rig.textEngine.lines = {{QStringLiteral("X"), QRectF(0, 0.5, 0.1, 0.1)}};
+        runFirstStep(rig);
+        QCOMPARE(rig.statuses.last(), Texts::nothingRecognisable);
+        QVERIFY(rig.model->elements().isEmpty());
+        QVERIFY(rig.modelServer.asked.isEmpty());
+    }
+
+    void stopWhileAStepRunsLetsTheStepFinish()
+    {
+        SessionRig rig;
+        GuideModel& model = rig.start();
+        QTRY_COMPARE(model.serverState(), ServerState::running);
+        rig.modelServer.held = true;
+        model.setGoal(QStringLiteral("save it"));
+        model.submit();
+        QTRY_COMPARE(rig.modelServer.asked.size(), 1);
+
+        model.stop();
+        QCOMPARE(model.status(), Texts::stopped);
+        QVERIFY(!model.sessionActive());
+        QVERIFY(model.elements().isEmpty());
+        QVERIFY(model.isBusy()); // stop does not cancel the step
+        QCOMPARE(rig.overlay.hides, 1);
+
+        rig.modelServer.release();
+        QTRY_VERIFY(!model.isBusy());
+        // The reply arrived against a list emptied by stop: no listed element.
+        QCOMPARE(model.status(), Texts::noListedElement);
+        QVERIFY(model.steps().isEmpty());
+    }
+
+    void pickWhileAStepRunsRecordsAtOnce()
+    {
+        SessionRig rig;
+        runFirstStep(rig);
+        GuideModel& model = *rig.model;
+        rig.modelServer.held = true;
+        model.nextStep();
+        QTRY_COMPARE(rig.modelServer.asked.size(), 2);
+
+        const GuideElement file = model.elements().first();
+        const QString statusBefore = model.status();
+        model.pick(file);
+        QCOMPARE(model.steps().size(), 2);
+        QCOMPARE(model.steps()[1].explanation, Texts::youChoseThis);
+        QVERIFY(model.steps()[1].manual);
+        QCOMPARE(model.status(), statusBefore);
+
+        rig.modelServer.release();
+        QTRY_VERIFY(!model.isBusy());
+        QCOMPARE(model.steps().size(), 3);
+        QCOMPARE(model.status(), QStringLiteral("Step 3 ready.")); // numbered after the pick
+        QCOMPARE(model.steps()[2].number, 3);
+    }
+
+    void pickAfterStopKeepsTheGoalAndStartsAgain()
+    {
+        SessionRig rig;
+        runFirstStep(rig);
+        GuideModel& model = *rig.model;
+        const GuideElement file = model.elements().first();
+        model.stop();
+        model.setGoal(QStringLiteral("something else"));
+        model.pick(file);
+        QCOMPARE(model.activeGoal(), QStringLiteral("save it"));
+        QVERIFY(model.sessionActive());
+        QCOMPARE(model.steps().size(), 1);
+        QCOMPARE(model.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
+    }
+
+    void twoQuickSubmitsRunOneStepWithTheLaterGoal()
+    {
+        SessionRig rig;
+        GuideModel& model = rig.start();
+        QTRY_COMPARE(model.serverState(), ServerState::running);
+        int stepsStarted = 0;
+        connect(&model, &GuideModel::isBusyChanged, &model, [&] { stepsStarted += model.isBusy(); });
+        model.setGoal(QStringLiteral("first"));
+        model.submit();
+        model.setGoal(QStringLiteral("second"));
+        model.submit();
+        QCOMPARE(model.activeGoal(), QStringLiteral("second"));
+        QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
+        QTest::qWait(20);
+        QCOMPARE(stepsStarted, 1);
+        QCOMPARE(rig.modelServer.asked.size(), 1);
+        QVERIFY(rig.modelServer.asked.first().user.startsWith(QStringLiteral("Goal: second\n")));
+    }
+
+    void submitIgnoresBlankGoalsAndRunningSteps()
+    {
+        SessionRig rig;
+        GuideModel& model = rig.start();
+        model.setGoal(QStringLiteral(" \n\t "));
+        model.submit();
+        model.nextStep();
+        QTest::qWait(20);
+        QVERIFY(!model.sessionActive());
+        QCOMPARE(model.status(), Texts::typeAGoal);
+        QVERIFY(rig.statuses.isEmpty());
+        QVERIFY(rig.windows.captures.isEmpty());
+    }
+
+    void suggestionOutcomes_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<bool>("overlayHidden");
+        QTest::newRow("no object") << "I think you should click Save." << Texts::replyNotUsable << 0
+                                   << false;
+        QTest::newRow("unknown id") << R"({"id": 999})" << Texts::noListedElement << 0 << false;
+        QTest::newRow("done, silent") << R"({"id": null, "done": true})" << Texts::goalComplete << 0
+                                      << true;
+        QTest::newRow("done, explained") << R"({"id": 2, "done": true, "explanation": "All saved."})"
+                                         << "All saved." << 0 << true;
+        QTest::newRow("title as id") << R"(```json
+{"element": "save", "reason": "Press it."}
+```)" << "Step 1 ready." << 1 << false;
+    }
+
+    void suggestionOutcomes()
+    {
+        QFETCH(QString, reply);
+        QFETCH(QString, status);
+        QFETCH(int, steps);
+        QFETCH(bool, overlayHidden);
+        SessionRig rig;
+        rig.modelServer.reply = reply;
+        runFirstStep(rig);
+        QCOMPARE(rig.model->status(), status);
+        QCOMPARE(rig.model->steps().size(), steps);
+        QCOMPARE(rig.overlay.hides, overlayHidden ? 1 : 0);
+        QVERIFY(rig.model->sessionActive());
+        QVERIFY(!rig.model->elements().isEmpty());
+    }
+
+    void serverProblemsExplainThemselves()
+    {
+        SessionRig rig;
+        rig.modelServer.listings.insert_or_assign(Provider::ollama, Failure{QStringLiteral("Connection refused")});
+        runFirstStepWithoutWaitingForServer(rig);
+        QCOMPARE(rig.model->status(), Texts::noServer);
+        QVERIFY(rig.modelServer.asked.isEmpty());
+        QCOMPARE(rig.model->serverState(), ServerState::down);
+
+        // The server comes up with models but the request fails.
+        rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{QStringLiteral("llama3.2:3b")});
+        rig.modelServer.reply = Failure{QStringLiteral("Connection refused")};
+        rig.model->nextStep();
+        QTRY_VERIFY(rig.model->status().startsWith(QStringLiteral("The model request failed")));
+        QCOMPARE(rig.model->status(),
+                 QStringLiteral("The model request failed (Connection refused). ") + Texts::noServer);
+        QCOMPARE(rig.model->serverState(), ServerState::down);
+        QVERIFY(!rig.modelServer.asked.first().image); // not a vision model: no picture
+
+        // A running server without models names the provider's remedy.
+        rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{});
+        rig.model->nextStep();
+        QTRY_COMPARE(rig.model->status(), Texts::ollamaNoModel);
+        QCOMPARE(rig.model->serverState(), ServerState::running);
+    }
+
+private:
+    static void runFirstStepWithoutWaitingForServer(SessionRig& rig)
+    {
+        GuideModel& model = rig.start();
+        QTRY_COMPARE(model.serverState(), ServerState::down);
+        model.setGoal(QStringLiteral("save it"));
+        model.submit();
+        QTRY_VERIFY(!model.isBusy() && model.status() == Texts::noServer);
+    }
+};
+
+QTEST_GUILESS_MAIN(GuideSessionTest)
+#include "GuideSessionTest.moc"
