@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what the tests need, then builds and runs the whole suite twice: a normal build and
+# one under AddressSanitizer + UndefinedBehaviorSanitizer. Fails on any test failure or report.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+jobs=$(nproc)
+for preset in default sanitize; do
+  echo "== ${preset} build =="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "== ${preset} tests =="
+  ctest --preset "$preset" -j "$jobs"
+done
+
+if [ -x scripts/fuzz.sh ]; then
+  echo "== fuzzing =="
+  bash scripts/fuzz.sh
+fi

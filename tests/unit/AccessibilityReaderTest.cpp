@@ -1,0 +1,191 @@
+// The tree walk over a fake tree: limits, the label rule, the enabled and frame rules and the
+// menu bar.
+#include "FakeAccessibility.h"
+#include "observe/AccessibilityReader.h"
+
+#include <QTest>
+
+namespace {
+
+constexpr qint64 pid = 5;
+
+AXNodeAttributes control(const QString& role, const QString& title = QString(),
+                         QRectF frame = QRectF(10, 10, 20, 20))
+{
+    AXNodeAttributes a;
+    a.role = role;
+    a.title = title;
+    a.frame = frame;
+    return a;
+}
+
+// An application whose focused window holds `children`.
+struct Tree
+{
+    FakeAccessibility port;
+    AXApplicationNodes top;
+
+    explicit Tree(const QList<AXNodeAttributes>& children = {})
+    {
+        port.applications.insert(pid, FakeAccessibility::node(QStringLiteral("/app")));
+        AXNodeAttributes window = control(QStringLiteral("AXWindow"), QStringLiteral("Doc"),
+                                          QRectF(0, 0, 500, 400));
+        for (qsizetype i = 0; i < children.size(); ++i)
+            window.children.append(port.add(QStringLiteral("/w/%1").arg(i), children[i]));
+        top.focusedWindow = port.add(QStringLiteral("/w"), window);
+    }
+
+    AXSnapshot read()
+    {
+        port.applicationNodesByPath.insert(QStringLiteral("/app"), top);
+        return AccessibilityReader::read(port, pid);
+    }
+
+    void setMenuBar(const QList<AXNodeAttributes>& items)
+    {
+        AXNodeAttributes bar;
+        for (qsizetype i = 0; i < items.size(); ++i)
+            bar.children.append(port.add(QStringLiteral("/bar/%1").arg(i), items[i]));
+        top.menuBar = port.add(QStringLiteral("/bar"), bar);
+    }
+};
+
+QStringList titles(const AXSnapshot& s)
+{
+    QStringList out;
+    for (const GuideElement& e : s.elements)
+        out.append(e.title);
+    return out;
+}
+
+} // namespace
+
+class AccessibilityReaderTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readableRoles()
+    {
+        QCOMPARE(AccessibilityReader::readableRole(u"AXPopUpButton"), QStringLiteral("pop up button"));
+        QCOMPARE(AccessibilityReader::readableRole(u"AXCheckBox"), QStringLiteral("check box"));
+        QCOMPARE(AccessibilityReader::readableRole(u"AXLink"), QStringLiteral("link"));
+        QCOMPARE(AccessibilityReader::readableRole(u"AX"), QString());
+    }
+
+    void untrustedReadsNothing()
+    {
+        Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("OK"))});
+        tree.port.trusted = false;
+        const AXSnapshot s = tree.read();
+        QVERIFY(s.elements.isEmpty());
+        QVERIFY(!s.windowFrame);
+        QCOMPARE(tree.port.readCalls.load(), 0);
+    }
+
+    void labelSourcesInOrder()
+    {
+        AXNodeAttributes described = control(QStringLiteral("AXButton"), QStringLiteral(" \n "));
+        described.description = QStringLiteral("Close");
+        described.help = QStringLiteral("Closes");
+        AXNodeAttributes labelled = control(QStringLiteral("AXTextField"));
+        labelled.titleElementValue = QStringLiteral("  Name: ");
+        labelled.placeholder = QStringLiteral("Your name");
+        AXNodeAttributes identified = control(QStringLiteral("AXCheckBox"));
+        identified.identifier = QStringLiteral("wrap-lines");
+        Tree tree({described, labelled, identified, control(QStringLiteral("AXSearchField")),
+                   control(QStringLiteral("AXButton"))});
+        const AXSnapshot s = tree.read();
+        QCOMPARE(titles(s), QStringList({"Close", "Name:", "wrap-lines", "(unlabeled)"}));
+        QCOMPARE(s.elements[1].role, QStringLiteral("text field"));
+        QCOMPARE(s.elements[3].role, QStringLiteral("search field"));
+        QCOMPARE(s.windowFrame, QRectF(0, 0, 500, 400));
+    }
+
+    void enabledAndFrameRules()
+    {
+        AXNodeAttributes disabled = control(QStringLiteral("AXButton"), QStringLiteral("Off"));
+        disabled.enabled = false;
+        AXNodeAttributes enabled = control(QStringLiteral("AXButton"), QStringLiteral("On"));
+        enabled.enabled = true;
+        AXNodeAttributes noFrame = control(QStringLiteral("AXButton"), QStringLiteral("Nowhere"));
+        noFrame.frame.reset();
+        Tree tree({disabled, enabled, noFrame,
+                   control(QStringLiteral("AXButton"), QStringLiteral("Thin"), QRectF(0, 0, 1.0, 30)),
+                   control(QStringLiteral("AXButton"), QStringLiteral("Wide"), QRectF(0, 0, 1.5, 1.5)),
+                   control(QStringLiteral("AXGroup"), QStringLiteral("Not a control")),
+                   control(QStringLiteral("axbutton"), QStringLiteral("Wrong case"))});
+        QCOMPARE(titles(tree.read()), QStringList({"On", "Wide"}));
+    }
+
+    void windowChoiceFallsBack()
+    {
+        Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("OK"))});
+        const AXNode window = *tree.top.focusedWindow;
+        tree.top.focusedWindow.reset();
+        QVERIFY(tree.read().elements.isEmpty());
+        tree.top.windows = {window};
+        QCOMPARE(titles(tree.read()), QStringList{"OK"});
+        // A window whose frame cannot be read is still walked.
+        tree.port.nodes[window.path].frame.reset();
+        const AXSnapshot s = tree.read();
+        QVERIFY(!s.windowFrame);
+        QCOMPARE(s.elements.size(), 1);
+    }
+
+    void menuBarItemsComeFirstWithoutApple()
+    {
+        Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("OK"))});
+        tree.setMenuBar({control(QStringLiteral("AXMenu"), QStringLiteral(" Apple ")),
+                         control(QStringLiteral("AXMenu"), QStringLiteral("File")),
+                         control(QStringLiteral("AXMenu"))});
+        const AXSnapshot s = tree.read();
+        QCOMPARE(titles(s), QStringList({"File", "OK"}));
+        QVERIFY(s.elements[0].isMenuBar);
+        QCOMPARE(s.elements[0].role, QStringLiteral("menu bar item"));
+        QVERIFY(!s.elements[1].isMenuBar);
+    }
+
+    void elementLimitCountsMenuBarItems()
+    {
+        Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("A")),
+                   control(QStringLiteral("AXButton"), QStringLiteral("B"))});
+        QList<AXNodeAttributes> items;
+        for (int i = 0; i < 399; ++i)
+            items.append(control(QStringLiteral("AXMenu"), QStringLiteral("m%1").arg(i)));
+        tree.setMenuBar(items);
+        QCOMPARE(tree.read().elements.last().title, QStringLiteral("A"));
+        QCOMPARE(tree.read().elements.size(), 400);
+
+        items.append(control(QStringLiteral("AXMenu"), QStringLiteral("m399")));
+        items.append(control(QStringLiteral("AXMenu"), QStringLiteral("m400")));
+        tree.setMenuBar(items);
+        QCOMPARE(tree.read().elements.size(), 401); // no limit on the menu bar; no window walk
+    }
+
+    void depthAndNodeLimits()
+    {
+        // A chain of groups 35 deep with a button at every level.
+        Tree tree;
+        AXNode parent = *tree.top.focusedWindow;
+        for (int depth = 1; depth <= 35; ++depth) {
+            AXNodeAttributes node = control(QStringLiteral("AXButton"), QString::number(depth));
+            const AXNode child = tree.port.add(QStringLiteral("/chain/%1").arg(depth), node);
+            tree.port.nodes[parent.path].children = {child};
+            parent = child;
+        }
+        const AXSnapshot deep = tree.read();
+        QCOMPARE(deep.elements.size(), 30); // depth 30 is examined, its children never visited
+        QCOMPARE(deep.elements.last().title, QStringLiteral("30"));
+
+        // A wide window: 5000 unlabelled groups and a labelled button at the end.
+        QList<AXNodeAttributes> wide(5000, control(QStringLiteral("AXGroup")));
+        wide.append(control(QStringLiteral("AXButton"), QStringLiteral("Far")));
+        Tree broad(wide);
+        QVERIFY(broad.read().elements.isEmpty());
+        QVERIFY(broad.port.nodesRead <= 4000 + 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(AccessibilityReaderTest)
+#include "AccessibilityReaderTest.moc"
