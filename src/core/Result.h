@@ -6,8 +6,7 @@
 #include <variant>
 
 /// The value of an operation that can fail, or its failure.
-template <typename T>
-class Result
+template <typename T> class Result
 {
 public:
     Result(T value) : m_state(std::move(value)) {}

@@ -7,8 +7,8 @@
 #include "session/Step.h"
 
 #include <QByteArray>
-#include <QMap>
 #include <QList>
+#include <QMap>
 #include <QNetworkAccessManager>
 #include <QObject>
 
@@ -22,22 +22,28 @@ class LLMClient : public QObject, public ModelServer
 public:
     /// Bodies larger than this are refused while they arrive rather than buffered.
     static constexpr qint64 maxBodyBytes = 16 * 1024 * 1024;
-    static constexpr std::chrono::milliseconds listingTimeout{2500};
-    /// How long a chat request may stay idle before it fails.
-    static constexpr std::chrono::milliseconds chatIdleTimeout{240'000};
-    /// A bound on the whole chat request, so a server that trickles bytes cannot hold it open.
-    static constexpr std::chrono::milliseconds chatTotalTimeout{900'000};
     static constexpr int maxJpegWidth = 1568;
+
+    struct Timeouts
+    {
+        /// The whole model listing; a server that takes longer counts as not running.
+        std::chrono::milliseconds listing{2500};
+        /// How long a chat request may stay idle before it fails.
+        std::chrono::milliseconds chatIdle{240'000};
+        /// The whole chat request, so a server that trickles bytes cannot hold it open.
+        std::chrono::milliseconds chatTotal{900'000};
+    };
 
     /// Talks to each provider on its fixed port of the loopback interface.
     explicit LLMClient(QObject* parent = nullptr);
 
     /// Talks to the given loopback ports instead (tests run fake servers on free ports).
-    LLMClient(QMap<Provider, quint16> ports, QObject* parent = nullptr);
+    LLMClient(QMap<Provider, quint16> ports, Timeouts timeouts, QObject* parent = nullptr);
 
     QCoro::Task<Result<QStringList>> listModels(Provider provider) override;
-    QCoro::Task<Result<QString>> ask(Provider provider, QString model, QString system,
-                                     QString user, std::optional<QString> imageBase64) override;
+    QCoro::Task<Result<QString>> ask(Provider provider, const QString& model, const QString& system,
+                                     const QString& user,
+                                     const std::optional<QString>& imageBase64) override;
 
     /// Whether a model name denotes a model that accepts images.
     static bool isVision(const QString& model);
@@ -72,9 +78,10 @@ private:
     };
 
     QUrl base(Provider provider) const;
-    QCoro::Task<Result<Response>> send(QNetworkRequest request, QByteArray body, bool post,
-                                       std::chrono::milliseconds total);
+    QCoro::Task<Result<Response>> send(const QNetworkRequest& request, const QByteArray& body,
+                                       bool post, std::chrono::milliseconds total);
 
     QNetworkAccessManager m_network;
     QMap<Provider, quint16> m_ports;
+    Timeouts m_timeouts;
 };

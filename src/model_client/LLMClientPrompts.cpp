@@ -55,7 +55,8 @@ QString LLMClient::userPrompt(const QString& goal, const QList<Step>& steps,
     const QString bar = QStringLiteral(" | ");
     QString prompt = QStringLiteral("Goal: ") + goal + u'\n';
     if (!steps.isEmpty()) {
-        prompt += QStringLiteral("\nSteps already suggested (the user has presumably done them):\n");
+        prompt +=
+            QStringLiteral("\nSteps already suggested (the user has presumably done them):\n");
         for (const Step& step : steps) {
             prompt += QString::number(step.number) + QStringLiteral(". ") + step.label +
                       QStringLiteral(" \u2014 ") + step.explanation + u'\n';

@@ -11,11 +11,11 @@
 
 namespace {
 
-const QStringList visionFragments{
-    QStringLiteral("vision"),    QStringLiteral("llava"),    QStringLiteral("moondream"),
-    QStringLiteral("minicpm-v"), QStringLiteral("qwen2.5vl"), QStringLiteral("qwen2-vl"),
-    QStringLiteral("qwen2.5-vl"), QStringLiteral("gemma3"),  QStringLiteral("bakllava"),
-    QStringLiteral("-vl")};
+const QStringList visionFragments{QStringLiteral("vision"),     QStringLiteral("llava"),
+                                  QStringLiteral("moondream"),  QStringLiteral("minicpm-v"),
+                                  QStringLiteral("qwen2.5vl"),  QStringLiteral("qwen2-vl"),
+                                  QStringLiteral("qwen2.5-vl"), QStringLiteral("gemma3"),
+                                  QStringLiteral("bakllava"),   QStringLiteral("-vl")};
 
 Result<QJsonDocument> decodeJson(const QByteArray& body)
 {

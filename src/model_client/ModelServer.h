@@ -22,6 +22,10 @@ public:
 
     /// One non-streaming chat request; the reply text, or a failure with a readable
     /// description. `imageBase64` is a JPEG for vision models, absent otherwise.
-    virtual QCoro::Task<Result<QString>> ask(Provider provider, QString model, QString system,
-                                             QString user, std::optional<QString> imageBase64) = 0;
+    ///
+    /// Coroutines here take their arguments by reference (GCC 12 destroys by-value coroutine
+    /// parameters of class type twice): callers await the call at once, keeping them alive.
+    virtual QCoro::Task<Result<QString>> ask(Provider provider, const QString& model,
+                                             const QString& system, const QString& user,
+                                             const std::optional<QString>& imageBase64) = 0;
 };

@@ -7,7 +7,11 @@
 #include <optional>
 
 /// The kind of local model server.
-enum class Provider { ollama, lmStudio };
+enum class Provider
+{
+    ollama,
+    lmStudio
+};
 
 namespace Providers {
 

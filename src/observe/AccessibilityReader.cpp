@@ -8,14 +8,20 @@ namespace AccessibilityReader {
 
 const QSet<QString>& roles()
 {
-    static const QSet<QString> set{
-        QStringLiteral("AXButton"),      QStringLiteral("AXMenuItem"),
-        QStringLiteral("AXMenuBarItem"), QStringLiteral("AXTextField"),
-        QStringLiteral("AXTextArea"),    QStringLiteral("AXCheckBox"),
-        QStringLiteral("AXRadioButton"), QStringLiteral("AXPopUpButton"),
-        QStringLiteral("AXMenuButton"),  QStringLiteral("AXComboBox"),
-        QStringLiteral("AXLink"),        QStringLiteral("AXSlider"),
-        QStringLiteral("AXDisclosureTriangle"), QStringLiteral("AXSearchField")};
+    static const QSet<QString> set{QStringLiteral("AXButton"),
+                                   QStringLiteral("AXMenuItem"),
+                                   QStringLiteral("AXMenuBarItem"),
+                                   QStringLiteral("AXTextField"),
+                                   QStringLiteral("AXTextArea"),
+                                   QStringLiteral("AXCheckBox"),
+                                   QStringLiteral("AXRadioButton"),
+                                   QStringLiteral("AXPopUpButton"),
+                                   QStringLiteral("AXMenuButton"),
+                                   QStringLiteral("AXComboBox"),
+                                   QStringLiteral("AXLink"),
+                                   QStringLiteral("AXSlider"),
+                                   QStringLiteral("AXDisclosureTriangle"),
+                                   QStringLiteral("AXSearchField")};
     return set;
 }
 
@@ -51,9 +57,9 @@ namespace {
 
 std::optional<QString> firstLabel(const AXNodeAttributes& node)
 {
-    const std::array<const QString*, 6> sources{&node.title,       &node.description,
-                                                &node.titleElementValue, &node.placeholder,
-                                                &node.help,        &node.identifier};
+    const std::array<const QString*, 6> sources{
+        &node.title,       &node.description, &node.titleElementValue,
+        &node.placeholder, &node.help,        &node.identifier};
     for (const QString* source : sources) {
         const QString trimmed = source->trimmed();
         if (!trimmed.isEmpty())
@@ -109,9 +115,9 @@ void walkWindow(AccessibilityPort& port, const AXNode& window,
         batch.reserve(budget);
         for (const Pending& p : level)
             batch.append(p.node);
-        QList<AXNodeAttributes> attributes =
-            first && windowAttributes ? QList<AXNodeAttributes>{*windowAttributes}
-                                      : port.read(batch);
+        QList<AXNodeAttributes> attributes = first && windowAttributes
+                                                 ? QList<AXNodeAttributes>{*windowAttributes}
+                                                 : port.read(batch);
         first = false;
         attributes.resize(batch.size());
 
@@ -149,9 +155,8 @@ std::optional<GuideElement> makeElement(const AXNodeAttributes& node, const QStr
             return std::nullopt;
         label = QStringLiteral("(unlabeled)");
     }
-    return GuideElement{0,     readableRole(role),
-                        *label, *frame,
-                        GuideElement::Source::accessibility, menuBar};
+    return GuideElement{
+        0, readableRole(role), *label, *frame, GuideElement::Source::accessibility, menuBar};
 }
 
 AXSnapshot read(AccessibilityPort& port, qint64 pid)

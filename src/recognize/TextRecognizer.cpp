@@ -7,9 +7,10 @@ namespace TextRecognizer {
 QList<TextLine> placeOnWindow(QList<RecognizedLine> lines, const QRectF& windowFrame)
 {
     // The normalised box has its origin bottom-left, so its top edge is its largest y.
-    std::stable_sort(lines.begin(), lines.end(), [](const RecognizedLine& a, const RecognizedLine& b) {
-        return a.box.y() + a.box.height() > b.box.y() + b.box.height();
-    });
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const RecognizedLine& a, const RecognizedLine& b) {
+                         return a.box.y() + a.box.height() > b.box.y() + b.box.height();
+                     });
     QList<TextLine> placed;
     placed.reserve(lines.size());
     const QRectF& w = windowFrame;

@@ -48,8 +48,8 @@ QList<GuideElement> merge(const QList<GuideElement>& ax, const QList<TextLine>& 
             continue;
         if (namedByAny(lowerTitles, line.text.toLower()))
             continue;
-        result.append({0, QStringLiteral("text"), line.text, line.frame,
-                       GuideElement::Source::text, false});
+        result.append(
+            {0, QStringLiteral("text"), line.text, line.frame, GuideElement::Source::text, false});
         ++added;
     }
     for (qsizetype i = 0; i < result.size(); ++i)

@@ -9,7 +9,11 @@
 /// Rectangles are global top-left-origin points.
 struct GuideElement
 {
-    enum class Source { accessibility, text };
+    enum class Source
+    {
+        accessibility,
+        text
+    };
 
     qint64 id = 0;
     QString role;

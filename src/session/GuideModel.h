@@ -85,7 +85,7 @@ private:
     void startStep();
     void startRefresh();
     QCoro::Task<> runStep();
-    QCoro::Task<> suggest(QImage image, QRectF window);
+    QCoro::Task<> suggest(const QImage& image, const QRectF& window);
     std::optional<RunningApp> applicationToObserve();
     void record(const GuideElement& element, const QString& explanation, bool manual);
     QString modelKey(Provider provider) const;

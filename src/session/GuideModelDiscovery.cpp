@@ -51,7 +51,5 @@ QCoro::Task<> GuideModel::refreshModels()
     if (names.contains(m_selectedModel))
         co_return;
     const auto vision = std::find_if(names.begin(), names.end(), &LLMClient::isVision);
-    setSelectedModel(vision != names.end() ? *vision
-                     : names.isEmpty()     ? QString()
-                                           : names.first());
+    setSelectedModel(vision != names.end() ? *vision : names.isEmpty() ? QString() : names.first());
 }

@@ -63,7 +63,8 @@ void GuideModel::record(const GuideElement& element, const QString& explanation,
         element.role + QStringLiteral(" \u201C") + element.title + QStringLiteral("\u201D");
     m_services.overlay.show(element.frame, explanation, label);
     QList<Step> steps = m_steps;
-    steps.append({QUuid::createUuid(), steps.size() + 1, label, explanation, element.frame, manual});
+    steps.append(
+        {QUuid::createUuid(), steps.size() + 1, label, explanation, element.frame, manual});
     setSteps(steps);
 }
 
@@ -101,8 +102,11 @@ QCoro::Task<> GuideModel::runStep()
     QPointer<GuideModel> self(this);
     AccessibilityPort& accessibility = m_services.accessibility;
     const qint64 pid = app->pid;
-    const AXSnapshot snapshot = co_await QtConcurrent::run(
+    // Futures are named before they are awaited: GCC 12 mishandles class-type temporaries
+    // (such as lambdas holding an image) that live across a suspension.
+    QFuture<AXSnapshot> reading = QtConcurrent::run(
         [&accessibility, pid] { return AccessibilityReader::read(accessibility, pid); });
+    const AXSnapshot snapshot = co_await reading;
     if (!self)
         co_return;
 
@@ -120,8 +124,9 @@ QCoro::Task<> GuideModel::runStep()
     setStatus(Texts::readingTextOnScreen);
 
     TextRecognitionEngine& engine = m_services.textEngine;
-    const QList<TextLine> lines = co_await QtConcurrent::run(
+    QFuture<QList<TextLine>> recognition = QtConcurrent::run(
         [&engine, image, window] { return TextRecognizer::recognize(engine, image, window); });
+    const QList<TextLine> lines = co_await recognition;
     if (!self)
         co_return;
 

@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-QCoro::Task<> GuideModel::suggest(QImage image, QRectF window)
+QCoro::Task<> GuideModel::suggest(const QImage& image, const QRectF& window)
 {
     QPointer<GuideModel> self(this);
     if (m_serverState != ServerState::running || m_models.isEmpty()) {
@@ -32,14 +32,18 @@ QCoro::Task<> GuideModel::suggest(QImage image, QRectF window)
 
     std::optional<QString> jpeg;
     if (LLMClient::isVision(m_selectedModel)) {
-        jpeg = co_await QtConcurrent::run(
+        QFuture<std::optional<QString>> encoding = QtConcurrent::run(
             [image] { return ImageEncoding::jpegBase64(image, LLMClient::maxJpegWidth); });
+        jpeg = co_await encoding;
         if (!self)
             co_return;
     }
+    // The request uses the provider and model chosen at this moment, whatever happens later.
+    const Provider provider = m_provider;
+    const QString model = m_selectedModel;
     const QString user = LLMClient::userPrompt(m_activeGoal, m_steps, m_elements, window);
-    const Result<QString> reply = co_await m_services.modelServer.ask(
-        m_provider, m_selectedModel, LLMClient::systemPrompt, user, jpeg);
+    const Result<QString> reply =
+        co_await m_services.modelServer.ask(provider, model, LLMClient::systemPrompt, user, jpeg);
     if (!self)
         co_return;
     if (!reply) {

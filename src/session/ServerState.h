@@ -1,4 +1,9 @@
 #pragma once
 
 /// What is known about the chosen model server.
-enum class ServerState { unknown, running, down };
+enum class ServerState
+{
+    unknown,
+    running,
+    down
+};

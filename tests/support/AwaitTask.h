@@ -8,8 +8,7 @@
 
 /// Runs the event loop until `task` finishes and returns its value (for values that cannot be
 /// default-constructed, which QCoro::waitFor needs).
-template <typename T>
-T awaitTask(QCoro::Task<T> task)
+template <typename T> T awaitTask(QCoro::Task<T> task)
 {
     std::optional<T> result;
     QEventLoop loop;

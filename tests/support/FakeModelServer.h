@@ -2,8 +2,8 @@
 
 #include "model_client/ModelServer.h"
 
-#include <map>
 #include <QObject>
+#include <map>
 
 #include <QCoro/QCoroSignal>
 
@@ -41,8 +41,9 @@ public:
         co_return answer;
     }
 
-    QCoro::Task<Result<QString>> ask(Provider provider, QString model, QString system,
-                                     QString user, std::optional<QString> image) override
+    QCoro::Task<Result<QString>> ask(Provider provider, const QString& model, const QString& system,
+                                     const QString& user,
+                                     const std::optional<QString>& image) override
     {
         asked.append({provider, model, system, user, image});
         if (held)

@@ -12,10 +12,17 @@ public:
     std::optional<RunningApp> frontmost;
     QSet<qint64> terminated;
     Result<QList<WindowInfo>> windows = QList<WindowInfo>{};
-    Result<QImage> pixels = QImage(16, 16, QImage::Format_RGB32);
+    Result<QImage> pixels = blankImage();
     QList<ScreenInfo> screenList{{QRectF(0, 0, 1920, 1080), 1.0}};
     std::function<void(const RunningApp&)> activationHandler;
     QList<QPair<quint64, QSize>> captures;
+
+    static QImage blankImage()
+    {
+        QImage image(16, 16, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    }
 
     /// Sends an activation as the desktop would.
     void activate(const RunningApp& app)

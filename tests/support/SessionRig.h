@@ -39,16 +39,19 @@ public:
         windows.frontmost = mousepad;
         windows.windows = QList<WindowInfo>{{7, targetPid, 0, windowFrame}};
         addTargetTree();
-        modelServer.listings.insert_or_assign(Provider::ollama, QStringList{QStringLiteral("llava:7b")});
-        modelServer.reply = QStringLiteral(R"({"id": 2, "explanation": "Click Save.", "done": false})");
+        modelServer.listings.insert_or_assign(Provider::ollama,
+                                              QStringList{QStringLiteral("llava:7b")});
+        modelServer.reply =
+            QStringLiteral(R"({"id": 2, "explanation": "Click Save.", "done": false})");
     }
 
-    /// Builds the model (running its start-up) and records every status it shows.
-    GuideModel& start()
+    /// Builds the model (running its start-up) and records every status it shows. The model
+    /// talks to the scripted `modelServer` unless another server is given.
+    GuideModel& start(ModelServer* server = nullptr)
     {
-        model = std::make_unique<GuideModel>(GuideServices{accessibility, windows, permissions,
-                                                           textEngine, modelServer, overlay,
-                                                           settings});
+        model = std::make_unique<GuideModel>(
+            GuideServices{accessibility, windows, permissions, textEngine,
+                          server ? *server : modelServer, overlay, settings});
         QObject::connect(model.get(), &GuideModel::statusChanged, model.get(),
                          [this] { statuses.append(model->status()); });
         return *model;

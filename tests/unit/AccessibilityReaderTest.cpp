@@ -1,7 +1,7 @@
 // The tree walk over a fake tree: limits, the label rule, the enabled and frame rules and the
 // menu bar.
-#include "FakeAccessibility.h"
 #include "observe/AccessibilityReader.h"
+#include "FakeAccessibility.h"
 
 #include <QTest>
 
@@ -28,8 +28,8 @@ struct Tree
     explicit Tree(const QList<AXNodeAttributes>& children = {})
     {
         port.applications.insert(pid, FakeAccessibility::node(QStringLiteral("/app")));
-        AXNodeAttributes window = control(QStringLiteral("AXWindow"), QStringLiteral("Doc"),
-                                          QRectF(0, 0, 500, 400));
+        AXNodeAttributes window =
+            control(QStringLiteral("AXWindow"), QStringLiteral("Doc"), QRectF(0, 0, 500, 400));
         for (qsizetype i = 0; i < children.size(); ++i)
             window.children.append(port.add(QStringLiteral("/w/%1").arg(i), children[i]));
         top.focusedWindow = port.add(QStringLiteral("/w"), window);
@@ -67,7 +67,8 @@ class AccessibilityReaderTest : public QObject
 private slots:
     void readableRoles()
     {
-        QCOMPARE(AccessibilityReader::readableRole(u"AXPopUpButton"), QStringLiteral("pop up button"));
+        QCOMPARE(AccessibilityReader::readableRole(u"AXPopUpButton"),
+                 QStringLiteral("pop up button"));
         QCOMPARE(AccessibilityReader::readableRole(u"AXCheckBox"), QStringLiteral("check box"));
         QCOMPARE(AccessibilityReader::readableRole(u"AXLink"), QStringLiteral("link"));
         QCOMPARE(AccessibilityReader::readableRole(u"AX"), QString());
@@ -110,11 +111,12 @@ private slots:
         enabled.enabled = true;
         AXNodeAttributes noFrame = control(QStringLiteral("AXButton"), QStringLiteral("Nowhere"));
         noFrame.frame.reset();
-        Tree tree({disabled, enabled, noFrame,
-                   control(QStringLiteral("AXButton"), QStringLiteral("Thin"), QRectF(0, 0, 1.0, 30)),
-                   control(QStringLiteral("AXButton"), QStringLiteral("Wide"), QRectF(0, 0, 1.5, 1.5)),
-                   control(QStringLiteral("AXGroup"), QStringLiteral("Not a control")),
-                   control(QStringLiteral("axbutton"), QStringLiteral("Wrong case"))});
+        Tree tree(
+            {disabled, enabled, noFrame,
+             control(QStringLiteral("AXButton"), QStringLiteral("Thin"), QRectF(0, 0, 1.0, 30)),
+             control(QStringLiteral("AXButton"), QStringLiteral("Wide"), QRectF(0, 0, 1.5, 1.5)),
+             control(QStringLiteral("AXGroup"), QStringLiteral("Not a control")),
+             control(QStringLiteral("axbutton"), QStringLiteral("Wrong case"))});
         QCOMPARE(titles(tree.read()), QStringList({"On", "Wide"}));
     }
 

@@ -8,7 +8,7 @@ const QRectF window(100, 100, 800, 600);
 
 GuideElement axElement(const QString& title, const QRectF& frame, bool menuBar = false)
 {
-    return {99, QStringLiteral("button"), title, frame, GuideElement::Source::accessibility,
+    return {99,     QStringLiteral("button"), title, frame, GuideElement::Source::accessibility,
             menuBar};
 }
 
@@ -69,9 +69,10 @@ private slots:
             axElement(QStringLiteral("Export"), QRectF(110, 130, 10, 10)),
             axElement(QString(), QRectF(110, 150, 10, 10)),
         };
-        const QList<TextLine> lines{line(QStringLiteral("save")), line(QStringLiteral("Export as PDF")),
-                                    line(QStringLiteral("X")), line(QStringLiteral("OK")),
-                                    line(QStringLiteral("OK")), line(QStringLiteral("\u00C9T\u00C9"))};
+        const QList<TextLine> lines{
+            line(QStringLiteral("save")), line(QStringLiteral("Export as PDF")),
+            line(QStringLiteral("X")),    line(QStringLiteral("OK")),
+            line(QStringLiteral("OK")),   line(QStringLiteral("\u00C9T\u00C9"))};
         const QList<GuideElement> merged = ElementMerging::merge(ax, lines, window);
         QCOMPARE(titles(merged).mid(3),
                  QStringList({"Export as PDF", "OK", "OK", "\u00C9T\u00C9"}));
@@ -83,9 +84,10 @@ private slots:
 
     void caseIsIgnoredBeyondAscii()
     {
-        const QList<GuideElement> ax{axElement(QStringLiteral("\u00C9t\u00E9 ouvert"),
-                                               QRectF(110, 110, 10, 10))};
-        QCOMPARE(ElementMerging::merge(ax, {line(QStringLiteral("\u00C9T\u00C9"))}, window).size(), 1);
+        const QList<GuideElement> ax{
+            axElement(QStringLiteral("\u00C9t\u00E9 ouvert"), QRectF(110, 110, 10, 10))};
+        QCOMPARE(ElementMerging::merge(ax, {line(QStringLiteral("\u00C9T\u00C9"))}, window).size(),
+                 1);
     }
 
     void lengthCountsUserPerceivedCharacters()

@@ -76,7 +76,8 @@ private slots:
     {
         SessionRig rig;
         rig.settings.setValue(QStringLiteral("model.LM Studio"), QStringLiteral("remembered"));
-        rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{QStringLiteral("llava:7b")});
+        rig.modelServer.listings.insert_or_assign(Provider::ollama,
+                                                  QStringList{QStringLiteral("llava:7b")});
         GuideModel& model = rig.start();
         QTRY_COMPARE(model.serverState(), ServerState::running);
 
@@ -90,7 +91,8 @@ private slots:
 
         // A listing for LM Studio that lands after the user went back to Ollama changes nothing.
         QTRY_COMPARE(rig.modelServer.listed.last(), Provider::lmStudio);
-        rig.modelServer.listings.insert_or_assign(Provider::lmStudio, QStringList{QStringLiteral("other")});
+        rig.modelServer.listings.insert_or_assign(Provider::lmStudio,
+                                                  QStringList{QStringLiteral("other")});
         rig.modelServer.held = false;
         model.setProvider(Provider::ollama);
         QTRY_COMPARE(model.serverState(), ServerState::running);
@@ -134,7 +136,8 @@ private slots:
     {
         SessionRig rig;
         rig.settings.setValue(QStringLiteral("model.Ollama"), QStringLiteral("llava:7b"));
-        rig.modelServer.listings.insert_or_assign(Provider::ollama, Failure{QStringLiteral("refused")});
+        rig.modelServer.listings.insert_or_assign(Provider::ollama,
+                                                  Failure{QStringLiteral("refused")});
         GuideModel& model = rig.start();
         QTRY_COMPARE(model.serverState(), ServerState::down);
         QVERIFY(model.models().isEmpty());

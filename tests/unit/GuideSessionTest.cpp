@@ -234,7 +234,8 @@ private slots:
         GuideModel& model = rig.start();
         QTRY_COMPARE(model.serverState(), ServerState::running);
         int stepsStarted = 0;
-        connect(&model, &GuideModel::isBusyChanged, &model, [&] { stepsStarted += model.isBusy(); });
+        connect(&model, &GuideModel::isBusyChanged, &model,
+                [&] { stepsStarted += model.isBusy(); });
         model.setGoal(QStringLiteral("first"));
         model.submit();
         model.setGoal(QStringLiteral("second"));
@@ -267,16 +268,18 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("steps");
         QTest::addColumn<bool>("overlayHidden");
-        QTest::newRow("no object") << "I think you should click Save." << Texts::replyNotUsable << 0
-                                   << false;
+        QTest::newRow("no object")
+            << "I think you should click Save." << Texts::replyNotUsable << 0 << false;
         QTest::newRow("unknown id") << R"({"id": 999})" << Texts::noListedElement << 0 << false;
-        QTest::newRow("done, silent") << R"({"id": null, "done": true})" << Texts::goalComplete << 0
-                                      << true;
-        QTest::newRow("done, explained") << R"({"id": 2, "done": true, "explanation": "All saved."})"
-                                         << "All saved." << 0 << true;
+        QTest::newRow("done, silent")
+            << R"({"id": null, "done": true})" << Texts::goalComplete << 0 << true;
+        QTest::newRow("done, explained")
+            << R"({"id": 2, "done": true, "explanation": "All saved."})"
+            << "All saved." << 0 << true;
         QTest::newRow("title as id") << R"(```json
 {"element": "save", "reason": "Press it."}
-```)" << "Step 1 ready." << 1 << false;
+```)"
+                                     << "Step 1 ready." << 1 << false;
     }
 
     void suggestionOutcomes()
@@ -298,19 +301,22 @@ private slots:
     void serverProblemsExplainThemselves()
     {
         SessionRig rig;
-        rig.modelServer.listings.insert_or_assign(Provider::ollama, Failure{QStringLiteral("Connection refused")});
+        rig.modelServer.listings.insert_or_assign(Provider::ollama,
+                                                  Failure{QStringLiteral("Connection refused")});
         runFirstStepWithoutWaitingForServer(rig);
         QCOMPARE(rig.model->status(), Texts::noServer);
         QVERIFY(rig.modelServer.asked.isEmpty());
         QCOMPARE(rig.model->serverState(), ServerState::down);
 
         // The server comes up with models but the request fails.
-        rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{QStringLiteral("llama3.2:3b")});
+        rig.modelServer.listings.insert_or_assign(Provider::ollama,
+                                                  QStringList{QStringLiteral("llama3.2:3b")});
         rig.modelServer.reply = Failure{QStringLiteral("Connection refused")};
         rig.model->nextStep();
         QTRY_VERIFY(rig.model->status().startsWith(QStringLiteral("The model request failed")));
         QCOMPARE(rig.model->status(),
-                 QStringLiteral("The model request failed (Connection refused). ") + Texts::noServer);
+                 QStringLiteral("The model request failed (Connection refused). ") +
+                     Texts::noServer);
         QCOMPARE(rig.model->serverState(), ServerState::down);
         QVERIFY(!rig.modelServer.asked.first().image); // not a vision model: no picture
 

@@ -1,7 +1,7 @@
 // Window choice and capture size, through a fake desktop.
+#include "observe/ScreenCapture.h"
 #include "FakeWindows.h"
 #include "core/Texts.h"
-#include "observe/ScreenCapture.h"
 
 #include "AwaitTask.h"
 #include <QTest>
@@ -14,11 +14,10 @@ private slots:
     void chooseWindow()
     {
         const QList<WindowInfo> windows{
-            {1, 7, 0, QRectF(0, 0, 50, 400)},     // too narrow
+            {1, 7, 0, QRectF(0, 0, 50, 400)},      // too narrow
             {2, 8, 0, QRectF(100, 100, 400, 300)}, // another process
             {3, 7, 3, QRectF(100, 100, 400, 300)}, // a panel layer
-            {4, 7, 0, QRectF(0, 0, 51, 51)},
-            {5, 7, 0, QRectF(110, 100, 400, 300)},
+            {4, 7, 0, QRectF(0, 0, 51, 51)},       {5, 7, 0, QRectF(110, 100, 400, 300)},
             {6, 7, 0, QRectF(90, 100, 400, 300)},
         };
         QCOMPARE(ScreenCapture::chooseWindow(windows, 7, std::nullopt)->id, quint64(4));
@@ -47,11 +46,13 @@ private slots:
 
         desktop.pixels = Failure{QStringLiteral("BadDrawable")};
         captured = awaitTask(ScreenCapture::captureFrontWindow(desktop, 7, std::nullopt));
-        QCOMPARE(captured.failure().description, QStringLiteral("Screen capture failed: BadDrawable"));
+        QCOMPARE(captured.failure().description,
+                 QStringLiteral("Screen capture failed: BadDrawable"));
 
         desktop.windows = Failure{QStringLiteral("no display")};
         captured = awaitTask(ScreenCapture::captureFrontWindow(desktop, 7, std::nullopt));
-        QCOMPARE(captured.failure().description, QStringLiteral("Screen capture failed: no display"));
+        QCOMPARE(captured.failure().description,
+                 QStringLiteral("Screen capture failed: no display"));
 
         desktop.windows = QList<WindowInfo>{};
         captured = awaitTask(ScreenCapture::captureFrontWindow(desktop, 7, std::nullopt));

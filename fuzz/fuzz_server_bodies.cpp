@@ -1,0 +1,23 @@
+// Any listing or chat body a model server sends decodes to names, a reply text or a failure.
+#include "model_client/LLMClient.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray body =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    for (Provider provider : Providers::allCases) {
+        const Result<QStringList> names = LLMClient::decodeModelList(provider, body);
+        if (names && provider == Provider::lmStudio) {
+            for (const QString& name : names.value()) {
+                if (name.toLower().contains(QLatin1String("embed")))
+                    __builtin_trap(); // embedding models are never offered
+            }
+        }
+        (void)LLMClient::decodeChatReply(provider, body);
+    }
+    (void)LLMClient::httpFailure(500, body);
+    return 0;
+}

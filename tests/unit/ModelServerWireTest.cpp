@@ -1,0 +1,257 @@
+// The client against fake Ollama and LM Studio servers on loopback: what the servers receive,
+// what is read back, and how every kind of bad server ends.
+#include "AwaitTask.h"
+#include "FakeModelHttpServer.h"
+#include "model_client/ImageEncoding.h"
+#include "model_client/LLMClient.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+LLMClient clientFor(const FakeModelHttpServer& server, LLMClient::Timeouts timeouts = {})
+{
+    return LLMClient({{server.provider(), server.port()}}, timeouts);
+}
+
+Result<QString> ask(LLMClient& client, Provider provider, std::optional<QString> image = {})
+{
+    return awaitTask(client.ask(provider, QStringLiteral("m"), QStringLiteral("sys"),
+                                QStringLiteral("usr"), std::move(image)));
+}
+
+} // namespace
+
+class ModelServerWireTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ollamaRequestBodies()
+    {
+        FakeModelHttpServer server(Provider::ollama);
+        LLMClient client = clientFor(server);
+        server.replyContent = QStringLiteral("{\"id\": 1}");
+        QCOMPARE(ask(client, Provider::ollama, QStringLiteral("QUJD")).value(),
+                 QStringLiteral("{\"id\": 1}"));
+        ask(client, Provider::ollama);
+
+        QCOMPARE(server.received.size(), 2);
+        const FakeModelHttpServer::Received& withImage = server.received[0];
+        QCOMPARE(withImage.method, QByteArray("POST"));
+        QCOMPARE(withImage.path, QStringLiteral("/api/chat"));
+        QCOMPARE(withImage.contentType, QByteArray("application/json"));
+        QJsonObject body = withImage.json();
+        QCOMPARE(body.keys(), QStringList({"format", "messages", "model", "options", "stream"}));
+        QCOMPARE(body["format"].toString(), QStringLiteral("json"));
+        QCOMPARE(body["options"].toObject(), QJsonObject({{"temperature", 0}}));
+        QCOMPARE(body["stream"], QJsonValue(false));
+        QJsonArray messages = body["messages"].toArray();
+        QCOMPARE(messages[0].toObject(), QJsonObject({{"role", "system"}, {"content", "sys"}}));
+        QCOMPARE(
+            messages[1].toObject(),
+            QJsonObject({{"role", "user"}, {"content", "usr"}, {"images", QJsonArray{"QUJD"}}}));
+
+        messages = server.received[1].json()["messages"].toArray();
+        QCOMPARE(messages[1].toObject().keys(), QStringList({"content", "role"}));
+    }
+
+    void lmStudioRequestBodies()
+    {
+        FakeModelHttpServer server(Provider::lmStudio);
+        LLMClient client = clientFor(server);
+        server.replyContent = QStringLiteral("ok");
+        QCOMPARE(ask(client, Provider::lmStudio, QStringLiteral("QUJD")).value(),
+                 QStringLiteral("ok"));
+        ask(client, Provider::lmStudio);
+
+        QCOMPARE(server.received[0].path, QStringLiteral("/v1/chat/completions"));
+        const QJsonObject body = server.received[0].json();
+        QCOMPARE(body.keys(), QStringList({"messages", "model", "stream", "temperature"}));
+        QCOMPARE(body["temperature"], QJsonValue(0));
+        const QJsonArray content = body["messages"].toArray()[1].toObject()["content"].toArray();
+        QCOMPARE(content[0].toObject(), QJsonObject({{"type", "text"}, {"text", "usr"}}));
+        QCOMPARE(content[1].toObject(),
+                 QJsonObject({{"type", "image_url"},
+                              {"image_url", QJsonObject{{"url", "data:image/jpeg;base64,QUJD"}}}}));
+        QCOMPARE(server.received[1].json()["messages"].toArray()[1].toObject()["content"],
+                 QJsonValue("usr"));
+    }
+
+    void replyExtractionFollowsEachDialect()
+    {
+        const QByteArray ollamaShape = R"({"message": {"content": "x"}})";
+        QCOMPARE(LLMClient::decodeChatReply(Provider::ollama, ollamaShape).value(),
+                 QStringLiteral("x"));
+        QCOMPARE(LLMClient::decodeChatReply(Provider::lmStudio, ollamaShape).value(), QString());
+        QCOMPARE(LLMClient::decodeChatReply(Provider::lmStudio, R"({"choices": []})").value(),
+                 QString());
+        QCOMPARE(LLMClient::decodeChatReply(Provider::lmStudio,
+                                            R"({"choices": [{"message": {"content": 5}}]})")
+                     .value(),
+                 QString());
+        QCOMPARE(LLMClient::decodeChatReply(Provider::ollama, "[1, 2]").value(), QString());
+        QVERIFY(!LLMClient::decodeChatReply(Provider::ollama, "<html>").ok());
+    }
+
+    void httpErrorsCarryStatusAndTheStartOfTheBody()
+    {
+        FakeModelHttpServer server(Provider::ollama);
+        LLMClient client = clientFor(server);
+        server.status = 500;
+        server.rawChatBody = " ";
+        Result<QString> result = ask(client, Provider::ollama);
+        QCOMPARE(result.failure().description, QStringLiteral("HTTP 500  "));
+        QCOMPARE(result.failure().domain, QStringLiteral("LLM"));
+        QCOMPARE(result.failure().code, 500);
+
+        server.status = 404;
+        server.rawChatBody = QString(300, u'\u00E9').toUtf8();
+        result = ask(client, Provider::ollama);
+        QCOMPARE(result.failure().description,
+                 QStringLiteral("HTTP 404 ") + QString(120, u'\u00E9'));
+
+        server.rawChatBody = "\xff\xfe not text";
+        QCOMPARE(ask(client, Provider::ollama).failure().description, QStringLiteral("HTTP 404 "));
+        QCOMPARE(LLMClient::httpFailure(500, {}).description, QStringLiteral("HTTP 500 "));
+    }
+
+    void listingSortsAndFilters()
+    {
+        FakeModelHttpServer ollama(Provider::ollama);
+        ollama.models = {"b-model", "A-model", "a-model", "nomic-embed-text"};
+        LLMClient client = clientFor(ollama);
+        QCOMPARE(awaitTask(client.listModels(Provider::ollama)).value(),
+                 QStringList({"A-model", "a-model", "b-model", "nomic-embed-text"}));
+        QCOMPARE(ollama.received.first().path, QStringLiteral("/api/tags"));
+        QCOMPARE(ollama.received.first().method, QByteArray("GET"));
+
+        FakeModelHttpServer lmStudio(Provider::lmStudio);
+        lmStudio.models = {"text-embedding-nomic-embed-text-v1.5", "qwen2.5-vl-7b-instruct",
+                           "Some-EMBED-model"};
+        LLMClient lmClient = clientFor(lmStudio);
+        QCOMPARE(awaitTask(lmClient.listModels(Provider::lmStudio)).value(),
+                 QStringList{"qwen2.5-vl-7b-instruct"});
+        QCOMPARE(lmStudio.received.first().path, QStringLiteral("/v1/models"));
+    }
+
+    void listingBodies_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("empty object") << QByteArray("{}") << true << QStringList{};
+        QTest::newRow("not an object") << QByteArray("[1]") << true << QStringList{};
+        QTest::newRow("models not an array")
+            << QByteArray(R"({"models": {}})") << true << QStringList{};
+        QTest::newRow("one entry not an object")
+            << QByteArray(R"({"models": [{"name": "a"}, 3]})") << true << QStringList{};
+        QTest::newRow("entries without a string name")
+            << QByteArray(R"({"models": [{"name": 1}, {"model": "x"}, {"name": ""}]})") << true
+            << QStringList{""};
+        QTest::newRow("not json") << QByteArray("404 page not found") << false << QStringList{};
+    }
+
+    void listingBodies()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, ok);
+        QFETCH(QStringList, names);
+        const Result<QStringList> listed = LLMClient::decodeModelList(Provider::ollama, body);
+        QCOMPARE(listed.ok(), ok);
+        if (ok)
+            QCOMPARE(listed.value(), names);
+    }
+
+    void listingIgnoresTheStatus()
+    {
+        FakeModelHttpServer server(Provider::ollama);
+        server.status = 404;
+        server.rawListingBody = R"({"error": "not found"})";
+        LLMClient client = clientFor(server);
+        const Result<QStringList> listed = awaitTask(client.listModels(Provider::ollama));
+        QVERIFY(listed.ok());
+        QVERIFY(listed.value().isEmpty());
+    }
+
+    void visionNames()
+    {
+        for (const char* name : {"llama3.2-vision:11b", "qwen2.5vl:7b", "gemma3:4b", "LLaVA:13b",
+                                 "bakllava", "qwen2.5-vl-7b-instruct", "x:latest-vl"})
+            QVERIFY2(LLMClient::isVision(QString::fromLatin1(name)), name);
+        for (const char* name : {"llama3.2:3b", "", "mistral"})
+            QVERIFY2(!LLMClient::isVision(QString::fromLatin1(name)), name);
+    }
+
+    void refusedConnectionIsAReadableFailure()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 closedPort = probe.serverPort();
+        probe.close();
+        LLMClient client({{Provider::ollama, closedPort}}, {});
+        const Result<QString> result = ask(client, Provider::ollama);
+        QCOMPARE(result.failure().description, QStringLiteral("Connection refused"));
+        QVERIFY(!awaitTask(client.listModels(Provider::ollama)).ok());
+    }
+
+    void silentServerEndsTheListingInTime()
+    {
+        FakeModelHttpServer server(Provider::ollama);
+        server.behaviour = FakeModelHttpServer::Behaviour::neverAnswer;
+        LLMClient client = clientFor(server);
+        QElapsedTimer clock;
+        clock.start();
+        const Result<QStringList> listed = awaitTask(client.listModels(Provider::ollama));
+        qInfo("listing against a silent server failed after %lld ms", clock.elapsed());
+        QCOMPARE(listed.failure().description, QStringLiteral("The request timed out."));
+    }
+
+    void hostileServersEndWithAClearDescription()
+    {
+        FakeModelHttpServer server(Provider::ollama);
+        LLMClient client = clientFor(server, {500ms, 500ms, 2000ms});
+
+        server.behaviour = FakeModelHttpServer::Behaviour::stallAfterHeaders;
+        QCOMPARE(ask(client, Provider::ollama).failure().description,
+                 QStringLiteral("The request timed out."));
+        QCOMPARE(awaitTask(client.listModels(Provider::ollama)).failure().description,
+                 QStringLiteral("The request timed out."));
+
+        server.behaviour = FakeModelHttpServer::Behaviour::hugeBody;
+        QCOMPARE(ask(client, Provider::ollama).failure().description,
+                 QStringLiteral("The server's answer is larger than 16 MiB."));
+
+        server.behaviour = FakeModelHttpServer::Behaviour::normal;
+        server.rawChatBody = "{\"message\": {\"content\": \"trunc";
+        QVERIFY(
+            ask(client, Provider::ollama)
+                .failure()
+                .description.startsWith(QStringLiteral("The server's answer is not valid JSON")));
+    }
+
+    void imagesAreScaledToTheMaximumWidth()
+    {
+        QCOMPARE(ImageEncoding::scaledSize({3136, 1960}, 1568), QSize(1568, 980));
+        QCOMPARE(ImageEncoding::scaledSize({1568, 2000}, 1568), QSize(1568, 2000));
+        QCOMPARE(ImageEncoding::scaledSize({5000, 1}, 1568), QSize(1568, 1));
+
+        QImage capture(3136, 1960, QImage::Format_ARGB32);
+        capture.fill(QColor(255, 128, 0, 40));
+        const std::optional<QString> jpeg = ImageEncoding::jpegBase64(capture, 1568);
+        QVERIFY(jpeg);
+        QImage decoded;
+        QVERIFY(decoded.loadFromData(QByteArray::fromBase64(jpeg->toLatin1()), "JPEG"));
+        QCOMPARE(decoded.size(), QSize(1568, 980));
+        QVERIFY(!decoded.hasAlphaChannel());
+        QVERIFY(!ImageEncoding::jpegBase64(QImage(), 1568));
+    }
+};
+
+QTEST_GUILESS_MAIN(ModelServerWireTest)
+#include "ModelServerWireTest.moc"

@@ -1,0 +1,103 @@
+// The texts sent to the model, to the character.
+#include "model_client/LLMClient.h"
+
+#include <QTest>
+
+namespace {
+
+GuideElement element(qint64 id, const QString& title, const QRectF& frame)
+{
+    return {id, QStringLiteral("button"), title, frame, GuideElement::Source::accessibility, false};
+}
+
+const QRectF window(100, 200, 800, 600);
+
+} // namespace
+
+class PromptBuildingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void systemPromptIsOneLine()
+    {
+        const QString& prompt = LLMClient::systemPrompt;
+        QVERIFY(!prompt.contains(u'\n'));
+        QVERIFY(prompt.startsWith(QStringLiteral("You are Cuewell. You tell a user which single")));
+        QVERIFY(prompt.contains(QStringLiteral(
+            "say which command to pick. Reply with ONLY a JSON object, no other text, in this "
+            "form: "
+            "id is the number from the list, explanation is one short sentence telling the user "
+            "what to do, done is false. Example: {\"id\": 12, \"explanation\": \"Click File, then "
+            "choose Export as PDF.\", \"done\": false}. Set done to true")));
+        QVERIFY(prompt.endsWith(QStringLiteral("only if the goal is already complete.")));
+    }
+
+    void userPromptWithoutSteps()
+    {
+        const QString prompt = LLMClient::userPrompt(
+            QStringLiteral("export this as PDF"), {},
+            {element(1, QStringLiteral("Export"), QRectF(130.6, 245.2, 80.9, 21.5))}, window);
+        QCOMPARE(prompt, QStringLiteral("Goal: export this as PDF\n"
+                                        "\n"
+                                        "Elements (id | kind | label | x,y,width,height relative "
+                                        "to the window):\n"
+                                        "1 | button | Export | 30,45,80,21\n"
+                                        "\n"
+                                        "Which element should the user use next?"));
+    }
+
+    void userPromptWithStepsAndNoElements()
+    {
+        const Step step{QUuid::createUuid(),           1,  QStringLiteral("File"),
+                        QStringLiteral("Click File."), {}, false};
+        const QString prompt = LLMClient::userPrompt(QStringLiteral("g"), {step}, {}, window);
+        QCOMPARE(prompt, QStringLiteral("Goal: g\n"
+                                        "\n"
+                                        "Steps already suggested (the user has presumably done "
+                                        "them):\n"
+                                        "1. File \u2014 Click File.\n"
+                                        "\n"
+                                        "Elements (id | kind | label | x,y,width,height relative "
+                                        "to the window):\n"
+                                        "\n"
+                                        "Which element should the user use next?"));
+    }
+
+    void elementLines_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QRectF>("frame");
+        QTest::addColumn<QString>("line");
+        const QRectF plain(110, 210, 10, 10);
+        QTest::newRow("line feed becomes a space")
+            << "Save\nAs" << plain << "1 | button | Save As | 10,10,10,10";
+        QTest::newRow("carriage return and tab stay")
+            << "a\rb\tc" << plain << "1 | button | a\rb\tc | 10,10,10,10";
+        QTest::newRow("cut at 80") << QString(100, u'x') << plain
+                                   << "1 | button | " + QString(80, u'x') + " | 10,10,10,10";
+        const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467");
+        QTest::newRow("emoji kept whole")
+            << QString(79, u'a') + family + "zz" << plain
+            << "1 | button | " + QString(79, u'a') + family + " | 10,10,10,10";
+        QTest::newRow("left of and above the window")
+            << "L" << QRectF(96.8, 199.3, 5, 5) << "1 | button | L | -3,0,5,5";
+        QTest::newRow("negative size is standardised")
+            << "N" << QRectF(130, 230, -20, -10) << "1 | button | N | 10,20,20,10";
+        QTest::newRow("not finite")
+            << "I" << QRectF(qInf(), 210, 10, 10) << "1 | button | I | 0,10,10,10";
+    }
+
+    void elementLines()
+    {
+        QFETCH(QString, title);
+        QFETCH(QRectF, frame);
+        QFETCH(QString, line);
+        const QString prompt =
+            LLMClient::userPrompt(QStringLiteral("g"), {}, {element(1, title, frame)}, window);
+        QVERIFY2(prompt.contains(u'\n' + line + u'\n'), qPrintable(prompt));
+    }
+};
+
+QTEST_GUILESS_MAIN(PromptBuildingTest)
+#include "PromptBuildingTest.moc"
