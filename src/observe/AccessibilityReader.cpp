@@ -79,13 +79,14 @@ std::optional<AXNode> chooseWindow(const AXApplicationNodes& nodes)
     return std::nullopt;
 }
 
-void appendMenuBarItems(AccessibilityPort& port, const AXNode& menuBar, QList<GuideElement>& out)
+void appendMenuBarItems(AccessibilityPort& port, const AXNode& menuBar, QDeadlineTimer deadline,
+                        QList<GuideElement>& out)
 {
-    const QList<AXNodeAttributes> bar = port.read({menuBar});
+    const QList<AXNodeAttributes> bar = port.read({menuBar}, nullptr, deadline);
     if (bar.isEmpty() || bar.first().children.isEmpty())
         return;
     const QString role = QStringLiteral("AXMenuBarItem");
-    for (const AXNodeAttributes& item : port.read(bar.first().children)) {
+    for (const AXNodeAttributes& item : port.read(bar.first().children, nullptr, deadline)) {
         std::optional<GuideElement> element = makeElement(item, role, true);
         if (element && element->title != QLatin1String("Apple"))
             out.append(*element);
@@ -101,7 +102,8 @@ struct Pending
 // Breadth first, one level per batch so the backend can keep a level's requests in flight
 // together. Visits nodes in exactly the order of a node-by-node walk of a single work list.
 void walkWindow(AccessibilityPort& port, const AXNode& window,
-                const std::optional<AXNodeAttributes>& windowAttributes, QList<GuideElement>& out)
+                const std::optional<AXNodeAttributes>& windowAttributes, QDeadlineTimer deadline,
+                QList<GuideElement>& out)
 {
     QList<Pending> level{{window, 0}};
     int visited = 0;
@@ -117,7 +119,7 @@ void walkWindow(AccessibilityPort& port, const AXNode& window,
             batch.append(p.node);
         QList<AXNodeAttributes> attributes = first && windowAttributes
                                                  ? QList<AXNodeAttributes>{*windowAttributes}
-                                                 : port.read(batch);
+                                                 : port.read(batch, &roles(), deadline);
         first = false;
         attributes.resize(batch.size());
 
@@ -132,7 +134,9 @@ void walkWindow(AccessibilityPort& port, const AXNode& window,
                     out.append(*element);
             }
             ++visited;
-            if (level[i].depth > maxExpandedDepth)
+            // Menu bars are read from the application; where a platform keeps the menu bar
+            // inside the window, its items are not listed a second time.
+            if (level[i].depth > maxExpandedDepth || role == QLatin1String("AXMenuBar"))
                 continue;
             for (const AXNode& child : node.children)
                 next.append({child, level[i].depth + 1});
@@ -164,24 +168,25 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
     AXSnapshot snapshot;
     if (!port.isTrusted())
         return snapshot;
-    const std::optional<AXNode> application = port.application(pid);
+    const QDeadlineTimer deadline(readBudgetMs);
+    const std::optional<AXNode> application = port.application(pid, deadline);
     if (!application)
         return snapshot;
-    const AXApplicationNodes nodes = port.applicationNodes(*application);
+    const AXApplicationNodes nodes = port.applicationNodes(*application, deadline);
     const std::optional<AXNode> window = chooseWindow(nodes);
 
     std::optional<AXNodeAttributes> windowAttributes;
     if (window) {
-        const QList<AXNodeAttributes> read = port.read({*window});
+        const QList<AXNodeAttributes> read = port.read({*window}, nullptr, deadline);
         if (!read.isEmpty()) {
             windowAttributes = read.first();
             snapshot.windowFrame = usableFrame(*windowAttributes);
         }
     }
     if (nodes.menuBar)
-        appendMenuBarItems(port, *nodes.menuBar, snapshot.elements);
+        appendMenuBarItems(port, *nodes.menuBar, deadline, snapshot.elements);
     if (window)
-        walkWindow(port, *window, windowAttributes, snapshot.elements);
+        walkWindow(port, *window, windowAttributes, deadline, snapshot.elements);
     return snapshot;
 }
 

@@ -17,6 +17,8 @@ inline constexpr int maxElements = 400;
 /// Nodes deeper than this are examined but not expanded (the window is depth 0).
 inline constexpr int maxExpandedDepth = 29;
 inline constexpr double minimumExtent = 1.0;
+/// The whole read ends by then, however slowly the application answers.
+inline constexpr int readBudgetMs = 1000;
 
 /// Roles that become elements.
 const QSet<QString>& roles();

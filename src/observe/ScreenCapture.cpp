@@ -1,6 +1,7 @@
 #include "observe/ScreenCapture.h"
 
 #include "core/Texts.h"
+#include "observe/FrameGrabber.h"
 
 #include <cmath>
 
@@ -18,6 +19,20 @@ double distance(const QRectF& a, const QRectF& b)
 {
     return std::abs(a.x() - b.x()) + std::abs(a.y() - b.y()) + std::abs(a.width() - b.width()) +
            std::abs(a.height() - b.height());
+}
+
+// A window whose pixels are not readable yet (just redirected, say) gives its first complete
+// frame instead.
+QCoro::Task<Result<QImage>> takePixels(WindowsPort& windows, quint64 id, QSize size)
+{
+    if (!windows.hasCurrentPixels(id)) {
+        if (std::unique_ptr<FrameStream> stream = windows.frameStream(id, size)) {
+            FrameGrabber grabber(std::move(stream));
+            Result<QImage> frame = co_await grabber.grab();
+            co_return frame;
+        }
+    }
+    co_return windows.windowPixels(id, size);
 }
 
 } // namespace
@@ -63,7 +78,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
     const QList<ScreenInfo> screens = windows.screens();
     const double scale = screens.isEmpty() ? fallbackScale : screens.first().scale;
     const QSize size = pixelSize(chosen->frame.size(), scale);
-    Result<QImage> pixels = co_await windows.windowPixels(chosen->id, size);
+    Result<QImage> pixels = co_await takePixels(windows, chosen->id, size);
     if (!pixels)
         co_return Failure{Texts::captureFailed(pixels.failure().description)};
     co_return CapturedWindow{std::move(pixels).value(), chosen->frame};

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QRectF>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -46,7 +48,8 @@ struct AXApplicationNodes
 };
 
 /// Access to other applications' accessibility trees. Calls block while the target answers
-/// and may be made from any thread; every call is bounded in time by the backend.
+/// and may be made from any thread; none outlasts its deadline (a frozen application makes the
+/// calls return less, never wait longer).
 class AccessibilityPort
 {
 public:
@@ -56,12 +59,18 @@ public:
     virtual bool isTrusted() = 0;
 
     /// The application node of a process, or absent when it exposes none.
-    virtual std::optional<AXNode> application(qint64 pid) = 0;
+    virtual std::optional<AXNode> application(qint64 pid, QDeadlineTimer deadline) = 0;
 
     /// The windows and menu bar of an application node.
-    virtual AXApplicationNodes applicationNodes(const AXNode& application) = 0;
+    virtual AXApplicationNodes applicationNodes(const AXNode& application,
+                                                QDeadlineTimer deadline) = 0;
 
     /// Reads a batch of nodes (one level of a breadth-first walk) at once. The result has one
-    /// entry per node, in the same order; a node that has gone gives empty attributes.
-    virtual QList<AXNodeAttributes> read(const QList<AXNode>& batch) = 0;
+    /// entry per node, in the same order; a node that has gone gives empty attributes. Role,
+    /// enabled and children are always read; texts and frame only for nodes whose role is in
+    /// `detailRoles`, or for every node when it is null. Nodes that are not showing on screen
+    /// report no children.
+    virtual QList<AXNodeAttributes> read(const QList<AXNode>& batch,
+                                         const QSet<QString>* detailRoles,
+                                         QDeadlineTimer deadline) = 0;
 };

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "core/Result.h"
+#include "platform/FrameStream.h"
 
 #include <QImage>
 #include <QList>
 #include <QRectF>
 #include <QString>
 
-#include <QCoro/QCoroTask>
-
 #include <functional>
+#include <memory>
 #include <optional>
 
 /// A running application as the session sees it.
@@ -58,8 +58,15 @@ public:
     /// The windows on screen, front to back, desktop windows excluded.
     virtual Result<QList<WindowInfo>> onScreenWindows() = 0;
 
+    /// Whether the window's own pixels can be read at once with `windowPixels`; when not, they
+    /// come from a frame stream (the first complete frame).
+    virtual bool hasCurrentPixels(quint64 windowId) = 0;
+
     /// The window's own pixels (never those of windows covering it) at `pixelSize`.
-    virtual QCoro::Task<Result<QImage>> windowPixels(quint64 windowId, QSize pixelSize) = 0;
+    virtual Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) = 0;
+
+    /// A stream of the window's frames at `pixelSize`.
+    virtual std::unique_ptr<FrameStream> frameStream(quint64 windowId, QSize pixelSize) = 0;
 
     /// The displays, main display first.
     virtual QList<ScreenInfo> screens() = 0;

@@ -30,26 +30,37 @@ public:
 
     bool isTrusted() override { return trusted; }
 
-    std::optional<AXNode> application(qint64 pid) override
+    std::optional<AXNode> application(qint64 pid, QDeadlineTimer) override
     {
         ++readCalls;
         const auto it = applications.constFind(pid);
         return it == applications.constEnd() ? std::nullopt : std::optional<AXNode>(*it);
     }
 
-    AXApplicationNodes applicationNodes(const AXNode& application) override
+    AXApplicationNodes applicationNodes(const AXNode& application, QDeadlineTimer) override
     {
         ++readCalls;
         return applicationNodesByPath.value(application.path);
     }
 
-    QList<AXNodeAttributes> read(const QList<AXNode>& batch) override
+    QList<AXNodeAttributes> read(const QList<AXNode>& batch, const QSet<QString>* detailRoles,
+                                 QDeadlineTimer) override
     {
         ++readCalls;
         nodesRead += static_cast<int>(batch.size());
         QList<AXNodeAttributes> out;
-        for (const AXNode& n : batch)
-            out.append(nodes.value(n.path));
+        for (const AXNode& n : batch) {
+            AXNodeAttributes node = nodes.value(n.path);
+            if (detailRoles && !detailRoles->contains(node.role)) {
+                // Like the real backend: only role, enabled and children for other nodes.
+                AXNodeAttributes bare;
+                bare.role = node.role;
+                bare.enabled = node.enabled;
+                bare.children = node.children;
+                node = bare;
+            }
+            out.append(node);
+        }
         return out;
     }
 };

@@ -15,6 +15,8 @@ public:
     Result<QImage> pixels = blankImage();
     QList<ScreenInfo> screenList{{QRectF(0, 0, 1920, 1080), 1.0}};
     std::function<void(const RunningApp&)> activationHandler;
+    /// When set, pixels come from the streams it makes (as for a freshly redirected window).
+    std::function<std::unique_ptr<FrameStream>()> makeStream;
     QList<QPair<quint64, QSize>> captures;
 
     static QImage blankImage()
@@ -40,10 +42,16 @@ public:
         activationHandler = std::move(handler);
     }
     Result<QList<WindowInfo>> onScreenWindows() override { return windows; }
-    QCoro::Task<Result<QImage>> windowPixels(quint64 id, QSize size) override
+    bool hasCurrentPixels(quint64) override { return !makeStream; }
+    Result<QImage> windowPixels(quint64 id, QSize size) override
     {
         captures.append({id, size});
-        co_return pixels;
+        return pixels;
+    }
+    std::unique_ptr<FrameStream> frameStream(quint64 id, QSize size) override
+    {
+        captures.append({id, size});
+        return makeStream ? makeStream() : nullptr;
     }
     QList<ScreenInfo> screens() override { return screenList; }
 };

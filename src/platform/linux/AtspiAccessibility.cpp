@@ -1,0 +1,304 @@
+#include "platform/linux/AtspiAccessibility.h"
+
+#include "platform/linux/AtspiBus.h"
+#include "platform/linux/AtspiRoles.h"
+#include "platform/linux/AtspiTypes.h"
+
+#include <atspi/atspi-constants.h>
+
+#include <QDBusMessage>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QLoggingCategory>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcAtspi, "cuewell.platform.atspi")
+
+namespace {
+
+const QString accessibleInterface = QStringLiteral("org.a11y.atspi.Accessible");
+const QString componentInterface = QStringLiteral("org.a11y.atspi.Component");
+const QString textInterface = QStringLiteral("org.a11y.atspi.Text");
+const QString registryService = QStringLiteral("org.a11y.atspi.Registry");
+const QString rootPath = QStringLiteral("/org/a11y/atspi/accessible/root");
+const QString nullPath = QStringLiteral("/org/a11y/atspi/null");
+
+bool hasState(const QList<uint>& states, uint state)
+{
+    const qsizetype word = state / 32;
+    return word < states.size() && (states[word] & (1u << (state % 32))) != 0;
+}
+
+AXNode toNode(const AtspiReference& reference)
+{
+    return AXNode{reference.service, reference.path.path()};
+}
+
+QList<AXNode> toNodes(const AtspiReferences& references)
+{
+    QList<AXNode> nodes;
+    nodes.reserve(references.size());
+    for (const AtspiReference& reference : references) {
+        if (reference.path.path() != nullPath)
+            nodes.append(toNode(reference));
+    }
+    return nodes;
+}
+
+template <typename T>
+std::optional<T> valueOf(QDBusPendingCall& pending)
+{
+    QDBusPendingReply<T> reply = pending;
+    reply.waitForFinished();
+    if (reply.isError())
+        return std::nullopt;
+    return reply.value();
+}
+
+QString textOf(QDBusPendingCall& pending)
+{
+    const std::optional<QDBusVariant> value = valueOf<QDBusVariant>(pending);
+    return value ? value->variant().toString() : QString();
+}
+
+} // namespace
+
+struct AtspiAccessibility::Structure
+{
+    uint role = 0;
+    QList<uint> states;
+    bool readable = false;
+    QList<AXNode> children;
+
+    bool showing() const { return hasState(states, ATSPI_STATE_SHOWING); }
+};
+
+AtspiAccessibility::AtspiAccessibility() : m_bus(AtspiBus::connection())
+{
+    registerAtspiTypes();
+}
+
+bool AtspiAccessibility::isTrusted()
+{
+    return m_bus.isConnected() && AtspiBus::isEnabled();
+}
+
+QDBusPendingCall AtspiAccessibility::call(const AXNode& node, const QString& interface,
+                                          const QString& method, const QVariantList& arguments,
+                                          QDeadlineTimer deadline)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(node.service, node.path, interface, method);
+    message.setArguments(arguments);
+    // Every request of a read ends at the same moment, so waiting on them one after another
+    // never adds their timeouts up.
+    const int remaining = static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
+    return m_bus.asyncCall(message, remaining);
+}
+
+QDBusPendingCall AtspiAccessibility::property(const AXNode& node, const QString& interface,
+                                              const QString& name, QDeadlineTimer deadline)
+{
+    // Properties are read one by one: GetAll brings some toolkits down.
+    return call(node, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                {interface, name}, deadline);
+}
+
+std::optional<qint64> AtspiAccessibility::pidOf(const QString& service, QDeadlineTimer deadline)
+{
+    {
+        QMutexLocker lock(&m_pidsLock);
+        if (const auto it = m_pidsByService.constFind(service); it != m_pidsByService.constEnd())
+            return *it;
+    }
+    QDBusPendingCall pending =
+        call(AXNode{QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus")},
+             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"),
+             {service}, deadline);
+    const std::optional<uint> pid = valueOf<uint>(pending);
+    if (!pid)
+        return std::nullopt;
+    QMutexLocker lock(&m_pidsLock);
+    m_pidsByService.insert(service, *pid);
+    return *pid;
+}
+
+std::optional<AXNode> AtspiAccessibility::application(qint64 pid, QDeadlineTimer deadline)
+{
+    if (!m_bus.isConnected() || deadline.hasExpired())
+        return std::nullopt;
+    QDBusPendingCall pending = call(AXNode{registryService, rootPath}, accessibleInterface,
+                                    QStringLiteral("GetChildren"), {}, deadline);
+    const std::optional<AtspiReferences> applications = valueOf<AtspiReferences>(pending);
+    if (!applications)
+        return std::nullopt;
+    for (const AtspiReference& app : *applications) {
+        if (pidOf(app.service, deadline) == pid)
+            return toNode(app);
+    }
+    return std::nullopt;
+}
+
+AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& application,
+                                                        QDeadlineTimer deadline)
+{
+    AXApplicationNodes nodes;
+    const QList<Structure> app = readStructure({application}, deadline);
+    if (app.isEmpty())
+        return nodes;
+    const QList<AXNode>& windows = app.first().children;
+    const QList<Structure> windowStates = readStructure(windows, deadline);
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        if (!windowStates[i].readable || !windowStates[i].showing())
+            continue;
+        nodes.windows.append(windows[i]);
+        if (!nodes.focusedWindow && hasState(windowStates[i].states, ATSPI_STATE_ACTIVE))
+            nodes.focusedWindow = windows[i];
+    }
+    // Without an active window, the first showing frame is the application's main window.
+    if (!nodes.windows.isEmpty())
+        nodes.mainWindow = nodes.windows.first();
+    if (const std::optional<AXNode> window = nodes.focusedWindow ? nodes.focusedWindow : nodes.mainWindow)
+        nodes.menuBar = findMenuBar(*window, deadline);
+    return nodes;
+}
+
+// Menu bars sit near the top of a window's tree; a short breadth-first search finds one.
+std::optional<AXNode> AtspiAccessibility::findMenuBar(const AXNode& window, QDeadlineTimer deadline)
+{
+    constexpr int maxDepth = 5;
+    constexpr qsizetype maxNodes = 300;
+    QList<AXNode> level{window};
+    qsizetype seen = 0;
+    for (int depth = 0; depth <= maxDepth && !level.isEmpty() && seen < maxNodes; ++depth) {
+        const QList<Structure> structure = readStructure(level, deadline);
+        QList<AXNode> next;
+        for (qsizetype i = 0; i < level.size(); ++i) {
+            if (structure[i].role == ATSPI_ROLE_MENU_BAR && structure[i].showing())
+                return level[i];
+            next.append(structure[i].children);
+        }
+        seen += level.size();
+        level = next.mid(0, maxNodes - seen);
+    }
+    return std::nullopt;
+}
+
+QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QList<AXNode>& batch,
+                                                                      QDeadlineTimer deadline)
+{
+    QList<Structure> out(batch.size());
+    if (deadline.hasExpired())
+        return out;
+    QList<QDBusPendingCall> roles, states, children;
+    for (const AXNode& node : batch) {
+        roles.append(call(node, accessibleInterface, QStringLiteral("GetRole"), {}, deadline));
+        states.append(call(node, accessibleInterface, QStringLiteral("GetState"), {}, deadline));
+        children.append(call(node, accessibleInterface, QStringLiteral("GetChildren"), {}, deadline));
+    }
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        const std::optional<uint> role = valueOf<uint>(roles[i]);
+        const std::optional<QList<uint>> state = valueOf<QList<uint>>(states[i]);
+        if (!role || !state)
+            continue;
+        out[i].role = *role;
+        out[i].states = *state;
+        out[i].readable = true;
+        // Closed menus and hidden pages stay in the tree; what is not showing is not walked.
+        if (out[i].showing() || *role == ATSPI_ROLE_APPLICATION) {
+            if (const std::optional<AtspiReferences> kids = valueOf<AtspiReferences>(children[i]))
+                out[i].children = toNodes(*kids);
+        }
+    }
+    return out;
+}
+
+QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
+                                                 const QSet<QString>* detailRoles,
+                                                 QDeadlineTimer deadline)
+{
+    const QList<Structure> structure = readStructure(batch, deadline);
+    QList<AXNodeAttributes> out(batch.size());
+    QList<AXNode> detailed;
+    QList<qsizetype> detailedIndex;
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        const Structure& s = structure[i];
+        if (!s.readable)
+            continue;
+        AXNodeAttributes& node = out[i];
+        const bool showing = s.showing() || s.role == ATSPI_ROLE_APPLICATION;
+        // A node that is not on screen cannot be used; it keeps no role the reader acts on.
+        node.role = showing ? AtspiRoles::mapped(s.role, hasState(s.states, ATSPI_STATE_MULTI_LINE))
+                            : QString();
+        node.enabled = hasState(s.states, ATSPI_STATE_ENABLED) ||
+                       hasState(s.states, ATSPI_STATE_SENSITIVE);
+        node.children = s.children;
+        if (showing && (!detailRoles || detailRoles->contains(node.role))) {
+            detailed.append(batch[i]);
+            detailedIndex.append(i);
+        }
+    }
+    QList<AXNodeAttributes> details(detailed.size());
+    readDetails(detailed, details, deadline);
+    for (qsizetype k = 0; k < detailed.size(); ++k) {
+        AXNodeAttributes& node = out[detailedIndex[k]];
+        const AXNodeAttributes& d = details[k];
+        node.title = d.title;
+        node.description = d.description;
+        node.titleElementValue = d.titleElementValue;
+        node.placeholder = d.placeholder;
+        node.help = d.help;
+        node.identifier = d.identifier;
+        node.frame = d.frame;
+    }
+    return out;
+}
+
+void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAttributes>& out,
+                                     QDeadlineTimer deadline)
+{
+    QList<QDBusPendingCall> names, descriptions, extents, relations, attributes, helps, ids;
+    for (const AXNode& node : batch) {
+        names.append(property(node, accessibleInterface, QStringLiteral("Name"), deadline));
+        descriptions.append(property(node, accessibleInterface, QStringLiteral("Description"), deadline));
+        extents.append(call(node, componentInterface, QStringLiteral("GetExtents"),
+                            {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
+        relations.append(call(node, accessibleInterface, QStringLiteral("GetRelationSet"), {}, deadline));
+        attributes.append(call(node, accessibleInterface, QStringLiteral("GetAttributes"), {}, deadline));
+        helps.append(property(node, accessibleInterface, QStringLiteral("HelpText"), deadline));
+        ids.append(property(node, accessibleInterface, QStringLiteral("AccessibleId"), deadline));
+    }
+    // The label of a node that names nothing itself may come from the node labelling it.
+    QList<QDBusPendingCall> labelNames, labelTexts;
+    QList<qsizetype> labelled;
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        AXNodeAttributes& node = out[i];
+        node.title = textOf(names[i]);
+        node.description = textOf(descriptions[i]);
+        if (const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[i]))
+            node.frame = QRectF(r->x, r->y, r->width, r->height);
+        const AtspiAttributes attrs = valueOf<AtspiAttributes>(attributes[i]).value_or(AtspiAttributes{});
+        node.placeholder = attrs.value(QStringLiteral("placeholder-text"));
+        node.help = textOf(helps[i]);
+        node.identifier = textOf(ids[i]);
+        if (node.identifier.isEmpty())
+            node.identifier = attrs.value(QStringLiteral("id"));
+        if (!node.title.trimmed().isEmpty() || !node.description.trimmed().isEmpty())
+            continue;
+        for (const AtspiRelation& relation : valueOf<AtspiRelations>(relations[i]).value_or(AtspiRelations{})) {
+            if (relation.type != ATSPI_RELATION_LABELLED_BY || relation.targets.isEmpty())
+                continue;
+            const AXNode label = toNode(relation.targets.first());
+            labelNames.append(property(label, accessibleInterface, QStringLiteral("Name"), deadline));
+            labelTexts.append(call(label, textInterface, QStringLiteral("GetText"), {0, -1}, deadline));
+            labelled.append(i);
+            break;
+        }
+    }
+    for (qsizetype k = 0; k < labelled.size(); ++k) {
+        QString label = textOf(labelNames[k]);
+        if (label.trimmed().isEmpty())
+            label = valueOf<QString>(labelTexts[k]).value_or(QString());
+        out[labelled[k]].titleElementValue = label;
+    }
+}

@@ -1,0 +1,105 @@
+// One picture from a stream of frames: the first complete frame, once, whatever the threads.
+#include "AwaitTask.h"
+#include "FakeWindows.h"
+#include "ScriptedFrameStream.h"
+#include "observe/FrameGrabber.h"
+#include "observe/ScreenCapture.h"
+
+#include <QTest>
+
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+Result<QImage> grabWith(std::function<void(ScriptedFrameStream&)> script, std::atomic<int>& stops,
+                        std::chrono::milliseconds maxWait = 2000ms)
+{
+    auto stream = std::make_unique<ScriptedFrameStream>();
+    stream->whenStarted = std::move(script);
+    stream->stops = &stops;
+    FrameGrabber grabber(std::move(stream), maxWait);
+    return awaitTask(grabber.grab());
+}
+
+} // namespace
+
+class FrameGrabberTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstCompleteFrameWins()
+    {
+        std::atomic<int> stops{0};
+        const Result<QImage> grabbed = grabWith(
+            [](ScriptedFrameStream& s) {
+                s.deliver({ScriptedFrameStream::image(Qt::red), false});
+                s.deliver({QImage(), true});
+                s.deliver({ScriptedFrameStream::image(Qt::green), true});
+                s.deliver({ScriptedFrameStream::image(Qt::blue), true});
+                s.end(Failure(QStringLiteral("late")));
+            },
+            stops);
+        QCOMPARE(grabbed.value().pixelColor(0, 0), QColor(Qt::green));
+        QVERIFY(stops >= 1);
+    }
+
+    void streamEndingFirstIsTheFailure()
+    {
+        std::atomic<int> stops{0};
+        const Result<QImage> grabbed = grabWith(
+            [](ScriptedFrameStream& s) { s.end(Failure(QStringLiteral("The window closed."))); },
+            stops);
+        QCOMPARE(grabbed.failure().description, QStringLiteral("The window closed."));
+    }
+
+    void framesFromManyThreadsResumeOnce()
+    {
+        std::atomic<int> stops{0};
+        std::vector<std::thread> senders;
+        const Result<QImage> grabbed = grabWith(
+            [&senders](ScriptedFrameStream& s) {
+                for (int i = 0; i < 4; ++i) {
+                    senders.emplace_back([&s, i] {
+                        for (int n = 0; n < 50; ++n)
+                            s.deliver({ScriptedFrameStream::image(QColor(i * 60, n, 0)), true});
+                    });
+                }
+            },
+            stops);
+        for (std::thread& t : senders)
+            t.join();
+        QVERIFY(grabbed.ok());
+        QTest::qWait(10); // a second delivery would arrive now
+    }
+
+    void silentStreamEndsAfterTheBoundedWait()
+    {
+        std::atomic<int> stops{0};
+        const Result<QImage> grabbed = grabWith([](ScriptedFrameStream&) {}, stops, 50ms);
+        QCOMPARE(grabbed.failure().description,
+                 QStringLiteral("The window did not draw itself in time."));
+        QVERIFY(stops >= 1);
+    }
+
+    void captureUsesTheStreamForAWindowWithoutPixelsYet()
+    {
+        FakeWindows desktop;
+        desktop.windows = QList<WindowInfo>{{4, 7, 0, QRectF(0, 0, 100, 100)}};
+        desktop.makeStream = [] {
+            auto stream = std::make_unique<ScriptedFrameStream>();
+            stream->whenStarted = [](ScriptedFrameStream& s) {
+                s.deliver({ScriptedFrameStream::image(Qt::yellow), true});
+            };
+            return stream;
+        };
+        const Result<CapturedWindow> captured =
+            awaitTask(ScreenCapture::captureFrontWindow(desktop, 7, std::nullopt));
+        QCOMPARE(captured.value().image.pixelColor(0, 0), QColor(Qt::yellow));
+    }
+};
+
+QTEST_GUILESS_MAIN(FrameGrabberTest)
+#include "FrameGrabberTest.moc"
