@@ -10,6 +10,7 @@
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -62,6 +63,14 @@ QString textOf(QDBusPendingCall& pending)
     return value ? value->variant().toString() : QString();
 }
 
+// GTK 4 names unlabelled widgets after their class ("GtkMenuButton"): that is no label.
+QString labelText(QDBusPendingCall& pending)
+{
+    static const QRegularExpression className(QStringLiteral("^(Gtk|Adw|Gdk)[A-Z][A-Za-z]*$"));
+    QString text = textOf(pending);
+    return className.match(text).hasMatch() ? QString() : text;
+}
+
 } // namespace
 
 struct AtspiAccessibility::Structure
@@ -74,7 +83,7 @@ struct AtspiAccessibility::Structure
     bool showing() const { return hasState(states, ATSPI_STATE_SHOWING); }
 };
 
-AtspiAccessibility::AtspiAccessibility() : m_bus(AtspiBus::connection())
+AtspiAccessibility::AtspiAccessibility() : m_bus(AtspiBus::connection()), m_xWindows(m_x)
 {
     registerAtspiTypes();
 }
@@ -107,7 +116,7 @@ QDBusPendingCall AtspiAccessibility::property(const AXNode& node, const QString&
 std::optional<qint64> AtspiAccessibility::pidOf(const QString& service, QDeadlineTimer deadline)
 {
     {
-        QMutexLocker lock(&m_pidsLock);
+        QMutexLocker lock(&m_lock);
         if (const auto it = m_pidsByService.constFind(service); it != m_pidsByService.constEnd())
             return *it;
     }
@@ -118,9 +127,83 @@ std::optional<qint64> AtspiAccessibility::pidOf(const QString& service, QDeadlin
     const std::optional<uint> pid = valueOf<uint>(pending);
     if (!pid)
         return std::nullopt;
-    QMutexLocker lock(&m_pidsLock);
+    QMutexLocker lock(&m_lock);
     m_pidsByService.insert(service, *pid);
     return *pid;
+}
+
+// GTK 4 gives extents relative to the window rather than the screen, and leaves groups that
+// are on screen without the showing state.
+bool AtspiAccessibility::placesRelativeToWindow(const QString& service, QDeadlineTimer deadline)
+{
+    {
+        QMutexLocker lock(&m_lock);
+        if (const auto it = m_windowRelative.constFind(service); it != m_windowRelative.constEnd())
+            return *it;
+    }
+    const AXNode root{service, rootPath};
+    const QString application = QStringLiteral("org.a11y.atspi.Application");
+    QDBusPendingCall name = property(root, application, QStringLiteral("ToolkitName"), deadline);
+    QDBusPendingCall version = property(root, application, QStringLiteral("Version"), deadline);
+    const bool gtk4 = textOf(name) == QLatin1String("GTK") &&
+                      textOf(version).startsWith(QLatin1String("4."));
+    QMutexLocker lock(&m_lock);
+    m_windowRelative.insert(service, gtk4);
+    return gtk4;
+}
+
+bool AtspiAccessibility::usesVisibleForShowing(const QString& service)
+{
+    QMutexLocker lock(&m_lock);
+    return m_windowRelative.value(service, false);
+}
+
+// The window's extent is its content; the X window around it may add a margin (client-side
+// shadow) on every side, so the content sits centred in the X window of the closest size.
+void AtspiAccessibility::learnWindowOrigin(const AXNode& window, qint64 pid,
+                                           QDeadlineTimer deadline)
+{
+    QDBusPendingCall extents = call(window, componentInterface, QStringLiteral("GetExtents"),
+                                    {uint(ATSPI_COORD_TYPE_WINDOW)}, deadline);
+    const std::optional<AtspiRect> content = valueOf<AtspiRect>(extents);
+    const std::optional<QList<WindowInfo>> windows =
+        m_x.isValid() ? m_xWindows.onScreenWindows() : std::nullopt;
+    if (!content || !windows)
+        return;
+    std::optional<QRectF> best;
+    for (const WindowInfo& w : *windows) {
+        const double distance = std::abs(w.frame.width() - content->width) +
+                                std::abs(w.frame.height() - content->height);
+        if (w.pid == pid && (!best || distance < std::abs(best->width() - content->width) +
+                                                     std::abs(best->height() - content->height)))
+            best = w.frame;
+    }
+    if (!best)
+        return;
+    const QPointF origin(best->x() + (best->width() - content->width) / 2.0,
+                         best->y() + (best->height() - content->height) / 2.0);
+    QMutexLocker lock(&m_lock);
+    m_origins.insert(window.service + window.path, origin);
+}
+
+std::optional<QPointF> AtspiAccessibility::originOf(const AXNode& node)
+{
+    QMutexLocker lock(&m_lock);
+    const auto it = m_origins.constFind(node.service + node.path);
+    return it == m_origins.constEnd() ? std::nullopt : std::optional<QPointF>(*it);
+}
+
+void AtspiAccessibility::inheritOrigin(const AXNode& parent, const QList<AXNode>& children)
+{
+    const std::optional<QPointF> origin = originOf(parent);
+    if (!origin)
+        return;
+    QMutexLocker lock(&m_lock);
+    constexpr qsizetype maxRemembered = 100000;
+    if (m_origins.size() > maxRemembered)
+        m_origins.clear(); // learnt again at the next read
+    for (const AXNode& child : children)
+        m_origins.insert(child.service + child.path, *origin);
 }
 
 std::optional<AXNode> AtspiAccessibility::application(qint64 pid, QDeadlineTimer deadline)
@@ -158,6 +241,12 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
     // Without an active window, the first showing frame is the application's main window.
     if (!nodes.windows.isEmpty())
         nodes.mainWindow = nodes.windows.first();
+    if (placesRelativeToWindow(application.service, deadline)) {
+        if (const std::optional<qint64> pid = pidOf(application.service, deadline)) {
+            for (const AXNode& window : nodes.windows)
+                learnWindowOrigin(window, *pid, deadline);
+        }
+    }
     if (const std::optional<AXNode> window = nodes.focusedWindow ? nodes.focusedWindow : nodes.mainWindow)
         nodes.menuBar = findMenuBar(*window, deadline);
     return nodes;
@@ -205,6 +294,8 @@ QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QLi
         out[i].states = *state;
         out[i].readable = true;
         // Closed menus and hidden pages stay in the tree; what is not showing is not walked.
+        if (usesVisibleForShowing(batch[i].service) && hasState(*state, ATSPI_STATE_VISIBLE))
+            out[i].states[0] |= 1u << ATSPI_STATE_SHOWING;
         if (out[i].showing() || *role == ATSPI_ROLE_APPLICATION) {
             if (const std::optional<AtspiReferences> kids = valueOf<AtspiReferences>(children[i]))
                 out[i].children = toNodes(*kids);
@@ -233,6 +324,7 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
         node.enabled = hasState(s.states, ATSPI_STATE_ENABLED) ||
                        hasState(s.states, ATSPI_STATE_SENSITIVE);
         node.children = s.children;
+        inheritOrigin(batch[i], s.children);
         if (showing && (!detailRoles || detailRoles->contains(node.role))) {
             detailed.append(batch[i]);
             detailedIndex.append(i);
@@ -250,6 +342,8 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
         node.help = d.help;
         node.identifier = d.identifier;
         node.frame = d.frame;
+        if (const std::optional<QPointF> origin = originOf(detailed[k]); origin && node.frame)
+            node.frame->translate(*origin);
     }
     return out;
 }
@@ -273,8 +367,8 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAtt
     QList<qsizetype> labelled;
     for (qsizetype i = 0; i < batch.size(); ++i) {
         AXNodeAttributes& node = out[i];
-        node.title = textOf(names[i]);
-        node.description = textOf(descriptions[i]);
+        node.title = labelText(names[i]);
+        node.description = labelText(descriptions[i]);
         if (const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[i]))
             node.frame = QRectF(r->x, r->y, r->width, r->height);
         const AtspiAttributes attrs = valueOf<AtspiAttributes>(attributes[i]).value_or(AtspiAttributes{});

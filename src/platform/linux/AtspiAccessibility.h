@@ -1,10 +1,13 @@
 #pragma once
 
 #include "platform/AccessibilityPort.h"
+#include "platform/linux/X11Connection.h"
+#include "platform/linux/X11WindowQueries.h"
 
 #include <QDBusConnection>
 #include <QHash>
 #include <QMutex>
+#include <QPointF>
 
 /// Other applications' accessibility trees over the AT-SPI bus. Each batch keeps all of its
 /// requests in flight together, and every request ends by the caller's deadline, so a frozen
@@ -37,8 +40,19 @@ private:
     QDBusPendingCall property(const AXNode& node, const QString& interface, const QString& name,
                               QDeadlineTimer deadline);
     std::optional<qint64> pidOf(const QString& service, QDeadlineTimer deadline);
+    bool placesRelativeToWindow(const QString& service, QDeadlineTimer deadline);
+    void learnWindowOrigin(const AXNode& window, qint64 pid, QDeadlineTimer deadline);
+    std::optional<QPointF> originOf(const AXNode& node);
+    void inheritOrigin(const AXNode& parent, const QList<AXNode>& children);
+    bool usesVisibleForShowing(const QString& service);
 
     QDBusConnection m_bus;
-    QMutex m_pidsLock;
+    X11Connection m_x;
+    X11WindowQueries m_xWindows;
+    QMutex m_lock;
     QHash<QString, qint64> m_pidsByService; // unique bus names are never reused
+    // Toolkits that give extents relative to their window (GTK 4), by service.
+    QHash<QString, bool> m_windowRelative;
+    // For those toolkits: the screen position of each known node's window.
+    QHash<QString, QPointF> m_origins;
 };

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/WindowsPort.h"
+#include "platform/linux/X11Connection.h"
+
+#include <QList>
+#include <QRectF>
+
+#include <optional>
+
+/// Questions about top-level windows, answered by the X server and the window manager's hints.
+/// Safe on any thread that owns the connection it is given.
+class X11WindowQueries
+{
+public:
+    static constexpr int normalLayer = 0;
+    static constexpr int panelLayer = 20;
+    static constexpr int otherLayer = 3;
+    static constexpr int desktopLayer = -1;
+
+    explicit X11WindowQueries(X11Connection& x);
+
+    std::optional<qint64> pidOf(xcb_window_t window);
+    /// The client area in root-window pixels.
+    std::optional<QRectF> frameOf(xcb_window_t window);
+    int layerOf(xcb_window_t window);
+    bool hasState(xcb_window_t window, xcb_atom_t state);
+    bool isViewable(xcb_window_t window);
+    /// WM_CLASS's class part: the name people know the application by.
+    QString classOf(xcb_window_t window);
+    xcb_window_t activeWindow();
+    /// The managed windows, front to back, that are on screen (not hidden, not the desktop).
+    std::optional<QList<WindowInfo>> onScreenWindows();
+
+private:
+    X11Connection& m_x;
+    bool m_hasRes = false;
+};

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Runs a command on a virtual desktop of its own: Xvfb, a D-Bus session with the accessibility
+# bus switched on, and the openbox window manager. Everything it starts is ended by pid when
+# the command ends. Exits 77 (a skip for CTest) when a needed program is missing.
+set -u
+
+for program in Xvfb openbox dbus-daemon xdotool; do
+  if ! command -v "$program" >/dev/null; then
+    echo "SKIP: $program is not installed (bash scripts/setup.sh installs it)"
+    exit 77
+  fi
+done
+launcher=/usr/libexec/at-spi-bus-launcher
+[ -x "$launcher" ] || { echo "SKIP: the AT-SPI bus launcher is not installed"; exit 77; }
+
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  [ -n "${runtime:-}" ] && rm -rf "$runtime"
+}
+trap cleanup EXIT
+
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 "${CUEWELL_SCREEN:-1280x800x24}" -nolisten tcp -noreset >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=":$display"
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
+
+runtime=$(mktemp -d)
+chmod 700 "$runtime"
+export XDG_RUNTIME_DIR="$runtime"
+address_file="$runtime/bus"
+dbus-daemon --session --nofork --print-address=3 3>"$address_file" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$address_file" ] && break; sleep 0.05; done
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$address_file")
+
+"$launcher" --launch-immediately >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+    >/dev/null 2>&1 && break
+  sleep 0.05
+done
+for _ in $(seq 50); do
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+    org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
+    variant:boolean:true >/dev/null 2>&1
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+    org.freedesktop.DBus.Properties.Get string:org.a11y.Status string:IsEnabled 2>/dev/null |
+    grep -q true && break
+  sleep 0.1
+done
+
+openbox >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
+
+# Desktop tests draw on this display; nothing here may be a leftover of the caller's desktop.
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM AT_SPI_BUS_ADDRESS
+export GTK_A11Y=atspi NO_AT_BRIDGE=0 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+
+"$@"
+exit $?
