@@ -70,7 +70,6 @@ public:
     /// enabled and children are always read; texts and frame only for nodes whose role is in
     /// `detailRoles`, or for every node when it is null. Nodes that are not showing on screen
     /// report no children.
-    virtual QList<AXNodeAttributes> read(const QList<AXNode>& batch,
-                                         const QSet<QString>* detailRoles,
-                                         QDeadlineTimer deadline) = 0;
+    virtual QList<AXNodeAttributes>
+    read(const QList<AXNode>& batch, const QSet<QString>* detailRoles, QDeadlineTimer deadline) = 0;
 };

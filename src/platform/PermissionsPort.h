@@ -13,6 +13,7 @@ public:
 
     virtual void requestCapture() = 0;
     virtual void requestAccessibility() = 0;
-    virtual void openCaptureSettings() = 0;
-    virtual void openAccessibilitySettings() = 0;
+    /// Opens the desktop's settings for each; false when the desktop has none to open.
+    virtual bool openCaptureSettings() = 0;
+    virtual bool openAccessibilitySettings() = 0;
 };

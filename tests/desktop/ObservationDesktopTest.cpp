@@ -1,14 +1,24 @@
 // Reading, capturing and recognising real applications on a virtual desktop.
+#include "AwaitTask.h"
 #include "DesktopApp.h"
+#include "FakeModelServer.h"
+#include "RecordingOverlay.h"
+#include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
 #include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/TesseractEngine.h"
 #include "platform/linux/X11Windows.h"
-
-#include "AwaitTask.h"
+#include "recognize/TextRecognizer.h"
+#include "session/ElementMerging.h"
+#include "session/GuideModel.h"
 
 #include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -22,13 +32,29 @@ QStringList titles(const QList<GuideElement>& elements, bool menuBar)
     return out;
 }
 
-const GuideElement* find(const QList<GuideElement>& elements, const QString& title)
+std::optional<GuideElement> find(const QList<GuideElement>& elements, const QString& title)
 {
     for (const GuideElement& e : elements) {
         if (e.title == title)
-            return &e;
+            return e;
     }
-    return nullptr;
+    return std::nullopt;
+}
+
+QStringList texts(const QList<TextLine>& lines)
+{
+    QStringList out;
+    for (const TextLine& line : lines)
+        out.append(line.text);
+    return out;
+}
+
+void click(const QRectF& frame)
+{
+    const QPointF centre = frame.center();
+    QVERIFY(
+        xdotool({QStringLiteral("mousemove"), QString::number(int(centre.x())),
+                 QString::number(int(centre.y())), QStringLiteral("click"), QStringLiteral("1")}));
 }
 
 } // namespace
@@ -39,23 +65,63 @@ class ObservationDesktopTest : public QObject
 
     X11Windows m_windows;
     AtspiAccessibility m_accessibility;
+    TesseractEngine m_ocr;
 
-    // Waits until `app` has a window on screen and an accessibility tree with a window.
-    AXSnapshot waitForApp(const DesktopApp& app)
+    // Waits until `app` has a window on screen and an accessibility tree with `enough` elements.
+    AXSnapshot waitForApp(const DesktopApp& app, int enough)
     {
         AXSnapshot snapshot;
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < 15000) {
+        while (clock.elapsed() < 20000) {
             snapshot = AccessibilityReader::read(m_accessibility, app.pid());
-            const auto listed = m_windows.onScreenWindows();
-            const bool onScreen = listed && std::any_of(listed.value().begin(), listed.value().end(),
-                                                        [&](const WindowInfo& w) { return w.pid == app.pid(); });
-            if (onScreen && snapshot.windowFrame && snapshot.elements.size() > 3)
+            if (windowOf(app) && snapshot.windowFrame && snapshot.elements.size() >= enough)
                 return snapshot;
             QTest::qWait(200);
         }
         return snapshot;
+    }
+
+    std::optional<WindowInfo> windowOf(const DesktopApp& app)
+    {
+        const Result<QList<WindowInfo>> listed = m_windows.onScreenWindows();
+        if (listed) {
+            for (const WindowInfo& w : listed.value()) {
+                if (w.pid == app.pid())
+                    return w;
+            }
+        }
+        return std::nullopt;
+    }
+
+    CapturedWindow capture(const DesktopApp& app, const std::optional<QRectF>& preferred)
+    {
+        const Result<CapturedWindow> captured =
+            awaitTask(ScreenCapture::captureFrontWindow(m_windows, app.pid(), preferred));
+        if (!captured)
+            qWarning() << captured.failure().description;
+        return captured ? captured.value() : CapturedWindow{};
+    }
+
+    // Whether the items of the menu-bar item titled `title` are on screen (its menu is open).
+    bool menuOpen(const DesktopApp& app, const QString& title)
+    {
+        const QDeadlineTimer deadline(2000);
+        const std::optional<AXNode> application = m_accessibility.application(app.pid(), deadline);
+        const AXApplicationNodes nodes = m_accessibility.applicationNodes(*application, deadline);
+        const QList<AXNode> items =
+            m_accessibility.read({*nodes.menuBar}, nullptr, deadline).first().children;
+        const QList<AXNodeAttributes> attributes = m_accessibility.read(items, nullptr, deadline);
+        for (const AXNodeAttributes& item : attributes) {
+            if (item.title != title)
+                continue;
+            for (const AXNodeAttributes& entry :
+                 m_accessibility.read(item.children, nullptr, deadline)) {
+                if (!entry.role.isEmpty())
+                    return true;
+            }
+        }
+        return false;
     }
 
 private slots:
@@ -64,31 +130,150 @@ private slots:
         QVERIFY2(m_windows.canCapture(), "the virtual desktop has no Composite extension");
         QVERIFY2(m_accessibility.connected(), "no accessibility bus");
         QVERIFY(m_accessibility.isTrusted());
+        QVERIFY2(m_ocr.isAvailable(), "no Tesseract English model");
     }
 
-    void readsMousepad()
+    void readsMousepadAndItsMenuOpensAtTheListedFrame()
     {
         DesktopApp mousepad(QStringLiteral("mousepad"));
-        const AXSnapshot snapshot = waitForApp(mousepad);
-        qInfo() << "menu bar:" << titles(snapshot.elements, true);
-        qInfo() << "window:" << titles(snapshot.elements, false);
-        qInfo() << "window frame:" << *snapshot.windowFrame;
-        for (const GuideElement& e : snapshot.elements)
-            qInfo() << e.role << e.title << e.frame;
-        QVERIFY(titles(snapshot.elements, true).mid(0, 2) == QStringList({"File", "Edit"}));
-        QVERIFY(find(snapshot.elements, QStringLiteral("File")));
+        const AXSnapshot snapshot = waitForApp(mousepad, 7);
+        QCOMPARE(titles(snapshot.elements, true),
+                 QStringList({"File", "Edit", "Search", "View", "Document", "Help"}));
+        const std::optional<GuideElement> file = find(snapshot.elements, QStringLiteral("File"));
+        QCOMPARE(file->role, QStringLiteral("menu bar item"));
+        QVERIFY(snapshot.windowFrame->contains(file->frame.center()));
+        QVERIFY(titles(snapshot.elements, false)
+                    .contains(QStringLiteral("(unlabeled)"))); // the text area
+
+        QVERIFY(!menuOpen(mousepad, QStringLiteral("Edit")));
+        click(find(snapshot.elements, QStringLiteral("Edit"))->frame);
+        QTRY_VERIFY_WITH_TIMEOUT(menuOpen(mousepad, QStringLiteral("Edit")), 5000);
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
     }
 
-    void readsCalculator()
+    void readsGtk4AndClicksLandOnTheButtons()
     {
         DesktopApp calculator(QStringLiteral("gnome-calculator"));
-        const AXSnapshot snapshot = waitForApp(calculator);
-        qInfo() << "window frame:" << snapshot.windowFrame.value_or(QRectF());
-        const QList<WindowInfo> windows = m_windows.onScreenWindows().value();
-        for (const WindowInfo& w : windows)
-            qInfo() << "x window" << w.pid << w.frame;
+        const AXSnapshot snapshot = waitForApp(calculator, 20);
+        const std::optional<GuideElement> seven = find(snapshot.elements, QStringLiteral("7"));
+        const std::optional<GuideElement> plus = find(snapshot.elements, QStringLiteral("+"));
+        QVERIFY2(seven && plus, qPrintable(titles(snapshot.elements, false).join(u'|')));
+        QVERIFY2(snapshot.windowFrame->contains(seven->frame),
+                 "frames are on the screen, not the window");
         for (const GuideElement& e : snapshot.elements)
-            qInfo() << e.role << e.title << e.frame;
+            QVERIFY2(!e.title.startsWith(QLatin1String("Gtk")), qPrintable(e.title));
+
+        click(seven->frame);
+        click(plus->frame);
+        click(seven->frame);
+        QTest::qWait(300);
+        const CapturedWindow window = capture(calculator, snapshot.windowFrame);
+        const QList<TextLine> lines = TextRecognizer::recognize(m_ocr, window.image, window.frame);
+        QVERIFY2(texts(lines).join(u'|').contains(QStringLiteral("7+7")),
+                 qPrintable(texts(lines).join(u'|')));
+    }
+
+    void coveredWindowIsCapturedWithItsOwnPixels()
+    {
+        DesktopApp mousepad(QStringLiteral("mousepad"));
+        const AXSnapshot snapshot = waitForApp(mousepad, 7);
+        const CapturedWindow uncovered = capture(mousepad, snapshot.windowFrame);
+        QVERIFY(!uncovered.image.isNull());
+        QCOMPARE(uncovered.image.size(), uncovered.frame.size().toSize());
+
+        DesktopApp cover(QStringLiteral("zenity"),
+                         {QStringLiteral("--info"), QStringLiteral("--text"),
+                          QStringLiteral("COVERING WINDOW")});
+        QTRY_VERIFY_WITH_TIMEOUT(windowOf(cover).has_value(), 10000);
+        const QRectF over = windowOf(cover)->frame.intersected(uncovered.frame);
+        QVERIFY2(!over.isEmpty(), "the cover does not overlap the window");
+        const CapturedWindow covered = capture(mousepad, snapshot.windowFrame);
+        const QPoint inside = (over.center() - uncovered.frame.topLeft()).toPoint();
+        QCOMPARE(covered.image.pixelColor(inside), uncovered.image.pixelColor(inside));
+        const QStringList read =
+            texts(TextRecognizer::recognize(m_ocr, covered.image, covered.frame));
+        QVERIFY2(!read.join(u' ').contains(QStringLiteral("COVERING")),
+                 qPrintable(read.join(u'|')));
+    }
+
+    void textRecognitionFindsTheLabelsWhereTheyAre()
+    {
+        DesktopApp mousepad(QStringLiteral("mousepad"));
+        const AXSnapshot snapshot = waitForApp(mousepad, 7);
+        const CapturedWindow window = capture(mousepad, snapshot.windowFrame);
+        QElapsedTimer clock;
+        clock.start();
+        const QList<TextLine> lines = TextRecognizer::recognize(m_ocr, window.image, window.frame);
+        qInfo("recognised %lld lines in %lld ms", qlonglong(lines.size()), clock.elapsed());
+        int placed = 0;
+        for (const char* label : {"File", "Edit", "Search", "View", "Document", "Help"}) {
+            const std::optional<GuideElement> item =
+                find(snapshot.elements, QString::fromLatin1(label));
+            for (const TextLine& line : lines) {
+                if (line.text == QLatin1String(label) && item->frame.contains(line.frame.center()))
+                    ++placed;
+            }
+        }
+        QVERIFY2(placed >= 5, qPrintable(texts(lines).join(u'|')));
+
+        // Merged, the menu-bar labels are not listed twice.
+        const QList<GuideElement> merged =
+            ElementMerging::merge(snapshot.elements, lines, window.frame);
+        QCOMPARE(merged.first().title, QStringLiteral("File"));
+        QCOMPARE(titles(merged, false).count(QStringLiteral("File")), 0);
+    }
+
+    void frozenApplicationEndsTheReadInAboutASecond()
+    {
+        DesktopApp mousepad(QStringLiteral("mousepad"));
+        waitForApp(mousepad, 7);
+        mousepad.freeze();
+        QElapsedTimer clock;
+        clock.start();
+        const AXSnapshot frozen = AccessibilityReader::read(m_accessibility, mousepad.pid());
+        const qint64 elapsed = clock.elapsed();
+        qInfo("read of a frozen application ended after %lld ms with %lld elements", elapsed,
+              qlonglong(frozen.elements.size()));
+        QVERIFY(elapsed < 3000);
+        mousepad.resume();
+    }
+
+    void applicationQuittingMidReadLosesNothing()
+    {
+        auto mousepad = std::make_unique<DesktopApp>(QStringLiteral("mousepad"));
+        waitForApp(*mousepad, 7);
+        const qint64 pid = mousepad->pid();
+        QFuture<AXSnapshot> reading = QtConcurrent::run(
+            [this, pid] { return AccessibilityReader::read(m_accessibility, pid); });
+        mousepad.reset();
+        reading.waitForFinished();
+        QVERIFY(m_windows.isTerminated(pid));
+        const Result<CapturedWindow> captured =
+            awaitTask(ScreenCapture::captureFrontWindow(m_windows, pid, std::nullopt));
+        QCOMPARE(captured.failure().description, Texts::noVisibleWindow);
+    }
+
+    void stepOnARealApplicationReachesTheSuggestion()
+    {
+        DesktopApp mousepad(QStringLiteral("mousepad"));
+        waitForApp(mousepad, 7);
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+        LinuxPermissions permissions(m_windows);
+        FakeModelServer server;
+        server.listings.insert_or_assign(Provider::ollama, QStringList{QStringLiteral("llava:7b")});
+        server.reply = QStringLiteral(R"({"id": 1, "explanation": "Open File."})");
+        RecordingOverlay overlay;
+        GuideModel model(
+            {m_accessibility, m_windows, permissions, m_ocr, server, overlay, settings});
+        QTRY_COMPARE(model.serverState(), ServerState::running);
+        QTRY_COMPARE_WITH_TIMEOUT(model.targetName(), QStringLiteral("Mousepad"), 5000);
+        model.setGoal(QStringLiteral("save the file"));
+        model.submit();
+        QTRY_COMPARE_WITH_TIMEOUT(model.status(), QStringLiteral("Step 1 ready."), 20000);
+        QCOMPARE(model.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
+        QVERIFY(server.asked.first().user.contains(QStringLiteral("| menu bar item | Help |")));
+        QVERIFY(server.asked.first().image.has_value());
     }
 };
 

@@ -14,6 +14,8 @@ public:
     bool mayReadAccessibility() override { return accessibility; }
     void requestCapture() override { ++requests; }
     void requestAccessibility() override { ++requests; }
-    void openCaptureSettings() override { ++settingsOpened; }
-    void openAccessibilitySettings() override { ++settingsOpened; }
+    bool canOpenSettings = true;
+
+    bool openCaptureSettings() override { return ++settingsOpened, canOpenSettings; }
+    bool openAccessibilitySettings() override { return ++settingsOpened, canOpenSettings; }
 };

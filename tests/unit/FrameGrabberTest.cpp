@@ -1,8 +1,8 @@
 // One picture from a stream of frames: the first complete frame, once, whatever the threads.
+#include "observe/FrameGrabber.h"
 #include "AwaitTask.h"
 #include "FakeWindows.h"
 #include "ScriptedFrameStream.h"
-#include "observe/FrameGrabber.h"
 #include "observe/ScreenCapture.h"
 
 #include <QTest>

@@ -47,8 +47,7 @@ QList<AXNode> toNodes(const AtspiReferences& references)
     return nodes;
 }
 
-template <typename T>
-std::optional<T> valueOf(QDBusPendingCall& pending)
+template <typename T> std::optional<T> valueOf(QDBusPendingCall& pending)
 {
     QDBusPendingReply<T> reply = pending;
     reply.waitForFinished();
@@ -63,12 +62,20 @@ QString textOf(QDBusPendingCall& pending)
     return value ? value->variant().toString() : QString();
 }
 
-// GTK 4 names unlabelled widgets after their class ("GtkMenuButton"): that is no label.
-QString labelText(QDBusPendingCall& pending)
+// GTK 4.8 names unlabelled widgets after their class ("GtkMenuButton"), which is no label, and
+// names a button after its label twice ("7 7").
+QString labelText(QDBusPendingCall& pending, bool gtk4)
 {
     static const QRegularExpression className(QStringLiteral("^(Gtk|Adw|Gdk)[A-Z][A-Za-z]*$"));
     QString text = textOf(pending);
-    return className.match(text).hasMatch() ? QString() : text;
+    if (!gtk4)
+        return text;
+    if (className.match(text).hasMatch())
+        return {};
+    const qsizetype half = text.size() / 2;
+    if (text.size() % 2 == 1 && text[half] == u' ' && text.left(half) == text.mid(half + 1))
+        return text.left(half);
+    return text;
 }
 
 } // namespace
@@ -97,7 +104,8 @@ QDBusPendingCall AtspiAccessibility::call(const AXNode& node, const QString& int
                                           const QString& method, const QVariantList& arguments,
                                           QDeadlineTimer deadline)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(node.service, node.path, interface, method);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(node.service, node.path, interface, method);
     message.setArguments(arguments);
     // Every request of a read ends at the same moment, so waiting on them one after another
     // never adds their timeouts up.
@@ -120,10 +128,10 @@ std::optional<qint64> AtspiAccessibility::pidOf(const QString& service, QDeadlin
         if (const auto it = m_pidsByService.constFind(service); it != m_pidsByService.constEnd())
             return *it;
     }
-    QDBusPendingCall pending =
-        call(AXNode{QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus")},
-             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"),
-             {service}, deadline);
+    QDBusPendingCall pending = call(
+        AXNode{QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus")},
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"),
+        {service}, deadline);
     const std::optional<uint> pid = valueOf<uint>(pending);
     if (!pid)
         return std::nullopt;
@@ -145,14 +153,14 @@ bool AtspiAccessibility::placesRelativeToWindow(const QString& service, QDeadlin
     const QString application = QStringLiteral("org.a11y.atspi.Application");
     QDBusPendingCall name = property(root, application, QStringLiteral("ToolkitName"), deadline);
     QDBusPendingCall version = property(root, application, QStringLiteral("Version"), deadline);
-    const bool gtk4 = textOf(name) == QLatin1String("GTK") &&
-                      textOf(version).startsWith(QLatin1String("4."));
+    const bool gtk4 =
+        textOf(name) == QLatin1String("GTK") && textOf(version).startsWith(QLatin1String("4."));
     QMutexLocker lock(&m_lock);
     m_windowRelative.insert(service, gtk4);
     return gtk4;
 }
 
-bool AtspiAccessibility::usesVisibleForShowing(const QString& service)
+bool AtspiAccessibility::isGtk4(const QString& service)
 {
     QMutexLocker lock(&m_lock);
     return m_windowRelative.value(service, false);
@@ -247,7 +255,8 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
                 learnWindowOrigin(window, *pid, deadline);
         }
     }
-    if (const std::optional<AXNode> window = nodes.focusedWindow ? nodes.focusedWindow : nodes.mainWindow)
+    if (const std::optional<AXNode> window =
+            nodes.focusedWindow ? nodes.focusedWindow : nodes.mainWindow)
         nodes.menuBar = findMenuBar(*window, deadline);
     return nodes;
 }
@@ -274,7 +283,7 @@ std::optional<AXNode> AtspiAccessibility::findMenuBar(const AXNode& window, QDea
 }
 
 QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QList<AXNode>& batch,
-                                                                      QDeadlineTimer deadline)
+                                                                       QDeadlineTimer deadline)
 {
     QList<Structure> out(batch.size());
     if (deadline.hasExpired())
@@ -283,7 +292,8 @@ QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QLi
     for (const AXNode& node : batch) {
         roles.append(call(node, accessibleInterface, QStringLiteral("GetRole"), {}, deadline));
         states.append(call(node, accessibleInterface, QStringLiteral("GetState"), {}, deadline));
-        children.append(call(node, accessibleInterface, QStringLiteral("GetChildren"), {}, deadline));
+        children.append(
+            call(node, accessibleInterface, QStringLiteral("GetChildren"), {}, deadline));
     }
     for (qsizetype i = 0; i < batch.size(); ++i) {
         const std::optional<uint> role = valueOf<uint>(roles[i]);
@@ -294,7 +304,7 @@ QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QLi
         out[i].states = *state;
         out[i].readable = true;
         // Closed menus and hidden pages stay in the tree; what is not showing is not walked.
-        if (usesVisibleForShowing(batch[i].service) && hasState(*state, ATSPI_STATE_VISIBLE))
+        if (isGtk4(batch[i].service) && hasState(*state, ATSPI_STATE_VISIBLE))
             out[i].states[0] |= 1u << ATSPI_STATE_SHOWING;
         if (out[i].showing() || *role == ATSPI_ROLE_APPLICATION) {
             if (const std::optional<AtspiReferences> kids = valueOf<AtspiReferences>(children[i]))
@@ -321,8 +331,8 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
         // A node that is not on screen cannot be used; it keeps no role the reader acts on.
         node.role = showing ? AtspiRoles::mapped(s.role, hasState(s.states, ATSPI_STATE_MULTI_LINE))
                             : QString();
-        node.enabled = hasState(s.states, ATSPI_STATE_ENABLED) ||
-                       hasState(s.states, ATSPI_STATE_SENSITIVE);
+        node.enabled =
+            hasState(s.states, ATSPI_STATE_ENABLED) || hasState(s.states, ATSPI_STATE_SENSITIVE);
         node.children = s.children;
         inheritOrigin(batch[i], s.children);
         if (showing && (!detailRoles || detailRoles->contains(node.role))) {
@@ -354,11 +364,14 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAtt
     QList<QDBusPendingCall> names, descriptions, extents, relations, attributes, helps, ids;
     for (const AXNode& node : batch) {
         names.append(property(node, accessibleInterface, QStringLiteral("Name"), deadline));
-        descriptions.append(property(node, accessibleInterface, QStringLiteral("Description"), deadline));
+        descriptions.append(
+            property(node, accessibleInterface, QStringLiteral("Description"), deadline));
         extents.append(call(node, componentInterface, QStringLiteral("GetExtents"),
                             {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
-        relations.append(call(node, accessibleInterface, QStringLiteral("GetRelationSet"), {}, deadline));
-        attributes.append(call(node, accessibleInterface, QStringLiteral("GetAttributes"), {}, deadline));
+        relations.append(
+            call(node, accessibleInterface, QStringLiteral("GetRelationSet"), {}, deadline));
+        attributes.append(
+            call(node, accessibleInterface, QStringLiteral("GetAttributes"), {}, deadline));
         helps.append(property(node, accessibleInterface, QStringLiteral("HelpText"), deadline));
         ids.append(property(node, accessibleInterface, QStringLiteral("AccessibleId"), deadline));
     }
@@ -367,11 +380,13 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAtt
     QList<qsizetype> labelled;
     for (qsizetype i = 0; i < batch.size(); ++i) {
         AXNodeAttributes& node = out[i];
-        node.title = labelText(names[i]);
-        node.description = labelText(descriptions[i]);
+        const bool gtk4 = isGtk4(batch[i].service);
+        node.title = labelText(names[i], gtk4);
+        node.description = labelText(descriptions[i], gtk4);
         if (const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[i]))
             node.frame = QRectF(r->x, r->y, r->width, r->height);
-        const AtspiAttributes attrs = valueOf<AtspiAttributes>(attributes[i]).value_or(AtspiAttributes{});
+        const AtspiAttributes attrs =
+            valueOf<AtspiAttributes>(attributes[i]).value_or(AtspiAttributes{});
         node.placeholder = attrs.value(QStringLiteral("placeholder-text"));
         node.help = textOf(helps[i]);
         node.identifier = textOf(ids[i]);
@@ -379,12 +394,15 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAtt
             node.identifier = attrs.value(QStringLiteral("id"));
         if (!node.title.trimmed().isEmpty() || !node.description.trimmed().isEmpty())
             continue;
-        for (const AtspiRelation& relation : valueOf<AtspiRelations>(relations[i]).value_or(AtspiRelations{})) {
+        for (const AtspiRelation& relation :
+             valueOf<AtspiRelations>(relations[i]).value_or(AtspiRelations{})) {
             if (relation.type != ATSPI_RELATION_LABELLED_BY || relation.targets.isEmpty())
                 continue;
             const AXNode label = toNode(relation.targets.first());
-            labelNames.append(property(label, accessibleInterface, QStringLiteral("Name"), deadline));
-            labelTexts.append(call(label, textInterface, QStringLiteral("GetText"), {0, -1}, deadline));
+            labelNames.append(
+                property(label, accessibleInterface, QStringLiteral("Name"), deadline));
+            labelTexts.append(
+                call(label, textInterface, QStringLiteral("GetText"), {0, -1}, deadline));
             labelled.append(i);
             break;
         }

@@ -44,7 +44,7 @@ private:
     void learnWindowOrigin(const AXNode& window, qint64 pid, QDeadlineTimer deadline);
     std::optional<QPointF> originOf(const AXNode& node);
     void inheritOrigin(const AXNode& parent, const QList<AXNode>& children);
-    bool usesVisibleForShowing(const QString& service);
+    bool isGtk4(const QString& service);
 
     QDBusConnection m_bus;
     X11Connection m_x;

@@ -30,7 +30,8 @@ QDBusConnection connection()
         return existing;
     QDBusMessage message = QDBusMessage::createMethodCall(busService, busPath, busService,
                                                           QStringLiteral("GetAddress"));
-    const QDBusReply<QString> address = QDBusConnection::sessionBus().call(message, QDBus::Block, timeoutMs);
+    const QDBusReply<QString> address =
+        QDBusConnection::sessionBus().call(message, QDBus::Block, timeoutMs);
     if (!address.isValid() || address.value().isEmpty())
         return QDBusConnection(name);
     return QDBusConnection::connectToBus(address.value(), name);
@@ -39,7 +40,8 @@ QDBusConnection connection()
 bool isEnabled()
 {
     const QDBusReply<QDBusVariant> reply = QDBusConnection::sessionBus().call(
-        statusCall(QStringLiteral("Get"), {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
+        statusCall(QStringLiteral("Get"),
+                   {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
         QDBus::Block, timeoutMs);
     return reply.isValid() && reply.value().variant().toBool();
 }
@@ -47,8 +49,9 @@ bool isEnabled()
 void enable()
 {
     QDBusConnection::sessionBus().call(
-        statusCall(QStringLiteral("Set"), {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"),
-                                           QVariant::fromValue(QDBusVariant(true))}),
+        statusCall(QStringLiteral("Set"),
+                   {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"),
+                    QVariant::fromValue(QDBusVariant(true))}),
         QDBus::Block, timeoutMs);
 }
 

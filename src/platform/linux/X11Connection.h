@@ -34,11 +34,9 @@ private:
 };
 
 /// Frees an xcb reply when it goes out of scope.
-template <typename T>
-using XReply = std::unique_ptr<T, decltype(&free)>;
+template <typename T> using XReply = std::unique_ptr<T, decltype(&free)>;
 
-template <typename T>
-XReply<T> xReply(T* reply)
+template <typename T> XReply<T> xReply(T* reply)
 {
     return XReply<T>(reply, &free);
 }

@@ -10,14 +10,15 @@ X11WindowQueries::X11WindowQueries(X11Connection& x) : m_x(x)
     if (!m_x.isValid() || !m_x.hasExtension("X-Resource"))
         return;
     xcb_connection_t* c = m_x.get();
-    m_hasRes = xReply(xcb_res_query_version_reply(c, xcb_res_query_version(c, 1, 2), nullptr)) != nullptr;
+    m_hasRes =
+        xReply(xcb_res_query_version_reply(c, xcb_res_query_version(c, 1, 2), nullptr)) != nullptr;
 }
 
 xcb_window_t X11WindowQueries::activeWindow()
 {
     xcb_window_t window = XCB_NONE;
-    xcb_ewmh_get_active_window_reply(m_x.ewmh(), xcb_ewmh_get_active_window(m_x.ewmh(), 0),
-                                     &window, nullptr);
+    xcb_ewmh_get_active_window_reply(m_x.ewmh(), xcb_ewmh_get_active_window(m_x.ewmh(), 0), &window,
+                                     nullptr);
     return window;
 }
 
@@ -48,8 +49,8 @@ std::optional<qint64> X11WindowQueries::pidOf(xcb_window_t window)
 bool X11WindowQueries::hasState(xcb_window_t window, xcb_atom_t state)
 {
     xcb_ewmh_get_atoms_reply_t states;
-    if (!xcb_ewmh_get_wm_state_reply(m_x.ewmh(), xcb_ewmh_get_wm_state(m_x.ewmh(), window),
-                                     &states, nullptr))
+    if (!xcb_ewmh_get_wm_state_reply(m_x.ewmh(), xcb_ewmh_get_wm_state(m_x.ewmh(), window), &states,
+                                     nullptr))
         return false;
     const bool found = std::find(states.atoms, states.atoms + states.atoms_len, state) !=
                        states.atoms + states.atoms_len;
@@ -60,9 +61,8 @@ bool X11WindowQueries::hasState(xcb_window_t window, xcb_atom_t state)
 int X11WindowQueries::layerOf(xcb_window_t window)
 {
     xcb_ewmh_get_atoms_reply_t types;
-    if (!xcb_ewmh_get_wm_window_type_reply(m_x.ewmh(),
-                                           xcb_ewmh_get_wm_window_type(m_x.ewmh(), window),
-                                           &types, nullptr))
+    if (!xcb_ewmh_get_wm_window_type_reply(
+            m_x.ewmh(), xcb_ewmh_get_wm_window_type(m_x.ewmh(), window), &types, nullptr))
         return normalLayer; // no type: a normal window
     xcb_ewmh_connection_t* e = m_x.ewmh();
     int layer = otherLayer;

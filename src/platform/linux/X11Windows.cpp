@@ -84,9 +84,10 @@ void X11Windows::processEvents()
             if (X11FrameStream* stream = m_streams.value(damage->damage))
                 stream->damaged();
         } else if (type == XCB_DESTROY_NOTIFY || type == XCB_UNMAP_NOTIFY) {
-            const xcb_window_t gone = type == XCB_DESTROY_NOTIFY
-                                          ? reinterpret_cast<xcb_destroy_notify_event_t*>(raw)->window
-                                          : reinterpret_cast<xcb_unmap_notify_event_t*>(raw)->window;
+            const xcb_window_t gone =
+                type == XCB_DESTROY_NOTIFY
+                    ? reinterpret_cast<xcb_destroy_notify_event_t*>(raw)->window
+                    : reinterpret_cast<xcb_unmap_notify_event_t*>(raw)->window;
             m_painted.remove(gone);
             if (type == XCB_DESTROY_NOTIFY)
                 m_redirected.remove(gone);
@@ -186,13 +187,15 @@ Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
     if (!geometry)
         return Failure(QStringLiteral("The window is gone."));
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    auto named = xReply(xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, window, pixmap)));
+    auto named =
+        xReply(xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, window, pixmap)));
     if (named)
         return Failure(QStringLiteral("The window is not on screen."));
-    auto image = xReply(xcb_get_image_reply(
-        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, geometry->width,
-                         geometry->height, ~0u),
-        nullptr));
+    auto image =
+        xReply(xcb_get_image_reply(c,
+                                   xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0,
+                                                 geometry->width, geometry->height, ~0u),
+                                   nullptr));
     xcb_free_pixmap(c, pixmap);
     QMetaObject::invokeMethod(this, &X11Windows::processEvents, Qt::QueuedConnection);
     const qsizetype expected = qsizetype(geometry->width) * geometry->height * 4;

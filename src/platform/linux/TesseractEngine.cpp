@@ -1,0 +1,113 @@
+#include "platform/linux/TesseractEngine.h"
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <QLoggingCategory>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
+
+Q_LOGGING_CATEGORY(lcOcr, "cuewell.platform.ocr")
+
+namespace {
+
+constexpr int enlargement = 2;
+
+// One engine per thread, initialised on first use and kept: initialising costs ~50 ms.
+tesseract::TessBaseAPI* threadEngine()
+{
+    thread_local std::unique_ptr<tesseract::TessBaseAPI> engine;
+    thread_local bool failed = false;
+    if (!engine && !failed) {
+        auto created = std::make_unique<tesseract::TessBaseAPI>();
+        if (created->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) == 0) {
+            engine = std::move(created);
+        } else {
+            failed = true;
+            qCWarning(lcOcr) << "the English Tesseract model could not be loaded";
+        }
+    }
+    return engine.get();
+}
+
+QList<TextPhrases::Phrase> phrasesOf(const QImage& image, tesseract::PageSegMode mode, int scale)
+{
+    tesseract::TessBaseAPI* engine = threadEngine();
+    if (!engine || image.isNull())
+        return {};
+    constexpr int screenDpi = 96;
+    engine->SetPageSegMode(mode);
+    engine->SetImage(image.constBits(), image.width(), image.height(), 3,
+                     static_cast<int>(image.bytesPerLine()));
+    engine->SetSourceResolution(screenDpi * scale);
+    if (engine->Recognize(nullptr) != 0) {
+        engine->Clear();
+        return {};
+    }
+    QList<TextPhrases::Phrase> phrases;
+    QList<TextPhrases::Phrase> line;
+    std::unique_ptr<tesseract::ResultIterator> it(engine->GetIterator());
+    if (it) {
+        do {
+            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) && !line.isEmpty()) {
+                phrases += TextPhrases::split(line);
+                line.clear();
+            }
+            const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+            int left = 0, top = 0, right = 0, bottom = 0;
+            if (text && it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
+                line.append({QString::fromUtf8(text.get()).trimmed(),
+                             QRect(QPoint(left / scale, top / scale),
+                                   QPoint(right / scale - 1, bottom / scale - 1))});
+            }
+        } while (it->Next(tesseract::RIL_WORD));
+    }
+    phrases += TextPhrases::split(line);
+    engine->Clear();
+    return phrases;
+}
+
+} // namespace
+
+TesseractEngine::TesseractEngine()
+{
+    m_secondPass.setMaxThreadCount(1);
+    m_secondPass.setExpiryTimeout(-1); // keep the thread, and with it its engine
+}
+
+TesseractEngine::~TesseractEngine()
+{
+    m_secondPass.waitForDone();
+}
+
+bool TesseractEngine::isAvailable()
+{
+    return threadEngine() != nullptr;
+}
+
+QList<RecognizedLine> TesseractEngine::recognize(const QImage& capture)
+{
+    if (capture.isNull())
+        return {};
+    QImage image = capture.convertToFormat(QImage::Format_RGB888);
+    if (TextPhrases::isDark(image))
+        image.invertPixels();
+    QFuture<QList<TextPhrases::Phrase>> layoutPass = QtConcurrent::run(
+        &m_secondPass, [image] { return phrasesOf(image, tesseract::PSM_AUTO, 1); });
+    const QImage enlarged =
+        image.scaled(image.size() * enlargement, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QList<TextPhrases::Phrase> sparse =
+        phrasesOf(enlarged, tesseract::PSM_SPARSE_TEXT, enlargement);
+    const QList<TextPhrases::Phrase> phrases = TextPhrases::merge(sparse, layoutPass.result());
+
+    QList<RecognizedLine> lines;
+    const double w = image.width();
+    const double h = image.height();
+    for (const TextPhrases::Phrase& p : phrases) {
+        const QRectF b(p.box);
+        lines.append({p.text, QRectF(b.x() / w, 1.0 - (b.y() + b.height()) / h, b.width() / w,
+                                     b.height() / h)});
+    }
+    return lines;
+}
