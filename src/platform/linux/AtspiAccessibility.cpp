@@ -361,23 +361,16 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
 void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAttributes>& out,
                                      QDeadlineTimer deadline)
 {
-    QList<QDBusPendingCall> names, descriptions, extents, relations, attributes, helps, ids;
+    // Most controls are named by their name or description; only the others need the label
+    // sources further down, read in a second wave.
+    QList<QDBusPendingCall> names, descriptions, extents;
     for (const AXNode& node : batch) {
         names.append(property(node, accessibleInterface, QStringLiteral("Name"), deadline));
-        descriptions.append(
-            property(node, accessibleInterface, QStringLiteral("Description"), deadline));
+        descriptions.append(property(node, accessibleInterface, QStringLiteral("Description"), deadline));
         extents.append(call(node, componentInterface, QStringLiteral("GetExtents"),
                             {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
-        relations.append(
-            call(node, accessibleInterface, QStringLiteral("GetRelationSet"), {}, deadline));
-        attributes.append(
-            call(node, accessibleInterface, QStringLiteral("GetAttributes"), {}, deadline));
-        helps.append(property(node, accessibleInterface, QStringLiteral("HelpText"), deadline));
-        ids.append(property(node, accessibleInterface, QStringLiteral("AccessibleId"), deadline));
     }
-    // The label of a node that names nothing itself may come from the node labelling it.
-    QList<QDBusPendingCall> labelNames, labelTexts;
-    QList<qsizetype> labelled;
+    QList<qsizetype> unnamed;
     for (qsizetype i = 0; i < batch.size(); ++i) {
         AXNodeAttributes& node = out[i];
         const bool gtk4 = isGtk4(batch[i].service);
@@ -385,25 +378,42 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAtt
         node.description = labelText(descriptions[i], gtk4);
         if (const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[i]))
             node.frame = QRectF(r->x, r->y, r->width, r->height);
-        const AtspiAttributes attrs =
-            valueOf<AtspiAttributes>(attributes[i]).value_or(AtspiAttributes{});
+        if (node.title.trimmed().isEmpty() && node.description.trimmed().isEmpty())
+            unnamed.append(i);
+    }
+    readFurtherLabels(batch, unnamed, out, deadline);
+}
+
+void AtspiAccessibility::readFurtherLabels(const QList<AXNode>& batch,
+                                           const QList<qsizetype>& unnamed,
+                                           QList<AXNodeAttributes>& out, QDeadlineTimer deadline)
+{
+    QList<QDBusPendingCall> relations, attributes, helps, ids;
+    for (const qsizetype i : unnamed) {
+        const AXNode& node = batch[i];
+        relations.append(call(node, accessibleInterface, QStringLiteral("GetRelationSet"), {}, deadline));
+        attributes.append(call(node, accessibleInterface, QStringLiteral("GetAttributes"), {}, deadline));
+        helps.append(property(node, accessibleInterface, QStringLiteral("HelpText"), deadline));
+        ids.append(property(node, accessibleInterface, QStringLiteral("AccessibleId"), deadline));
+    }
+    // The node labelling another one gives its name, or failing that its text.
+    QList<QDBusPendingCall> labelNames, labelTexts;
+    QList<qsizetype> labelled;
+    for (qsizetype k = 0; k < unnamed.size(); ++k) {
+        AXNodeAttributes& node = out[unnamed[k]];
+        const AtspiAttributes attrs = valueOf<AtspiAttributes>(attributes[k]).value_or(AtspiAttributes{});
         node.placeholder = attrs.value(QStringLiteral("placeholder-text"));
-        node.help = textOf(helps[i]);
-        node.identifier = textOf(ids[i]);
+        node.help = textOf(helps[k]);
+        node.identifier = textOf(ids[k]);
         if (node.identifier.isEmpty())
             node.identifier = attrs.value(QStringLiteral("id"));
-        if (!node.title.trimmed().isEmpty() || !node.description.trimmed().isEmpty())
-            continue;
-        for (const AtspiRelation& relation :
-             valueOf<AtspiRelations>(relations[i]).value_or(AtspiRelations{})) {
+        for (const AtspiRelation& relation : valueOf<AtspiRelations>(relations[k]).value_or(AtspiRelations{})) {
             if (relation.type != ATSPI_RELATION_LABELLED_BY || relation.targets.isEmpty())
                 continue;
             const AXNode label = toNode(relation.targets.first());
-            labelNames.append(
-                property(label, accessibleInterface, QStringLiteral("Name"), deadline));
-            labelTexts.append(
-                call(label, textInterface, QStringLiteral("GetText"), {0, -1}, deadline));
-            labelled.append(i);
+            labelNames.append(property(label, accessibleInterface, QStringLiteral("Name"), deadline));
+            labelTexts.append(call(label, textInterface, QStringLiteral("GetText"), {0, -1}, deadline));
+            labelled.append(unnamed[k]);
             break;
         }
     }

@@ -34,6 +34,8 @@ private:
     QList<Structure> readStructure(const QList<AXNode>& batch, QDeadlineTimer deadline);
     void readDetails(const QList<AXNode>& batch, QList<AXNodeAttributes>& out,
                      QDeadlineTimer deadline);
+    void readFurtherLabels(const QList<AXNode>& batch, const QList<qsizetype>& unnamed,
+                           QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     std::optional<AXNode> findMenuBar(const AXNode& window, QDeadlineTimer deadline);
     QDBusPendingCall call(const AXNode& node, const QString& interface, const QString& method,
                           const QVariantList& arguments, QDeadlineTimer deadline);

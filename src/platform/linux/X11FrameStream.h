@@ -17,6 +17,12 @@ class X11FrameStream : public FrameStream
 public:
     /// Drawing that has been quiet this long is taken as a finished frame.
     static constexpr int settleMs = 25;
+    /// A window that never stops drawing (an animation) still gives a frame this soon after
+    /// it started.
+    static constexpr int longestFrameMs = 120;
+    /// A window that has not drawn at all this long after being asked to is showing what it
+    /// showed; the contents copied when it was redirected are its frame.
+    static constexpr int idleMs = 400;
 
     X11FrameStream(X11Windows& windows, xcb_window_t window, QSize pixelSize);
     ~X11FrameStream() override;
@@ -41,6 +47,8 @@ private:
     xcb_damage_damage_t m_damage = XCB_NONE;
     bool m_running = false;
     QTimer m_settle;
+    QTimer m_idle;
+    QTimer m_longest;
     std::function<void(Frame)> m_onFrame;
     std::function<void(Failure)> m_onStopped;
 };

@@ -1,0 +1,173 @@
+// What observing a real window costs, stage by stage: the accessibility read, the capture, text
+// recognition and merging, for three applications. Run on a desktop (or a virtual one:
+// tests/desktop/run-on-virtual-desktop.sh build/bench/observation_bench).
+#include "observe/AccessibilityReader.h"
+#include "observe/ScreenCapture.h"
+#include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/TesseractEngine.h"
+#include "platform/linux/X11Windows.h"
+#include "recognize/TextRecognizer.h"
+#include "session/ElementMerging.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+constexpr int rounds = 15;
+
+/// Counts the nodes a read asks about.
+class CountingAccessibility : public AccessibilityPort
+{
+public:
+    explicit CountingAccessibility(AccessibilityPort& inner) : m_inner(inner) {}
+    std::atomic<int> nodes{0};
+    std::atomic<int> batches{0};
+    std::atomic<qint64> findingNs{0};
+
+    bool isTrusted() override { return m_inner.isTrusted(); }
+    std::optional<AXNode> application(qint64 pid, QDeadlineTimer d) override
+    {
+        QElapsedTimer t;
+        t.start();
+        auto app = m_inner.application(pid, d);
+        findingNs += t.nsecsElapsed();
+        return app;
+    }
+    AXApplicationNodes applicationNodes(const AXNode& app, QDeadlineTimer d) override
+    {
+        QElapsedTimer t;
+        t.start();
+        auto nodes = m_inner.applicationNodes(app, d);
+        findingNs += t.nsecsElapsed();
+        return nodes;
+    }
+    QList<AXNodeAttributes> read(const QList<AXNode>& batch, const QSet<QString>* roles,
+                                 QDeadlineTimer d) override
+    {
+        nodes += static_cast<int>(batch.size());
+        ++batches;
+        return m_inner.read(batch, roles, d);
+    }
+
+private:
+    AccessibilityPort& m_inner;
+};
+
+struct Samples
+{
+    QList<double> ms;
+    void add(double v) { ms.append(v); }
+    double median() const
+    {
+        QList<double> s = ms;
+        std::sort(s.begin(), s.end());
+        return s.isEmpty() ? 0 : s[s.size() / 2];
+    }
+    double low() const { return ms.isEmpty() ? 0 : *std::min_element(ms.begin(), ms.end()); }
+    double high() const { return ms.isEmpty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+};
+
+double elapsedMs(const QElapsedTimer& t)
+{
+    return t.nsecsElapsed() / 1e6;
+}
+
+Result<CapturedWindow> captureNow(X11Windows& windows, qint64 pid, std::optional<QRectF> frame)
+{
+    std::optional<Result<CapturedWindow>> result;
+    QEventLoop loop;
+    ScreenCapture::captureFrontWindow(windows, pid, frame).then([&](Result<CapturedWindow> r) {
+        result.emplace(std::move(r));
+        loop.quit();
+    });
+    if (!result)
+        loop.exec();
+    return std::move(*result);
+}
+
+void measure(const char* label, const QString& program, X11Windows& windows,
+             AtspiAccessibility& atspi, TesseractEngine& ocr)
+{
+    QProcess app;
+    app.start(program, {});
+    app.waitForStarted();
+    CountingAccessibility counting(atspi);
+    AXSnapshot snapshot;
+    for (int i = 0; i < 100 && (snapshot.elements.size() < 3 || !snapshot.windowFrame); ++i) {
+        QThread::msleep(200);
+        snapshot = AccessibilityReader::read(atspi, app.processId());
+    }
+    QThread::msleep(500);
+    Samples read, capture, recognise, merge, total;
+    int nodes = 0, batches = 0, elements = 0, lines = 0, merged = 0;
+    Samples finding;
+    for (int round = 0; round < rounds; ++round) {
+        counting.nodes = 0;
+        counting.batches = 0;
+        counting.findingNs = 0;
+        QElapsedTimer t;
+        t.start();
+        snapshot = AccessibilityReader::read(counting, app.processId());
+        read.add(elapsedMs(t));
+        finding.add(counting.findingNs / 1e6);
+        t.restart();
+        const Result<CapturedWindow> window = captureNow(windows, app.processId(), snapshot.windowFrame);
+        capture.add(elapsedMs(t));
+        if (!window) {
+            std::printf("%s: capture failed: %s\n", label, qPrintable(window.failure().description));
+            break;
+        }
+        t.restart();
+        const QList<TextLine> text = TextRecognizer::recognize(ocr, window.value().image, window.value().frame);
+        recognise.add(elapsedMs(t));
+        t.restart();
+        const QList<GuideElement> list = ElementMerging::merge(snapshot.elements, text, window.value().frame);
+        merge.add(elapsedMs(t));
+        total.add(read.ms.last() + capture.ms.last() + recognise.ms.last() + merge.ms.last());
+        nodes = counting.nodes;
+        batches = counting.batches;
+        elements = static_cast<int>(snapshot.elements.size());
+        lines = static_cast<int>(text.size());
+        merged = static_cast<int>(list.size());
+    }
+    const auto row = [](const char* stage, const Samples& s) {
+        std::printf("  %-18s median %8.2f ms   (min %8.2f, max %8.2f)\n", stage, s.median(), s.low(), s.high());
+    };
+    std::printf("%s: %d nodes read in %d batches, %d elements, %d text lines, %d merged, %d rounds\n",
+                label, nodes, batches, elements, lines, merged, rounds);
+    row("accessibility", read);
+    row("  finding windows", finding);
+    row("capture", capture);
+    row("text recognition", recognise);
+    row("merge", merge);
+    row("whole observation", total);
+    std::fflush(stdout);
+    app.kill();
+    app.waitForFinished();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication application(argc, argv);
+    X11Windows windows;
+    AtspiAccessibility atspi;
+    TesseractEngine ocr;
+    if (!windows.canCapture() || !atspi.isTrusted() || !ocr.isAvailable()) {
+        std::fprintf(stderr, "needs an X display with Composite, accessibility on, and Tesseract\n");
+        return 1;
+    }
+    measure("mousepad", QStringLiteral("mousepad"), windows, atspi, ocr);
+    measure("gnome-calculator", QStringLiteral("gnome-calculator"), windows, atspi, ocr);
+    measure("gtk3-widget-factory", QStringLiteral("gtk3-widget-factory"), windows, atspi, ocr);
+    return 0;
+}
