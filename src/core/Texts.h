@@ -72,4 +72,72 @@ inline QString captureFailed(const QString& description)
     return QStringLiteral("Screen capture failed: ") + description;
 }
 
+// Shell.
+inline const QString appName = QStringLiteral("Cuewell");
+inline const QString openCuewell = QStringLiteral("Open Cuewell (Ctrl+Alt+G)");
+inline const QString quitCuewell = QStringLiteral("Quit Cuewell");
+inline const QString noX11Display = QStringLiteral(
+    "Cuewell needs an X11 desktop session (or XWayland); no X display was found.");
+
+// Explainer.
+inline const QString welcome = QStringLiteral("Welcome to Cuewell");
+inline const QString introduction = QStringLiteral(
+    "Cuewell looks at the window you're using and points to the control you should use next. "
+    "It needs two permissions, and you can grant them now or later.");
+inline const QString screenRecording = QStringLiteral("Screen Recording");
+inline const QString screenRecordingText = QStringLiteral(
+    "Lets Cuewell capture the frontmost window so it can read the text on it. On Linux this "
+    "needs an X11 session (or X11 apps under XWayland) whose display offers the Composite "
+    "extension; there is nothing to grant.");
+inline const QString accessibility = QStringLiteral("Accessibility");
+inline const QString accessibilityText = QStringLiteral(
+    "Lets Cuewell read the buttons, menu items and text fields of the frontmost app, with their "
+    "titles and positions. Accessibility has to be switched on for your desktop session; "
+    "“Allow…” switches it on.");
+inline const QString granted = QStringLiteral("Granted");
+inline const QString allow = QStringLiteral("Allow…");
+inline const QString openSystemSettings = QStringLiteral("Open System Settings");
+inline const QString noCaptureSettings = QStringLiteral(
+    "No settings can change this: log out and choose an X11 session (for example “GNOME on "
+    "Xorg”) on the login screen.");
+inline const QString noAccessibilitySettings = QStringLiteral(
+    "Your desktop has no accessibility settings Cuewell can open. Use “Allow…” to "
+    "switch accessibility on, then restart the app you want help with.");
+inline const QString privacyNote =
+    QStringLiteral("Screenshots are processed in memory only. They are never saved, and are sent "
+                   "nowhere except the local model server you choose (Ollama or LM Studio) on ") +
+    thisMachine + u'.';
+inline const QString restartHint = QStringLiteral(
+    "Apps started before accessibility was switched on may need a restart before Cuewell can "
+    "read them.");
+inline const QString continueLabel = QStringLiteral("Continue");
+
+// Main view.
+inline const QString goalPlaceholder =
+    QStringLiteral("What do you want to do? e.g. export this as PDF");
+inline const QString go = QStringLiteral("Go");
+inline const QString helpingWith = QStringLiteral("Helping with: ");
+inline const QString nextStep = QStringLiteral("Next step");
+inline const QString stop = QStringLiteral("Stop");
+inline const QString permissions = QStringLiteral("Permissions");
+inline const QString accessibilityNotice =
+    QStringLiteral("Accessibility isn't granted, so only on-screen text can be used. Use "
+                   "Permissions to enable it.");
+inline const QString next = QStringLiteral("Next: ");
+inline const QString history = QStringLiteral("History");
+inline const QString notRunning = QStringLiteral("Not running");
+inline const QString noModels = QStringLiteral("No models");
+inline const QString refreshModels = QStringLiteral("Refresh models");
+
+inline QString detectedElements(qsizetype count)
+{
+    return QStringLiteral("Detected elements (") + QString::number(count) + u')';
+}
+
+inline QString historyLine(qint64 number, const QString& label, const QString& explanation)
+{
+    return QString::number(number) + QStringLiteral(". ") + label + QStringLiteral(" \u2014 ") +
+           explanation;
+}
+
 } // namespace Texts

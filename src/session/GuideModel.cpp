@@ -10,7 +10,8 @@
 #include <QSettings>
 #include <QTimer>
 
-Q_LOGGING_CATEGORY(lcSession, "cuewell.session")
+// Quiet unless asked for (QT_LOGGING_RULES="cuewell.session.info=true").
+Q_LOGGING_CATEGORY(lcSession, "cuewell.session", QtWarningMsg)
 
 namespace {
 const QString providerKey = QStringLiteral("provider");
@@ -125,6 +126,7 @@ void GuideModel::setSteps(const QList<Step>& steps)
 
 void GuideModel::setStatus(const QString& status)
 {
+    qCInfo(lcSession).noquote() << "status:" << status;
     m_status = status;
     emit statusChanged();
 }

@@ -44,6 +44,16 @@ X11Windows::X11Windows(QObject* parent) : QObject(parent), m_queries(m_x)
 
 X11Windows::~X11Windows() = default;
 
+bool X11Windows::compositorRunning()
+{
+    if (!m_x.isValid())
+        return false;
+    const xcb_atom_t selection = m_x.atom("_NET_WM_CM_S0");
+    auto owner = xReply(xcb_get_selection_owner_reply(
+        m_x.get(), xcb_get_selection_owner(m_x.get(), selection), nullptr));
+    return owner && owner->owner != XCB_NONE;
+}
+
 qint64 X11Windows::ownPid() const
 {
     return getpid();
@@ -203,9 +213,11 @@ Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
         return Failure(QStringLiteral("The window's pixels could not be read."));
     const QImage::Format format =
         geometry->depth == 32 ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    // The reply's buffer is freed on return: the image must own a copy of the pixels.
     QImage pixels = QImage(xcb_get_image_data(image.get()), geometry->width, geometry->height,
                            geometry->width * 4, format)
-                        .convertToFormat(QImage::Format_RGB32);
+                        .convertToFormat(QImage::Format_RGB32)
+                        .copy();
     if (pixels.size() != pixelSize && pixelSize.isValid())
         pixels = pixels.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return pixels;

@@ -26,6 +26,8 @@ public:
     /// Connected to a display with the extensions a capture needs.
     bool canCapture() const { return m_x.isValid() && m_hasComposite && m_hasDamage; }
     bool isConnected() const { return m_x.isValid(); }
+    /// Whether a compositing manager owns the display's compositing selection right now.
+    bool compositorRunning();
 
     qint64 ownPid() const override;
     std::optional<RunningApp> frontmostApplication() override;

@@ -1,0 +1,88 @@
+#include "app/AppDelegate.h"
+
+#include "app/GuidePanel.h"
+#include "app/HotKey.h"
+#include "core/Texts.h"
+#include "model_client/LLMClient.h"
+#include "overlay/OverlayController.h"
+#include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/TesseractEngine.h"
+#include "platform/linux/X11HotKey.h"
+#include "platform/linux/X11Windows.h"
+#include "session/GuideModel.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QSettings>
+#include <QShortcut>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+AppDelegate::AppDelegate()
+    : m_windows(std::make_unique<X11Windows>()),
+      m_accessibility(std::make_unique<AtspiAccessibility>()),
+      m_permissions(std::make_unique<LinuxPermissions>(*m_windows)),
+      m_textEngine(std::make_unique<TesseractEngine>()),
+      m_modelServer(std::make_unique<LLMClient>()),
+      m_overlay(std::make_unique<OverlayController>(
+          [windows = m_windows.get()] { return windows->compositorRunning(); })),
+      m_settings(std::make_unique<QSettings>(QStringLiteral("Cuewell"), QStringLiteral("Cuewell"))),
+      m_model(std::make_unique<GuideModel>(GuideServices{*m_accessibility, *m_windows, *m_permissions,
+                                                         *m_textEngine, *m_modelServer, *m_overlay,
+                                                         *m_settings})),
+      m_hotKeyPort(std::make_unique<X11HotKey>()),
+      m_hotKey(std::make_unique<HotKey>(*m_hotKeyPort))
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::launch()
+{
+    m_panel = std::make_unique<GuidePanel>(*m_model, *m_permissions);
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), m_panel.get());
+    quit->setContext(Qt::ApplicationShortcut);
+    connect(quit, &QShortcut::activated, qApp, &QApplication::quit);
+    createTray();
+    QPointer<AppDelegate> self(this);
+    m_hotKey->registerHotKey([self] {
+        // The press is handled after the event that carried it.
+        QTimer::singleShot(0, self, [self] {
+            if (self)
+                self->openPanel();
+        });
+    });
+    openPanel();
+}
+
+// Many desktops have no tray; Cuewell then lives on its hot key and launcher.
+void AppDelegate::createTray()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    m_tray = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/cuewell/cuewell.svg")));
+    m_tray->setToolTip(Texts::appName);
+    auto* menu = new QMenu(m_panel.get());
+    menu->addAction(Texts::openCuewell, this, &AppDelegate::openPanel);
+    menu->addSeparator();
+    menu->addAction(Texts::quitCuewell, qApp, &QApplication::quit);
+    m_tray->setContextMenu(menu);
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            openPanel();
+    });
+    m_tray->show();
+}
+
+void AppDelegate::openPanel()
+{
+    if (!m_panel)
+        return;
+    m_model->refreshPermissions();
+    m_panel->show();
+    m_panel->raise();
+    m_panel->activateWindow();
+    m_model->increaseFocusToken();
+}

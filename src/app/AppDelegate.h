@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class AtspiAccessibility;
+class GuideModel;
+class GuidePanel;
+class HotKey;
+class LLMClient;
+class LinuxPermissions;
+class OverlayController;
+class QSettings;
+class QSystemTrayIcon;
+class TesseractEngine;
+class X11HotKey;
+class X11Windows;
+
+/// Builds the whole program in one place with the Linux backends, and brings the panel up.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+public:
+    AppDelegate();
+    ~AppDelegate() override;
+
+    /// Creates the panel, the tray item (where the desktop has a tray) and the hot key, then
+    /// opens the panel once.
+    void launch();
+
+    /// Refreshes the permissions, raises and activates the panel, and puts the cursor in the
+    /// goal field.
+    void openPanel();
+
+    GuidePanel* panel() const { return m_panel.get(); }
+
+private:
+    void createTray();
+
+    std::unique_ptr<X11Windows> m_windows;
+    std::unique_ptr<AtspiAccessibility> m_accessibility;
+    std::unique_ptr<LinuxPermissions> m_permissions;
+    std::unique_ptr<TesseractEngine> m_textEngine;
+    std::unique_ptr<LLMClient> m_modelServer;
+    std::unique_ptr<OverlayController> m_overlay;
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<GuideModel> m_model;
+    std::unique_ptr<GuidePanel> m_panel;
+    std::unique_ptr<X11HotKey> m_hotKeyPort;
+    std::unique_ptr<HotKey> m_hotKey;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+};

@@ -1,0 +1,15 @@
+#include "app/HotKey.h"
+
+#include "platform/HotKeyPort.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcApp, "cuewell.app")
+
+bool HotKey::registerHotKey(std::function<void()> onPress)
+{
+    const bool taken = m_port.registerHotKey(std::move(onPress));
+    if (!taken)
+        qCWarning(lcApp) << "the hot key Control+Alt+G could not be registered";
+    return taken;
+}

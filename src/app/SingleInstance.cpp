@@ -1,0 +1,43 @@
+#include "app/SingleInstance.h"
+
+#include <QLocalSocket>
+
+#include <unistd.h>
+
+namespace {
+constexpr int connectTimeoutMs = 500;
+} // namespace
+
+SingleInstance::SingleInstance(QObject* parent)
+    : QObject(parent),
+      m_name(QStringLiteral("cuewell-%1-%2")
+                 .arg(getuid())
+                 .arg(QString::fromLocal8Bit(qgetenv("DISPLAY")).remove(u':').remove(u'/')))
+{
+}
+
+bool SingleInstance::forwardToRunning()
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_name);
+    if (!socket.waitForConnected(connectTimeoutMs))
+        return false;
+    socket.write("open\n");
+    socket.waitForBytesWritten(connectTimeoutMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+void SingleInstance::listen(std::function<void()> onOpen)
+{
+    // A server left behind by a crashed Cuewell would refuse the name.
+    QLocalServer::removeServer(m_name);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    m_server.listen(m_name);
+    connect(&m_server, &QLocalServer::newConnection, this, [this, onOpen] {
+        while (QLocalSocket* peer = m_server.nextPendingConnection()) {
+            connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+            onOpen();
+        }
+    });
+}

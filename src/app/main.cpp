@@ -1,0 +1,65 @@
+// Cuewell: an on-screen guide that points to the control to use next.
+#include "app/AppDelegate.h"
+#include "app/SingleInstance.h"
+#include "core/Texts.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <xcb/xcb.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// Tesseract's OpenMP threads make recognition many times slower on a desktop; the limit only
+// takes effect when present at process start, so the program starts itself once more with it.
+void limitOpenMpThreads(char** argv)
+{
+    if (std::getenv("OMP_THREAD_LIMIT"))
+        return;
+    setenv("OMP_THREAD_LIMIT", "1", 1);
+    execv("/proc/self/exe", argv);
+    // Could not start again: go on, only slower.
+}
+
+bool hasX11Display()
+{
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return false;
+    xcb_connection_t* connection = xcb_connect(display, nullptr);
+    const bool ok = !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    limitOpenMpThreads(argv);
+    if (!hasX11Display()) {
+        std::fprintf(stderr, "%s\n", qPrintable(Texts::noX11Display));
+        return 1;
+    }
+    // Capture and the hot key speak X11, so the panel and overlay do too (XWayland included).
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Cuewell"));
+    QApplication::setApplicationName(QStringLiteral("Cuewell"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Cuewell"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/cuewell/cuewell.svg")));
+
+    SingleInstance instance;
+    if (instance.forwardToRunning())
+        return 0;
+    AppDelegate delegate;
+    instance.listen([&delegate] { delegate.openPanel(); });
+    delegate.launch();
+    return QApplication::exec();
+}

@@ -1,0 +1,66 @@
+#include "overlay/OverlayController.h"
+
+#include "overlay/OverlayGeometry.h"
+#include "overlay/OverlayView.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+constexpr int compositorCheckMs = 2000;
+
+QList<OverlayGeometry::Display> displays()
+{
+    QList<OverlayGeometry::Display> list;
+    for (QScreen* screen : QGuiApplication::screens())
+        list.append({QRectF(screen->geometry()), screen->devicePixelRatio()});
+    return list;
+}
+
+} // namespace
+
+OverlayController::OverlayController(std::function<bool()> compositorRunning, QObject* parent)
+    : QObject(parent), m_compositorRunning(std::move(compositorRunning))
+{
+    m_compositorWatch.setInterval(compositorCheckMs);
+    connect(&m_compositorWatch, &QTimer::timeout, this, &OverlayController::followCompositor);
+}
+
+OverlayController::~OverlayController() = default;
+
+void OverlayController::ensureViewMode()
+{
+    const bool composited = m_compositorRunning();
+    if (!m_view || m_view->isComposited() != composited)
+        m_view = std::make_unique<OverlayView>(composited);
+}
+
+// A compositor that starts or stops under a shown highlight gets a window of the right kind.
+void OverlayController::followCompositor()
+{
+    if (m_view && m_view->isVisible() && m_shown && m_view->isComposited() != m_compositorRunning())
+        show(m_shown->frame, m_shown->text, m_shown->title);
+}
+
+void OverlayController::show(const QRectF& frame, const QString& text, const QString& title)
+{
+    const QList<OverlayGeometry::Display> screens = displays();
+    if (screens.isEmpty())
+        return;
+    const QRectF covered = OverlayGeometry::coveredArea(screens);
+    ensureViewMode();
+    m_shown = Shown{frame, text, title};
+    m_view->setGeometry(covered.toAlignedRect());
+    m_view->setContent(OverlayGeometry::toOverlay(frame, screens, covered), text, title);
+    m_view->show();
+    m_view->raise();
+    m_compositorWatch.start();
+}
+
+void OverlayController::hide()
+{
+    m_compositorWatch.stop();
+    if (m_view)
+        m_view->hide();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "overlay/Overlay.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class OverlayView;
+
+/// Owns the click-through overlay window: created on the first show, kept and reused. The
+/// window is translucent where a compositor runs and shaped where none does; which one is
+/// checked at every show and while shown, and the window is made again when that changes
+/// (a translucent window without a compositor would black out the screen).
+class OverlayController : public QObject, public Overlay
+{
+    Q_OBJECT
+public:
+    /// `compositorRunning` tells whether the desktop composites windows right now.
+    explicit OverlayController(std::function<bool()> compositorRunning, QObject* parent = nullptr);
+    ~OverlayController() override;
+
+    void show(const QRectF& frame, const QString& text, const QString& title) override;
+    void hide() override;
+
+    /// The window, once made (for tests and pictures).
+    OverlayView* view() const { return m_view.get(); }
+
+private:
+    struct Shown
+    {
+        QRectF frame;
+        QString text;
+        QString title;
+    };
+
+    void ensureViewMode();
+    void followCompositor();
+
+    std::function<bool()> m_compositorRunning;
+    std::unique_ptr<OverlayView> m_view;
+    std::optional<Shown> m_shown;
+    QTimer m_compositorWatch;
+};

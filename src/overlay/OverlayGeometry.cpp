@@ -1,0 +1,87 @@
+#include "overlay/OverlayGeometry.h"
+
+#include <algorithm>
+
+namespace OverlayGeometry {
+
+namespace {
+
+QRectF deviceRect(const Display& d)
+{
+    return QRectF(d.logical.topLeft(), d.logical.size() * d.devicePixelRatio);
+}
+
+} // namespace
+
+QPointF toLogical(const QPointF& p, const QList<Display>& displays)
+{
+    if (displays.isEmpty())
+        return p;
+    // The display holding the point, or the nearest one for a point between displays.
+    const Display* best = &displays.first();
+    double bestDistance = -1;
+    for (const Display& d : displays) {
+        const QRectF r = deviceRect(d);
+        const double dx = std::max({r.left() - p.x(), 0.0, p.x() - r.right()});
+        const double dy = std::max({r.top() - p.y(), 0.0, p.y() - r.bottom()});
+        const double distance = dx + dy;
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = &d;
+            bestDistance = distance;
+        }
+    }
+    const QPointF origin = best->logical.topLeft();
+    return origin + (p - origin) / best->devicePixelRatio;
+}
+
+QRectF coveredArea(const QList<Display>& displays)
+{
+    QRectF area;
+    for (const Display& d : displays)
+        area = area.isNull() ? d.logical : area.united(d.logical);
+    return area;
+}
+
+QRectF toOverlay(const QRectF& deviceFrame, const QList<Display>& displays, const QRectF& covered)
+{
+    const QPointF topLeft = toLogical(deviceFrame.topLeft(), displays);
+    const QPointF bottomRight = toLogical(deviceFrame.bottomRight(), displays);
+    return QRectF(topLeft, bottomRight).translated(-covered.topLeft());
+}
+
+QRectF highlight(const QRectF& target)
+{
+    return target.adjusted(-outset, -outset, outset, outset);
+}
+
+QRectF ring(const QRectF& highlight, double phase)
+{
+    const double scale = 1 + (pulseScale - 1) * phase;
+    QRectF grown(0, 0, highlight.width() * scale, highlight.height() * scale);
+    grown.moveCenter(highlight.center());
+    return grown;
+}
+
+QPointF cardOrigin(const QRectF& r, const QSizeF& size)
+{
+    const double w = size.width();
+    const double h = size.height();
+    double x = 0;
+    double y = 0;
+    if (r.right() + cardGap + cardWidth < w) {
+        x = r.right() + cardGap;
+        y = r.center().y() - cardHeight / 2;
+    } else if (r.left() - cardGap > cardWidth) {
+        x = r.left() - cardGap - cardWidth;
+        y = r.center().y() - cardHeight / 2;
+    } else {
+        x = r.center().x() - cardWidth / 2;
+        y = r.bottom() + cardGap + cardHeight < h ? r.bottom() + cardGap
+                                                  : r.top() - cardGap - cardHeight;
+    }
+    x = std::min(std::max(x, edgeMargin), std::max(w - cardWidth - edgeMargin, edgeMargin));
+    y = std::min(std::max(y, edgeMargin), std::max(h - cardHeight - edgeMargin, edgeMargin));
+    return {x, y};
+}
+
+} // namespace OverlayGeometry

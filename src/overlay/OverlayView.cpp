@@ -1,0 +1,198 @@
+#include "overlay/OverlayView.h"
+
+#include "overlay/OverlayGeometry.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+
+namespace {
+
+const QColor orange(255, 149, 0);
+constexpr double highlightWidth = 3;
+constexpr double ringWidth = 4;
+constexpr double padding = 10;
+constexpr double spacing = 4;
+constexpr double cardRadius = 10;
+constexpr int pulseMs = 1100;
+
+QFont headingFont(const QFont& base)
+{
+    QFont font = base;
+    font.setPointSizeF(base.pointSizeF() * 0.85);
+    return font;
+}
+
+QFont bodyFont(const QFont& base)
+{
+    QFont font = base;
+    font.setPointSizeF(base.pointSizeF() * 0.95);
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+QPainterPath rounded(const QRectF& rect, double radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    return path;
+}
+
+} // namespace
+
+OverlayView::OverlayView(bool composited)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                           Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput |
+                           Qt::WindowDoesNotAcceptFocus),
+      m_composited(composited)
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground, composited);
+    setAttribute(Qt::WA_NoSystemBackground, composited);
+    setFocusPolicy(Qt::NoFocus);
+    setWindowTitle(QStringLiteral("Cuewell highlight"));
+    m_pulse.setStartValue(0.0);
+    m_pulse.setEndValue(1.0);
+    m_pulse.setDuration(pulseMs);
+    m_pulse.setEasingCurve(QEasingCurve::OutCubic);
+    m_pulse.setLoopCount(-1);
+    connect(&m_pulse, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_phase = value.toDouble();
+        update(ringBand().toAlignedRect());
+    });
+}
+
+void OverlayView::setContent(const QRectF& target, const QString& text, const QString& title)
+{
+    m_target = target;
+    m_text = text;
+    m_title = title;
+    updateMask();
+    update();
+}
+
+QRectF OverlayView::highlightRect() const
+{
+    return OverlayGeometry::highlight(m_target);
+}
+
+QRectF OverlayView::cardRect() const
+{
+    const QPointF origin = OverlayGeometry::cardOrigin(highlightRect(), size());
+    return QRectF(origin, QSizeF(OverlayGeometry::cardWidth, cardHeightFor(OverlayGeometry::cardWidth)));
+}
+
+// Everything the ring ever covers, with room for its stroke.
+QRectF OverlayView::ringBand() const
+{
+    const double grow = m_composited ? 1.0 : 0.0;
+    const QRectF widest = OverlayGeometry::ring(highlightRect(), grow);
+    return widest.adjusted(-ringWidth, -ringWidth, ringWidth, ringWidth);
+}
+
+double OverlayView::cardHeightFor(double width) const
+{
+    const double inner = width - 2 * padding;
+    const QFontMetricsF heading(headingFont(font()));
+    const QRectF body = QFontMetricsF(bodyFont(font()))
+                            .boundingRect(QRectF(0, 0, inner, 1e6), Qt::TextWordWrap, m_text);
+    return 2 * padding + heading.height() + spacing + body.height();
+}
+
+void OverlayView::updateMask()
+{
+    if (m_composited) {
+        clearMask();
+        return;
+    }
+    // Without a compositor the window is shaped: only the ring band and the card are drawn,
+    // everything else shows the desktop.
+    const QRectF outer = ringBand();
+    const QRectF inner = highlightRect().adjusted(ringWidth, ringWidth, -ringWidth, -ringWidth);
+    QRegion shape = QRegion(outer.toAlignedRect()).subtracted(QRegion(inner.toAlignedRect()));
+    shape += cardRect().adjusted(-1, -1, 1, 1).toAlignedRect();
+    setMask(shape);
+}
+
+void OverlayView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (m_composited) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    } else {
+        painter.fillRect(rect(), palette().window());
+    }
+    const QRectF highlight = highlightRect();
+    painter.setPen(QPen(orange, highlightWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(rounded(highlight, OverlayGeometry::radius));
+
+    QColor ringColour = orange;
+    if (m_composited) {
+        ringColour.setAlphaF(0.9 * (1 - m_phase));
+        painter.setPen(QPen(ringColour, ringWidth));
+        painter.drawPath(rounded(OverlayGeometry::ring(highlight, m_phase),
+                                 OverlayGeometry::radius * (1 + 0.3 * m_phase)));
+    } else {
+        // Blinks: strong for the first half of each beat, faint for the second.
+        ringColour = m_phase < 0.5 ? orange : orange.lighter(150);
+        painter.setPen(QPen(ringColour, ringWidth));
+        painter.drawPath(rounded(highlight.adjusted(-1, -1, 1, 1), OverlayGeometry::radius));
+    }
+    paintCard(painter);
+}
+
+void OverlayView::paintCard(QPainter& painter) const
+{
+    const QRectF card = cardRect();
+    if (m_composited) {
+        // A soft shadow, black at a third of full strength fading out over six pixels.
+        for (int i = 6; i > 0; --i) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0, 0, 0, int(0.33 * 255 / 6)));
+            painter.drawPath(rounded(card.adjusted(-i, -i, i, i), cardRadius + i));
+        }
+    }
+    QColor background = palette().color(QPalette::Window);
+    background.setAlphaF(m_composited ? 0.94 : 1.0);
+    QColor border = orange;
+    border.setAlphaF(0.8);
+    painter.setPen(QPen(border, 1));
+    painter.setBrush(background);
+    painter.drawPath(rounded(card, cardRadius));
+
+    const QRectF inner = card.adjusted(padding, padding, -padding, -padding);
+    const QFont heading = headingFont(font());
+    const QFontMetricsF headingMetrics(heading);
+    painter.setFont(heading);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(QRectF(inner.topLeft(), QSizeF(inner.width(), headingMetrics.height())),
+                     Qt::AlignLeft | Qt::AlignTop,
+                     headingMetrics.elidedText(m_title, Qt::ElideRight, inner.width()));
+    painter.setFont(bodyFont(font()));
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(inner.adjusted(0, headingMetrics.height() + spacing, 0, 0),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_text);
+}
+
+void OverlayView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_pulse.start();
+}
+
+void OverlayView::hideEvent(QHideEvent* event)
+{
+    m_pulse.stop();
+    QWidget::hideEvent(event);
+}
+
+void OverlayView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    updateMask();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QRectF>
+#include <QString>
+#include <QVariantAnimation>
+#include <QWidget>
+
+/// The highlight, its pulsing ring and the instruction card, drawn over every display. With a
+/// compositor the window is translucent and the ring grows and fades; without one, a shaped
+/// window keeps the desktop visible and the ring blinks instead of fading (fading needs
+/// translucency). Only the ring's band is repainted as it pulses.
+class OverlayView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit OverlayView(bool composited);
+
+    bool isComposited() const { return m_composited; }
+
+    /// `target` is the element's frame in this window's coordinates.
+    void setContent(const QRectF& target, const QString& text, const QString& title);
+
+    QRectF highlightRect() const;
+    QRectF cardRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QRectF ringBand() const;
+    double cardHeightFor(double width) const;
+    void paintCard(QPainter& painter) const;
+    void updateMask();
+
+    bool m_composited;
+    QRectF m_target;
+    QString m_text;
+    QString m_title;
+    double m_phase = 0;
+    QVariantAnimation m_pulse;
+};

@@ -1,0 +1,272 @@
+#include "ui/MainView.h"
+
+#include "core/Texts.h"
+#include "session/GuideModel.h"
+#include "ui/ElementList.h"
+#include "ui/ModelRow.h"
+#include "ui/UiStyle.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int refreshMs = 2000;
+
+/// The last step's card: orange-tinted, rounded.
+class StepCardFrame : public QFrame
+{
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor fill = UiStyle::orange;
+        fill.setAlphaF(0.15);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), 10, 10);
+        painter.fillPath(path, fill);
+        QFrame::paintEvent(event);
+    }
+};
+
+} // namespace
+
+MainView::MainView(GuideModel& model, QWidget* parent) : QScrollArea(parent), m_model(model)
+{
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(12);
+    // Children are created in layout order, which is also the Tab order.
+    column->addWidget(buildGoalRow());
+    m_target = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
+    column->addWidget(m_target);
+    m_modelRow = new ModelRow(m_model);
+    column->addWidget(m_modelRow);
+    column->addWidget(buildActionRow());
+    column->addWidget(buildStatusRow());
+    m_notice = UiStyle::label(Texts::accessibilityNotice, UiStyle::TextStyle::caption, true);
+    column->addWidget(m_notice);
+    column->addWidget(buildStepCard());
+    m_historyHeading = UiStyle::label(Texts::history, UiStyle::TextStyle::headline);
+    column->addWidget(m_historyHeading);
+    m_history = new QVBoxLayout;
+    m_history->setSpacing(12);
+    column->addLayout(m_history);
+    m_elements = new ElementList;
+    column->addWidget(m_elements);
+    column->addStretch();
+    setWidget(content);
+
+    m_refresh.setInterval(refreshMs);
+    connect(&m_refresh, &QTimer::timeout, &m_model, &GuideModel::refreshPermissions);
+    connectModel();
+}
+
+QWidget* MainView::buildGoalRow()
+{
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_goal = new QLineEdit;
+    m_goal->setPlaceholderText(Texts::goalPlaceholder);
+    m_goal->setAccessibleName(QStringLiteral("Goal"));
+    m_goal->setClearButtonEnabled(false);
+    m_go = new QPushButton(Texts::go);
+    m_go->setAutoDefault(false);
+    layout->addWidget(m_goal, 1);
+    layout->addWidget(m_go);
+    connect(m_goal, &QLineEdit::textEdited, &m_model, &GuideModel::setGoal);
+    connect(m_goal, &QLineEdit::returnPressed, &m_model, &GuideModel::submit);
+    connect(m_go, &QPushButton::clicked, &m_model, &GuideModel::submit);
+    return row;
+}
+
+QWidget* MainView::buildActionRow()
+{
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_next = new QPushButton(Texts::nextStep);
+    m_stop = new QPushButton(Texts::stop);
+    m_permissions = new QPushButton(Texts::permissions);
+    m_permissions->setFlat(true);
+    m_permissions->setCursor(Qt::PointingHandCursor);
+    QPalette link = m_permissions->palette();
+    link.setColor(QPalette::ButtonText, link.color(QPalette::Link));
+    m_permissions->setPalette(link);
+    for (QPushButton* b : {m_next, m_stop, m_permissions})
+        b->setAutoDefault(false);
+    layout->addWidget(m_next);
+    layout->addWidget(m_stop);
+    layout->addStretch();
+    layout->addWidget(m_permissions);
+    connect(m_next, &QPushButton::clicked, &m_model, &GuideModel::nextStep);
+    connect(m_stop, &QPushButton::clicked, &m_model, &GuideModel::stop);
+    connect(m_permissions, &QPushButton::clicked, this, [this] { m_model.setShowExplainer(true); });
+    return row;
+}
+
+QWidget* MainView::buildStatusRow()
+{
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    m_spinner = new QProgressBar;
+    m_spinner->setRange(0, 0); // indeterminate
+    m_spinner->setTextVisible(false);
+    m_spinner->setFixedSize(36, 10);
+    m_spinner->setAccessibleName(QStringLiteral("Working"));
+    m_status = UiStyle::label(QString(), UiStyle::TextStyle::callout);
+    m_status->setAccessibleName(QStringLiteral("Status"));
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_spinner, 0, Qt::AlignTop);
+    layout->addWidget(m_status, 1, Qt::AlignTop);
+    return row;
+}
+
+QFrame* MainView::buildStepCard()
+{
+    m_stepCard = new StepCardFrame;
+    auto* inner = new QVBoxLayout(m_stepCard);
+    inner->setContentsMargins(10, 10, 10, 10);
+    inner->setSpacing(4);
+    m_stepHeading = UiStyle::label(QString(), UiStyle::TextStyle::headline);
+    m_stepExplanation = UiStyle::label(QString(), UiStyle::TextStyle::body);
+    inner->addWidget(m_stepHeading);
+    inner->addWidget(m_stepExplanation);
+    return m_stepCard;
+}
+
+void MainView::connectModel()
+{
+    GuideModel* m = &m_model;
+    connect(m, &GuideModel::goalChanged, this, [this] {
+        if (m_goal->text() != m_model.goal())
+            m_goal->setText(m_model.goal());
+    });
+    for (auto signal : {&GuideModel::isBusyChanged, &GuideModel::sessionActiveChanged,
+                        &GuideModel::stepsChanged})
+        connect(m, signal, this, &MainView::updateButtons);
+    connect(m, &GuideModel::isBusyChanged, this, [this] { m_spinner->setVisible(m_model.isBusy()); });
+    connect(m, &GuideModel::targetNameChanged, this, &MainView::updateTarget);
+    connect(m, &GuideModel::statusChanged, this, &MainView::updateStatus);
+    connect(m, &GuideModel::serverStateChanged, this, &MainView::updateStatus);
+    connect(m, &GuideModel::hasAXAccessChanged, this, &MainView::updateNotice);
+    connect(m, &GuideModel::stepsChanged, this, &MainView::updateSteps);
+    connect(m, &GuideModel::elementsChanged, this, &MainView::updateElements);
+    connect(m, &GuideModel::focusTokenChanged, this, &MainView::focusGoal);
+    connect(m_elements, &ElementList::picked, m, &GuideModel::pick);
+
+    m_goal->setText(m_model.goal());
+    m_spinner->setVisible(m_model.isBusy());
+    updateButtons();
+    updateTarget();
+    updateStatus();
+    updateNotice();
+    updateSteps();
+    updateElements();
+}
+
+void MainView::updateButtons()
+{
+    m_go->setEnabled(!m_model.isBusy());
+    m_next->setEnabled(m_model.sessionActive() && !m_model.isBusy());
+    m_stop->setEnabled(m_model.sessionActive() || !m_model.steps().isEmpty());
+}
+
+void MainView::updateTarget()
+{
+    m_target->setText(Texts::helpingWith + m_model.targetName());
+    m_target->setVisible(!m_model.targetName().isEmpty());
+}
+
+void MainView::updateStatus()
+{
+    m_status->setText(m_model.status());
+    QPalette p = palette();
+    if (m_model.serverState() == ServerState::down)
+        p.setColor(QPalette::WindowText, UiStyle::orange);
+    m_status->setPalette(p);
+}
+
+void MainView::updateNotice()
+{
+    m_notice->setVisible(!m_model.hasAXAccess());
+}
+
+QStringList MainView::historyLines() const
+{
+    QStringList lines;
+    for (int i = 0; i < m_history->count(); ++i) {
+        if (auto* line = qobject_cast<QLabel*>(m_history->itemAt(i)->widget()))
+            lines.append(line->text());
+    }
+    return lines;
+}
+
+// History lines are keyed by step: a list that only grew keeps its rows and gains new ones.
+void MainView::updateSteps()
+{
+    const QList<Step> steps = m_model.steps();
+    const bool any = !steps.isEmpty();
+    m_stepCard->setVisible(any);
+    m_historyHeading->setVisible(any);
+    if (any) {
+        m_stepHeading->setText(Texts::next + steps.last().label);
+        m_stepExplanation->setText(steps.last().explanation);
+    }
+    qsizetype kept = 0;
+    while (kept < m_history->count() && kept < steps.size() &&
+           m_history->itemAt(static_cast<int>(kept))->widget()->property("stepId").toUuid() ==
+               steps[kept].id)
+        ++kept;
+    while (m_history->count() > kept)
+        delete m_history->takeAt(static_cast<int>(kept))->widget();
+    for (qsizetype i = kept; i < steps.size(); ++i) {
+        const Step& step = steps[i];
+        QLabel* line = UiStyle::label(Texts::historyLine(step.number, step.label, step.explanation),
+                                      UiStyle::TextStyle::callout);
+        line->setProperty("stepId", step.id);
+        m_history->addWidget(line);
+    }
+}
+
+void MainView::updateElements()
+{
+    const QList<GuideElement> elements = m_model.elements();
+    m_elements->setElements(elements);
+    m_elements->setVisible(!elements.isEmpty());
+}
+
+void MainView::focusGoal()
+{
+    m_goal->setFocus(Qt::OtherFocusReason);
+}
+
+void MainView::showEvent(QShowEvent* event)
+{
+    QScrollArea::showEvent(event);
+    focusGoal();
+    m_model.refreshPermissions();
+    m_refresh.start();
+}
+
+void MainView::hideEvent(QHideEvent* event)
+{
+    m_refresh.stop();
+    QScrollArea::hideEvent(event);
+}

@@ -1,0 +1,96 @@
+#include "ui/ModelRow.h"
+
+#include "core/Texts.h"
+#include "session/GuideModel.h"
+#include "ui/UiStyle.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace {
+constexpr int providerSwitchWidth = 170;
+} // namespace
+
+ModelRow::ModelRow(GuideModel& model, QWidget* parent) : QWidget(parent), m_model(model)
+{
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    // A segmented switch: two exclusive buttons side by side, 170 pixels together.
+    auto* segments = new QHBoxLayout;
+    segments->setSpacing(0);
+    m_providers = new QButtonGroup(this);
+    m_providers->setExclusive(true);
+    for (int i = 0; i < Providers::allCases.size(); ++i) {
+        auto* segment = new QToolButton;
+        segment->setText(Providers::rawValue(Providers::allCases[i]));
+        segment->setCheckable(true);
+        segment->setFixedWidth(providerSwitchWidth / 2);
+        segment->setAccessibleName(segment->text());
+        m_providers->addButton(segment, i);
+        segments->addWidget(segment);
+    }
+    row->addLayout(segments);
+
+    m_models = new QComboBox;
+    m_models->setAccessibleName(QStringLiteral("Model"));
+    m_models->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    row->addWidget(m_models);
+    m_notice = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
+    m_notice->setWordWrap(false);
+    row->addWidget(m_notice);
+    row->addStretch();
+
+    m_refresh = new QToolButton;
+    m_refresh->setIcon(QIcon::fromTheme(QStringLiteral("view-refresh")));
+    if (m_refresh->icon().isNull())
+        m_refresh->setText(QStringLiteral("\u21BB"));
+    m_refresh->setToolTip(Texts::refreshModels);
+    m_refresh->setAccessibleName(Texts::refreshModels);
+    row->addWidget(m_refresh);
+
+    connect(m_providers, &QButtonGroup::idClicked, this,
+            [this](int id) { m_model.setProvider(Providers::allCases[id]); });
+    connect(m_models, &QComboBox::activated, this,
+            [this](int index) { m_model.setSelectedModel(m_models->itemText(index)); });
+    connect(m_refresh, &QToolButton::clicked, this, [this] { m_model.refreshModels(); });
+    connect(&m_model, &GuideModel::providerChanged, this, &ModelRow::updateProvider);
+    connect(&m_model, &GuideModel::modelsChanged, this, &ModelRow::updateModels);
+    connect(&m_model, &GuideModel::selectedModelChanged, this, &ModelRow::updateModels);
+    connect(&m_model, &GuideModel::serverStateChanged, this, &ModelRow::updateModels);
+    updateProvider();
+    updateModels();
+}
+
+QToolButton* ModelRow::providerButton(int index) const
+{
+    return static_cast<QToolButton*>(m_providers->button(index));
+}
+
+void ModelRow::updateProvider()
+{
+    const int index = static_cast<int>(Providers::allCases.indexOf(m_model.provider()));
+    m_providers->button(index)->setChecked(true);
+}
+
+void ModelRow::updateModels()
+{
+    const QStringList models = m_model.models();
+    const bool none = models.isEmpty();
+    m_notice->setText(m_model.serverState() == ServerState::down ? Texts::notRunning : Texts::noModels);
+    m_notice->setVisible(none);
+    m_models->setVisible(!none);
+    const QSignalBlocker quiet(m_models);
+    QStringList shown;
+    for (int i = 0; i < m_models->count(); ++i)
+        shown.append(m_models->itemText(i));
+    if (shown != models) {
+        m_models->clear();
+        m_models->addItems(models);
+    }
+    m_models->setCurrentIndex(static_cast<int>(models.indexOf(m_model.selectedModel())));
+}

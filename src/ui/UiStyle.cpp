@@ -1,0 +1,50 @@
+#include "ui/UiStyle.h"
+
+namespace UiStyle {
+
+QFont font(TextStyle style, const QFont& base)
+{
+    QFont f = base;
+    const double size = base.pointSizeF() > 0 ? base.pointSizeF() : 10;
+    switch (style) {
+    case TextStyle::body:
+        break;
+    case TextStyle::caption:
+        f.setPointSizeF(size * 0.85);
+        break;
+    case TextStyle::callout:
+        f.setPointSizeF(size * 0.95);
+        break;
+    case TextStyle::headline:
+        f.setBold(true);
+        break;
+    case TextStyle::title:
+        f.setPointSizeF(size * 1.5);
+        f.setBold(true);
+        break;
+    }
+    return f;
+}
+
+QColor secondary(const QPalette& palette)
+{
+    QColor text = palette.color(QPalette::WindowText);
+    text.setAlphaF(0.62);
+    return text;
+}
+
+QLabel* label(const QString& text, TextStyle style, bool secondaryColour, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setFont(font(style, l->font()));
+    l->setWordWrap(true);
+    l->setTextFormat(Qt::PlainText);
+    if (secondaryColour) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, secondary(p));
+        l->setPalette(p);
+    }
+    return l;
+}
+
+} // namespace UiStyle
