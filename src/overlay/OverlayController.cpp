@@ -10,9 +10,9 @@ namespace {
 
 constexpr int compositorCheckMs = 2000;
 
-QList<OverlayGeometry::Display> displays()
+QList<OverlayGeometry::DisplayArea> displays()
 {
-    QList<OverlayGeometry::Display> list;
+    QList<OverlayGeometry::DisplayArea> list;
     for (QScreen* screen : QGuiApplication::screens())
         list.append({QRectF(screen->geometry()), screen->devicePixelRatio()});
     return list;
@@ -45,7 +45,7 @@ void OverlayController::followCompositor()
 
 void OverlayController::show(const QRectF& frame, const QString& text, const QString& title)
 {
-    const QList<OverlayGeometry::Display> screens = displays();
+    const QList<OverlayGeometry::DisplayArea> screens = displays();
     if (screens.isEmpty())
         return;
     const QRectF covered = OverlayGeometry::coveredArea(screens);

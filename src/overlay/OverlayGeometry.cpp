@@ -6,21 +6,21 @@ namespace OverlayGeometry {
 
 namespace {
 
-QRectF deviceRect(const Display& d)
+QRectF deviceRect(const DisplayArea& d)
 {
     return QRectF(d.logical.topLeft(), d.logical.size() * d.devicePixelRatio);
 }
 
 } // namespace
 
-QPointF toLogical(const QPointF& p, const QList<Display>& displays)
+QPointF toLogical(const QPointF& p, const QList<DisplayArea>& displays)
 {
     if (displays.isEmpty())
         return p;
     // The display holding the point, or the nearest one for a point between displays.
-    const Display* best = &displays.first();
+    const DisplayArea* best = &displays.first();
     double bestDistance = -1;
-    for (const Display& d : displays) {
+    for (const DisplayArea& d : displays) {
         const QRectF r = deviceRect(d);
         const double dx = std::max({r.left() - p.x(), 0.0, p.x() - r.right()});
         const double dy = std::max({r.top() - p.y(), 0.0, p.y() - r.bottom()});
@@ -34,15 +34,15 @@ QPointF toLogical(const QPointF& p, const QList<Display>& displays)
     return origin + (p - origin) / best->devicePixelRatio;
 }
 
-QRectF coveredArea(const QList<Display>& displays)
+QRectF coveredArea(const QList<DisplayArea>& displays)
 {
     QRectF area;
-    for (const Display& d : displays)
+    for (const DisplayArea& d : displays)
         area = area.isNull() ? d.logical : area.united(d.logical);
     return area;
 }
 
-QRectF toOverlay(const QRectF& deviceFrame, const QList<Display>& displays, const QRectF& covered)
+QRectF toOverlay(const QRectF& deviceFrame, const QList<DisplayArea>& displays, const QRectF& covered)
 {
     const QPointF topLeft = toLogical(deviceFrame.topLeft(), displays);
     const QPointF bottomRight = toLogical(deviceFrame.bottomRight(), displays);

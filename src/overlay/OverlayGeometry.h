@@ -20,7 +20,7 @@ inline constexpr double pulseScale = 1.3;
 
 /// A display as the window system gives it: its geometry in logical pixels and how many
 /// device pixels make one logical pixel.
-struct Display
+struct DisplayArea
 {
     QRectF logical;
     double devicePixelRatio = 1;
@@ -28,14 +28,14 @@ struct Display
 
 /// Converts a point from global device pixels (the space of element frames) to global logical
 /// pixels. Each display keeps its origin; its extent is divided by its ratio.
-QPointF toLogical(const QPointF& devicePoint, const QList<Display>& displays);
+QPointF toLogical(const QPointF& devicePoint, const QList<DisplayArea>& displays);
 
 /// The element's frame in the overlay's coordinates, given the area `covered` by all displays
 /// in global logical pixels.
-QRectF toOverlay(const QRectF& deviceFrame, const QList<Display>& displays, const QRectF& covered);
+QRectF toOverlay(const QRectF& deviceFrame, const QList<DisplayArea>& displays, const QRectF& covered);
 
 /// The union of the displays' logical geometries.
-QRectF coveredArea(const QList<Display>& displays);
+QRectF coveredArea(const QList<DisplayArea>& displays);
 
 /// The highlight around a target: grown by the outset on every side.
 QRectF highlight(const QRectF& target);

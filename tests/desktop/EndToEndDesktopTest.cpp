@@ -176,8 +176,6 @@ private slots:
         const AXSnapshot controls = AccessibilityReader::read(m_accessibility, cuewell.processId());
         clickAt(find(controls.elements, QStringLiteral("Next step"))->frame.center());
         QVERIFY2(waitForStatus(cuewell, QStringLiteral("Step 2 ready.")), qPrintable(m_statuses.join(u'|')));
-        QTest::qWait(300);
-        savePicture(screenshot().copy(controls.windowFrame->toRect()), QStringLiteral("main-view.png"));
         clickAt(find(controls.elements, QStringLiteral("Stop"))->frame.center());
         QVERIFY(waitForStatus(cuewell, QStringLiteral("Stopped. Type a new goal and press Return.")));
         QTest::qWait(300);

@@ -1,0 +1,91 @@
+// The shell on a desktop: the global hot key, running once per session, and starting where
+// there is no display.
+#include "DesktopApp.h"
+#include "observe/AccessibilityReader.h"
+#include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/X11HotKey.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class ShellDesktopTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hotKeyFiresForControlAltGOnly()
+    {
+        X11HotKey hotKey;
+        int presses = 0;
+        QVERIFY(hotKey.registerHotKey([&presses] { ++presses; }));
+        DesktopApp editor(QStringLiteral("mousepad"));
+        QTest::qWait(1500);
+        for (const char* keys : {"ctrl+g", "alt+g", "ctrl+shift+g"})
+            xdotool({QStringLiteral("key"), QString::fromLatin1(keys)});
+        QTest::qWait(300);
+        QCOMPARE(presses, 0);
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")});
+        QTRY_COMPARE(presses, 1);
+        // With Num Lock on, the key still counts.
+        xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")});
+        QTRY_COMPARE(presses, 2);
+        xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+
+        // A second program cannot take the key.
+        X11HotKey second;
+        QVERIFY(!second.registerHotKey([] {}));
+    }
+
+    void secondStartBringsTheRunningPanelForward()
+    {
+        QTemporaryDir config;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(CUEWELL_BINARY), {});
+        QVERIFY(first.waitForStarted());
+        AtspiAccessibility accessibility;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !AccessibilityReader::read(accessibility, first.processId()).elements.isEmpty(), 15000);
+
+        // Hidden by its close button, the panel stays in the running program.
+        xdotool({QStringLiteral("search"), QStringLiteral("--pid"), QString::number(first.processId()),
+                 QStringLiteral("--name"), QStringLiteral("Cuewell"), QStringLiteral("windowactivate"),
+                 QStringLiteral("--sync")});
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+        QTRY_VERIFY(AccessibilityReader::read(accessibility, first.processId()).elements.isEmpty());
+        QCOMPARE(first.state(), QProcess::Running);
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(CUEWELL_BINARY), {});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !AccessibilityReader::read(accessibility, first.processId()).elements.isEmpty(), 10000);
+        first.kill();
+        first.waitForFinished();
+    }
+
+    void withoutADisplayItSaysSoAndStops()
+    {
+        QProcess cuewell;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-0"));
+        cuewell.setProcessEnvironment(env);
+        cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
+        QVERIFY(cuewell.waitForFinished(10000));
+        QCOMPARE(cuewell.exitStatus(), QProcess::NormalExit);
+        QVERIFY(cuewell.exitCode() != 0);
+        const QStringList lines =
+            QString::fromUtf8(cuewell.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines, QStringList{QStringLiteral(
+                            "Cuewell needs an X11 desktop session (or XWayland); no X display was found.")});
+    }
+};
+
+QTEST_MAIN(ShellDesktopTest)
+#include "ShellDesktopTest.moc"

@@ -1,0 +1,255 @@
+// The panel's views against a model wired to fakes: every enabling and visibility rule, the
+// texts, and the switch between the explainer and the main view. Saves pictures for the docs.
+#include "SessionRig.h"
+#include "core/Texts.h"
+#include "ui/ContentView.h"
+#include "ui/ElementList.h"
+#include "ui/ExplainerView.h"
+#include "ui/MainView.h"
+#include "ui/ModelRow.h"
+#include "ui/PermissionCard.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+void savePicture(QWidget& widget, const QString& name)
+{
+    QDir().mkpath(QStringLiteral(CUEWELL_DOCS_DIR));
+    widget.grab().save(QStringLiteral(CUEWELL_DOCS_DIR "/") + name);
+}
+
+} // namespace
+
+class PanelViewsTest : public QObject
+{
+    Q_OBJECT
+
+    struct Panel
+    {
+        SessionRig rig;
+        std::unique_ptr<ContentView> content;
+
+        explicit Panel(bool seenExplainer = true)
+        {
+            rig.settings.setValue(QStringLiteral("seenExplainer"), seenExplainer);
+            GuideModel& model = rig.start();
+            content = std::make_unique<ContentView>(model, rig.permissions);
+            content->resize(480, 640);
+            content->show();
+            QTRY_COMPARE(model.serverState(), ServerState::running);
+        }
+        GuideModel& model() { return *rig.model; }
+        MainView& main() { return *content->mainView(); }
+
+        void runStep()
+        {
+            model().setGoal(QStringLiteral("save it"));
+            main().goalField()->setFocus();
+            QTest::keyClick(main().goalField(), Qt::Key_Return);
+            QTRY_COMPARE(model().status(), QStringLiteral("Step 1 ready."));
+        }
+    };
+
+private slots:
+    void idleMainView()
+    {
+        Panel panel;
+        MainView& view = panel.main();
+        QCOMPARE(panel.content->currentWidget(), &view);
+        QCOMPARE(view.goalField()->placeholderText(), Texts::goalPlaceholder);
+        QCOMPARE(view.targetLine()->text(), QStringLiteral("Helping with: Mousepad"));
+        QVERIFY(view.targetLine()->isVisible());
+        QVERIFY(view.goButton()->isEnabled());
+        QVERIFY(!view.nextButton()->isEnabled());
+        QVERIFY(!view.stopButton()->isEnabled());
+        QVERIFY(!view.spinner()->isVisible());
+        QCOMPARE(view.statusLine()->text(), Texts::typeAGoal);
+        QVERIFY(!view.accessibilityNotice()->isVisible());
+        QVERIFY(!view.stepCard()->isVisible());
+        QVERIFY(!view.historyHeading()->isVisible());
+        QVERIFY(!view.elementList()->isVisible());
+
+        panel.rig.windows.activate({9, QString(), true});
+        QTRY_VERIFY(!view.targetLine()->isVisible());
+    }
+
+    void stepFillsTheViewAndStopEmptiesIt()
+    {
+        Panel panel;
+        MainView& view = panel.main();
+        panel.runStep();
+        QVERIFY(view.nextButton()->isEnabled());
+        QVERIFY(view.stopButton()->isEnabled());
+        QVERIFY(view.stepCard()->isVisible());
+        QCOMPARE(view.stepHeading()->text(), QStringLiteral("Next: button \u201CSave\u201D"));
+        QCOMPARE(view.stepExplanation()->text(), QStringLiteral("Click Save."));
+        QCOMPARE(view.historyLines(),
+                 QStringList{QStringLiteral("1. button \u201CSave\u201D \u2014 Click Save.")});
+        ElementList* list = view.elementList();
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->header()->text(), QStringLiteral("Detected elements (2)"));
+        QVERIFY(!list->isExpanded()); // collapsed by default
+        savePicture(*panel.content, QStringLiteral("main-view.png"));
+
+        // A row picked by hand becomes the next step.
+        list->setExpanded(true);
+        QTest::mouseClick(list->rows()->viewport(), Qt::LeftButton, {},
+                          list->rows()->visualRect(list->rows()->model()->index(0, 0)).center());
+        QCOMPARE(panel.model().steps().size(), 2);
+        QCOMPARE(view.stepHeading()->text(), QStringLiteral("Next: menu bar item \u201CFile\u201D"));
+        QCOMPARE(view.historyLines().size(), 2);
+
+        QTest::mouseClick(view.stopButton(), Qt::LeftButton);
+        QVERIFY(!view.nextButton()->isEnabled());
+        QVERIFY(!view.stopButton()->isEnabled());
+        QVERIFY(!view.stepCard()->isVisible());
+        QVERIFY(!view.historyHeading()->isVisible());
+        QVERIFY(view.historyLines().isEmpty());
+        QVERIFY(!view.elementList()->isVisible());
+    }
+
+    void busyStepDisablesGoAndNext()
+    {
+        Panel panel;
+        MainView& view = panel.main();
+        panel.runStep();
+        panel.rig.modelServer.held = true;
+        QTest::mouseClick(view.nextButton(), Qt::LeftButton);
+        QTRY_VERIFY(panel.model().isBusy());
+        QVERIFY(!view.goButton()->isEnabled());
+        QVERIFY(!view.nextButton()->isEnabled());
+        QVERIFY(view.stopButton()->isEnabled());
+        QVERIFY(view.spinner()->isVisible());
+        QVERIFY(view.goalField()->isEnabled());
+        QTRY_COMPARE(panel.rig.modelServer.asked.size(), 2);
+        panel.rig.modelServer.release();
+        QTRY_VERIFY(!panel.model().isBusy());
+        QVERIFY(!view.spinner()->isVisible());
+    }
+
+    void serverDownTurnsTheStatusOrange()
+    {
+        Panel panel;
+        MainView& view = panel.main();
+        const QColor normal = view.statusLine()->palette().color(QPalette::WindowText);
+        panel.rig.modelServer.listings.insert_or_assign(Provider::ollama, Failure(QStringLiteral("refused")));
+        panel.model().refreshModels();
+        QTRY_COMPARE(panel.model().serverState(), ServerState::down);
+        QCOMPARE(view.statusLine()->palette().color(QPalette::WindowText), QColor(255, 149, 0));
+        QCOMPARE(view.modelRow()->notice()->text(), Texts::notRunning);
+        QVERIFY(view.modelRow()->notice()->isVisible());
+        QVERIFY(!view.modelRow()->modelPicker()->isVisible());
+        panel.rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{});
+        panel.model().refreshModels();
+        QTRY_COMPARE(panel.model().serverState(), ServerState::running);
+        QCOMPARE(view.statusLine()->palette().color(QPalette::WindowText), normal);
+        QCOMPARE(view.modelRow()->notice()->text(), Texts::noModels);
+    }
+
+    void modelRowWritesTheModel()
+    {
+        Panel panel;
+        ModelRow* row = panel.main().modelRow();
+        panel.rig.modelServer.listings.insert_or_assign(
+            Provider::ollama, QStringList{QStringLiteral("a-model"), QStringLiteral("llava:7b")});
+        QTest::mouseClick(row->refreshButton(), Qt::LeftButton);
+        QTRY_COMPARE(row->modelPicker()->count(), 2);
+        QCOMPARE(row->refreshButton()->toolTip(), Texts::refreshModels);
+        QCOMPARE(row->modelPicker()->currentText(), QStringLiteral("llava:7b"));
+        row->modelPicker()->setCurrentIndex(0);
+        emit row->modelPicker()->activated(0);
+        QCOMPARE(panel.model().selectedModel(), QStringLiteral("a-model"));
+
+        QCOMPARE(row->providerButton(1)->text(), QStringLiteral("LM Studio"));
+        QTest::mouseClick(row->providerButton(1), Qt::LeftButton);
+        QCOMPARE(panel.model().provider(), Provider::lmStudio);
+        QVERIFY(row->notice()->isVisible()); // the list is emptied at once
+        QTRY_COMPARE(row->notice()->text(), Texts::notRunning);
+    }
+
+    void noticeFollowsAccessibility()
+    {
+        Panel panel;
+        panel.rig.permissions.accessibility = false;
+        panel.model().refreshPermissions();
+        QVERIFY(panel.main().accessibilityNotice()->isVisible());
+        QCOMPARE(panel.main().accessibilityNotice()->text(), Texts::accessibilityNotice);
+        panel.rig.permissions.accessibility = true;
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.main().accessibilityNotice()->isVisible(), 3000);
+    }
+
+    void focusTokenPutsTheCursorInTheGoal()
+    {
+        Panel panel;
+        panel.content->activateWindow();
+        QApplication::setActiveWindow(panel.content.get());
+        panel.main().goButton()->setFocus();
+        panel.model().increaseFocusToken();
+        QTRY_VERIFY(panel.main().goalField()->hasFocus());
+    }
+
+    void explainerAndBack()
+    {
+        Panel panel(false);
+        ExplainerView* explainer = panel.content->explainer();
+        QCOMPARE(panel.content->currentWidget(), explainer);
+        panel.rig.permissions.accessibility = false;
+        panel.model().refreshPermissions();
+        QVERIFY(explainer->screenCard()->grantedShown());
+        QVERIFY(!explainer->screenCard()->allowButton()->isEnabled());
+        QVERIFY(!explainer->accessibilityCard()->grantedShown());
+        QVERIFY(explainer->accessibilityCard()->allowButton()->isEnabled());
+        QVERIFY(explainer->accessibilityCard()->settingsButton()->isEnabled());
+        savePicture(*panel.content, QStringLiteral("explainer.png"));
+
+        // Allow asks the desktop; the one-second re-check shows the outcome.
+        QTest::mouseClick(explainer->accessibilityCard()->allowButton(), Qt::LeftButton);
+        QCOMPARE(panel.rig.permissions.requests, 1);
+        panel.rig.permissions.accessibility = true;
+        QTRY_VERIFY_WITH_TIMEOUT(explainer->accessibilityCard()->grantedShown(), 2500);
+
+        // Where no settings can be opened, the card says what to do.
+        panel.rig.permissions.canOpenSettings = false;
+        QTest::mouseClick(explainer->screenCard()->settingsButton(), Qt::LeftButton);
+        QVERIFY(explainer->screenCard()->noSettingsLabel()->isVisible());
+
+        QTest::keyClick(explainer, Qt::Key_Return);
+        QCOMPARE(panel.content->currentWidget(), panel.content->mainView());
+        panel.rig.settings.sync();
+        QVERIFY(panel.rig.settings.value(QStringLiteral("seenExplainer")).toBool());
+
+        QTest::mouseClick(panel.main().permissionsButton(), Qt::LeftButton);
+        QCOMPARE(panel.content->currentWidget(), explainer);
+    }
+
+    void controlsHaveAccessibleNames()
+    {
+        Panel panel;
+        MainView& view = panel.main();
+        for (QWidget* w : view.findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<QComboBox*>(w);
+            if (!control)
+                continue;
+            const QString name = w->accessibleName().isEmpty()
+                                     ? (qobject_cast<QAbstractButton*>(w)
+                                            ? qobject_cast<QAbstractButton*>(w)->text()
+                                            : QString())
+                                     : w->accessibleName();
+            QVERIFY2(!name.isEmpty(), qPrintable(w->metaObject()->className()));
+        }
+    }
+};
+
+QTEST_MAIN(PanelViewsTest)
+#include "PanelViewsTest.moc"
