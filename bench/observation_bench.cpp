@@ -119,17 +119,21 @@ void measure(const char* label, const QString& program, X11Windows& windows,
         read.add(elapsedMs(t));
         finding.add(counting.findingNs / 1e6);
         t.restart();
-        const Result<CapturedWindow> window = captureNow(windows, app.processId(), snapshot.windowFrame);
+        const Result<CapturedWindow> window =
+            captureNow(windows, app.processId(), snapshot.windowFrame);
         capture.add(elapsedMs(t));
         if (!window) {
-            std::printf("%s: capture failed: %s\n", label, qPrintable(window.failure().description));
+            std::printf("%s: capture failed: %s\n", label,
+                        qPrintable(window.failure().description));
             break;
         }
         t.restart();
-        const QList<TextLine> text = TextRecognizer::recognize(ocr, window.value().image, window.value().frame);
+        const QList<TextLine> text =
+            TextRecognizer::recognize(ocr, window.value().image, window.value().frame);
         recognise.add(elapsedMs(t));
         t.restart();
-        const QList<GuideElement> list = ElementMerging::merge(snapshot.elements, text, window.value().frame);
+        const QList<GuideElement> list =
+            ElementMerging::merge(snapshot.elements, text, window.value().frame);
         merge.add(elapsedMs(t));
         total.add(read.ms.last() + capture.ms.last() + recognise.ms.last() + merge.ms.last());
         nodes = counting.nodes;
@@ -139,10 +143,12 @@ void measure(const char* label, const QString& program, X11Windows& windows,
         merged = static_cast<int>(list.size());
     }
     const auto row = [](const char* stage, const Samples& s) {
-        std::printf("  %-18s median %8.2f ms   (min %8.2f, max %8.2f)\n", stage, s.median(), s.low(), s.high());
+        std::printf("  %-18s median %8.2f ms   (min %8.2f, max %8.2f)\n", stage, s.median(),
+                    s.low(), s.high());
     };
-    std::printf("%s: %d nodes read in %d batches, %d elements, %d text lines, %d merged, %d rounds\n",
-                label, nodes, batches, elements, lines, merged, rounds);
+    std::printf(
+        "%s: %d nodes read in %d batches, %d elements, %d text lines, %d merged, %d rounds\n",
+        label, nodes, batches, elements, lines, merged, rounds);
     row("accessibility", read);
     row("  finding windows", finding);
     row("capture", capture);
@@ -163,7 +169,8 @@ int main(int argc, char** argv)
     AtspiAccessibility atspi;
     TesseractEngine ocr;
     if (!windows.canCapture() || !atspi.isTrusted() || !ocr.isAvailable()) {
-        std::fprintf(stderr, "needs an X display with Composite, accessibility on, and Tesseract\n");
+        std::fprintf(stderr,
+                     "needs an X display with Composite, accessibility on, and Tesseract\n");
         return 1;
     }
     measure("mousepad", QStringLiteral("mousepad"), windows, atspi, ocr);

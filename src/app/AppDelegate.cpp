@@ -29,11 +29,10 @@ AppDelegate::AppDelegate()
       m_overlay(std::make_unique<OverlayController>(
           [windows = m_windows.get()] { return windows->compositorRunning(); })),
       m_settings(std::make_unique<QSettings>(QStringLiteral("Cuewell"), QStringLiteral("Cuewell"))),
-      m_model(std::make_unique<GuideModel>(GuideServices{*m_accessibility, *m_windows, *m_permissions,
-                                                         *m_textEngine, *m_modelServer, *m_overlay,
-                                                         *m_settings})),
-      m_hotKeyPort(std::make_unique<X11HotKey>()),
-      m_hotKey(std::make_unique<HotKey>(*m_hotKeyPort))
+      m_model(std::make_unique<GuideModel>(GuideServices{*m_accessibility, *m_windows,
+                                                         *m_permissions, *m_textEngine,
+                                                         *m_modelServer, *m_overlay, *m_settings})),
+      m_hotKeyPort(std::make_unique<X11HotKey>()), m_hotKey(std::make_unique<HotKey>(*m_hotKeyPort))
 {
 }
 
@@ -69,10 +68,11 @@ void AppDelegate::createTray()
     menu->addSeparator();
     menu->addAction(Texts::quitCuewell, qApp, &QApplication::quit);
     m_tray->setContextMenu(menu);
-    connect(m_tray.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger)
-            openPanel();
-    });
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    openPanel();
+            });
     m_tray->show();
 }
 

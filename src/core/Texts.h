@@ -76,8 +76,8 @@ inline QString captureFailed(const QString& description)
 inline const QString appName = QStringLiteral("Cuewell");
 inline const QString openCuewell = QStringLiteral("Open Cuewell (Ctrl+Alt+G)");
 inline const QString quitCuewell = QStringLiteral("Quit Cuewell");
-inline const QString noX11Display = QStringLiteral(
-    "Cuewell needs an X11 desktop session (or XWayland); no X display was found.");
+inline const QString noX11Display =
+    QStringLiteral("Cuewell needs an X11 desktop session (or XWayland); no X display was found.");
 
 // Explainer.
 inline const QString welcome = QStringLiteral("Welcome to Cuewell");
@@ -100,9 +100,9 @@ inline const QString openSystemSettings = QStringLiteral("Open System Settings")
 inline const QString noCaptureSettings = QStringLiteral(
     "No settings can change this: log out and choose an X11 session (for example “GNOME on "
     "Xorg”) on the login screen.");
-inline const QString noAccessibilitySettings = QStringLiteral(
-    "Your desktop has no accessibility settings Cuewell can open. Use “Allow…” to "
-    "switch accessibility on, then restart the app you want help with.");
+inline const QString noAccessibilitySettings =
+    QStringLiteral("Your desktop has no accessibility settings Cuewell can open. Use “Allow…” to "
+                   "switch accessibility on, then restart the app you want help with.");
 inline const QString privacyNote =
     QStringLiteral("Screenshots are processed in memory only. They are never saved, and are sent "
                    "nowhere except the local model server you choose (Ollama or LM Studio) on ") +

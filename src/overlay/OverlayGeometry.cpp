@@ -42,7 +42,8 @@ QRectF coveredArea(const QList<DisplayArea>& displays)
     return area;
 }
 
-QRectF toOverlay(const QRectF& deviceFrame, const QList<DisplayArea>& displays, const QRectF& covered)
+QRectF toOverlay(const QRectF& deviceFrame, const QList<DisplayArea>& displays,
+                 const QRectF& covered)
 {
     const QPointF topLeft = toLogical(deviceFrame.topLeft(), displays);
     const QPointF bottomRight = toLogical(deviceFrame.bottomRight(), displays);

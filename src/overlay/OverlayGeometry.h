@@ -32,7 +32,8 @@ QPointF toLogical(const QPointF& devicePoint, const QList<DisplayArea>& displays
 
 /// The element's frame in the overlay's coordinates, given the area `covered` by all displays
 /// in global logical pixels.
-QRectF toOverlay(const QRectF& deviceFrame, const QList<DisplayArea>& displays, const QRectF& covered);
+QRectF toOverlay(const QRectF& deviceFrame, const QList<DisplayArea>& displays,
+                 const QRectF& covered);
 
 /// The union of the displays' logical geometries.
 QRectF coveredArea(const QList<DisplayArea>& displays);

@@ -80,7 +80,8 @@ QRectF OverlayView::highlightRect() const
 QRectF OverlayView::cardRect() const
 {
     const QPointF origin = OverlayGeometry::cardOrigin(highlightRect(), size());
-    return QRectF(origin, QSizeF(OverlayGeometry::cardWidth, cardHeightFor(OverlayGeometry::cardWidth)));
+    return QRectF(origin,
+                  QSizeF(OverlayGeometry::cardWidth, cardHeightFor(OverlayGeometry::cardWidth)));
 }
 
 // Everything the ring ever covers, with room for its stroke.

@@ -34,9 +34,10 @@ public:
         roleRect.setWidth(roleColumnWidth);
         painter->setFont(caption);
         painter->setPen(UiStyle::secondary(option.palette));
-        painter->drawText(roleRect.adjusted(2, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                          QFontMetrics(caption).elidedText(index.data(ElementListModel::roleRole).toString(),
-                                                           Qt::ElideRight, roleColumnWidth - 6));
+        painter->drawText(
+            roleRect.adjusted(2, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetrics(caption).elidedText(index.data(ElementListModel::roleRole).toString(),
+                                             Qt::ElideRight, roleColumnWidth - 6));
         QRect titleRect = option.rect.adjusted(roleColumnWidth, 0, 0, 0);
         painter->setFont(option.font);
         painter->setPen(option.palette.color(QPalette::Text));

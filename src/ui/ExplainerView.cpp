@@ -27,7 +27,8 @@ ExplainerView::ExplainerView(GuideModel& model, PermissionsPort& permissions, QW
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(16);
 
-    column->addWidget(UiStyle::label(QStringLiteral("\u25CE ") + Texts::welcome, UiStyle::TextStyle::title));
+    column->addWidget(
+        UiStyle::label(QStringLiteral("\u25CE ") + Texts::welcome, UiStyle::TextStyle::title));
     column->addWidget(UiStyle::label(Texts::introduction, UiStyle::TextStyle::body));
     m_screen = new PermissionCard(
         QStringLiteral("\u2B1A"), Texts::screenRecording, Texts::screenRecordingText,
@@ -40,8 +41,7 @@ ExplainerView::ExplainerView(GuideModel& model, PermissionsPort& permissions, QW
         Texts::noAccessibilitySettings);
     column->addWidget(m_screen);
     column->addWidget(m_accessibility);
-    column->addWidget(UiStyle::label(Texts::privacyNote,
-                                     UiStyle::TextStyle::callout, true));
+    column->addWidget(UiStyle::label(Texts::privacyNote, UiStyle::TextStyle::callout, true));
     column->addWidget(UiStyle::label(Texts::restartHint, UiStyle::TextStyle::caption, true));
     auto* actions = new QHBoxLayout;
     actions->addStretch();

@@ -158,10 +158,11 @@ void MainView::connectModel()
         if (m_goal->text() != m_model.goal())
             m_goal->setText(m_model.goal());
     });
-    for (auto signal : {&GuideModel::isBusyChanged, &GuideModel::sessionActiveChanged,
-                        &GuideModel::stepsChanged})
+    for (auto signal :
+         {&GuideModel::isBusyChanged, &GuideModel::sessionActiveChanged, &GuideModel::stepsChanged})
         connect(m, signal, this, &MainView::updateButtons);
-    connect(m, &GuideModel::isBusyChanged, this, [this] { m_spinner->setVisible(m_model.isBusy()); });
+    connect(m, &GuideModel::isBusyChanged, this,
+            [this] { m_spinner->setVisible(m_model.isBusy()); });
     connect(m, &GuideModel::targetNameChanged, this, &MainView::updateTarget);
     connect(m, &GuideModel::statusChanged, this, &MainView::updateStatus);
     connect(m, &GuideModel::serverStateChanged, this, &MainView::updateStatus);
@@ -234,8 +235,11 @@ void MainView::updateSteps()
            m_history->itemAt(static_cast<int>(kept))->widget()->property("stepId").toUuid() ==
                steps[kept].id)
         ++kept;
-    while (m_history->count() > kept)
-        delete m_history->takeAt(static_cast<int>(kept))->widget();
+    while (m_history->count() > kept) {
+        QLayoutItem* item = m_history->takeAt(static_cast<int>(kept));
+        delete item->widget();
+        delete item;
+    }
     for (qsizetype i = kept; i < steps.size(); ++i) {
         const Step& step = steps[i];
         QLabel* line = UiStyle::label(Texts::historyLine(step.number, step.label, step.explanation),

@@ -81,7 +81,8 @@ void ModelRow::updateModels()
 {
     const QStringList models = m_model.models();
     const bool none = models.isEmpty();
-    m_notice->setText(m_model.serverState() == ServerState::down ? Texts::notRunning : Texts::noModels);
+    m_notice->setText(m_model.serverState() == ServerState::down ? Texts::notRunning
+                                                                 : Texts::noModels);
     m_notice->setVisible(none);
     m_models->setVisible(!none);
     const QSignalBlocker quiet(m_models);

@@ -28,7 +28,8 @@ PermissionCard::PermissionCard(const QString& icon, const QString& title, const 
     column->setSpacing(6);
     auto* heading = new QHBoxLayout;
     heading->addWidget(UiStyle::label(title, UiStyle::TextStyle::headline));
-    m_granted = UiStyle::label(QStringLiteral("\u2714 ") + Texts::granted, UiStyle::TextStyle::caption);
+    m_granted =
+        UiStyle::label(QStringLiteral("\u2714 ") + Texts::granted, UiStyle::TextStyle::caption);
     QPalette green = m_granted->palette();
     green.setColor(QPalette::WindowText, QColor(52, 168, 83));
     m_granted->setPalette(green);

@@ -9,7 +9,14 @@
 /// dark themes and large fonts carry through.
 namespace UiStyle {
 
-enum class TextStyle { body, caption, callout, headline, title };
+enum class TextStyle
+{
+    body,
+    caption,
+    callout,
+    headline,
+    title
+};
 
 QFont font(TextStyle style, const QFont& base);
 

@@ -34,7 +34,8 @@ QString answerFile(const QJsonObject& request)
     static const QRegularExpression line(QStringLiteral("^(\\d+) \\| [^|]+ \\| File \\|"),
                                          QRegularExpression::MultilineOption);
     const QString id = line.match(content.toString()).captured(1);
-    return QStringLiteral("{\"id\": %1, \"explanation\": \"Open the File menu, then choose Open.\"}")
+    return QStringLiteral(
+               "{\"id\": %1, \"explanation\": \"Open the File menu, then choose Open.\"}")
         .arg(id.isEmpty() ? QStringLiteral("null") : id);
 }
 
@@ -108,10 +109,7 @@ class EndToEndDesktopTest : public QObject
         return snapshot;
     }
 
-    static QImage screenshot()
-    {
-        return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    }
+    static QImage screenshot() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
     static void savePicture(const QImage& image, const QString& name)
     {
@@ -147,7 +145,8 @@ private slots:
         cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
         QVERIFY(cuewell.waitForStarted());
         const AXSnapshot panel = readUntil(cuewell.processId(), QStringLiteral("Next step"));
-        QVERIFY2(find(panel.elements, QStringLiteral("Go")), "the panel's controls are not accessible");
+        QVERIFY2(find(panel.elements, QStringLiteral("Go")),
+                 "the panel's controls are not accessible");
 
         // Back to the editor, then the hot key over it.
         xdotool({QStringLiteral("search"), QStringLiteral("--pid"), QString::number(mousepad.pid()),
@@ -158,7 +157,8 @@ private slots:
         xdotool({QStringLiteral("type"), QStringLiteral("open a file")});
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
 
-        QVERIFY2(waitForStatus(cuewell, QStringLiteral("Step 1 ready.")), qPrintable(m_statuses.join(u'|')));
+        QVERIFY2(waitForStatus(cuewell, QStringLiteral("Step 1 ready.")),
+                 qPrintable(m_statuses.join(u'|')));
         QCOMPARE(m_statuses.first(), QStringLiteral("Reading Mousepad\u2026"));
         QTest::qWait(400);
         const QImage ringed = screenshot();
@@ -169,15 +169,18 @@ private slots:
         // The click goes through the ring to the menu underneath.
         QVERIFY(!menuOpen(m_accessibility, mousepad.pid(), QStringLiteral("File")));
         clickAt(file.center());
-        QTRY_VERIFY_WITH_TIMEOUT(menuOpen(m_accessibility, mousepad.pid(), QStringLiteral("File")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(menuOpen(m_accessibility, mousepad.pid(), QStringLiteral("File")),
+                                 5000);
         xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
 
         // Next step, then stop, with the panel's own buttons.
         const AXSnapshot controls = AccessibilityReader::read(m_accessibility, cuewell.processId());
         clickAt(find(controls.elements, QStringLiteral("Next step"))->frame.center());
-        QVERIFY2(waitForStatus(cuewell, QStringLiteral("Step 2 ready.")), qPrintable(m_statuses.join(u'|')));
+        QVERIFY2(waitForStatus(cuewell, QStringLiteral("Step 2 ready.")),
+                 qPrintable(m_statuses.join(u'|')));
         clickAt(find(controls.elements, QStringLiteral("Stop"))->frame.center());
-        QVERIFY(waitForStatus(cuewell, QStringLiteral("Stopped. Type a new goal and press Return.")));
+        QVERIFY(
+            waitForStatus(cuewell, QStringLiteral("Stopped. Type a new goal and press Return.")));
         QTest::qWait(300);
         QCOMPARE(orangeSides(screenshot(), file), 0);
         const auto chats = std::count_if(ollama.received.begin(), ollama.received.end(),

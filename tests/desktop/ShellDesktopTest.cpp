@@ -51,8 +51,9 @@ private slots:
             !AccessibilityReader::read(accessibility, first.processId()).elements.isEmpty(), 15000);
 
         // Hidden by its close button, the panel stays in the running program.
-        xdotool({QStringLiteral("search"), QStringLiteral("--pid"), QString::number(first.processId()),
-                 QStringLiteral("--name"), QStringLiteral("Cuewell"), QStringLiteral("windowactivate"),
+        xdotool({QStringLiteral("search"), QStringLiteral("--pid"),
+                 QString::number(first.processId()), QStringLiteral("--name"),
+                 QStringLiteral("Cuewell"), QStringLiteral("windowactivate"),
                  QStringLiteral("--sync")});
         xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
         QTRY_VERIFY(AccessibilityReader::read(accessibility, first.processId()).elements.isEmpty());
@@ -82,8 +83,10 @@ private slots:
         QVERIFY(cuewell.exitCode() != 0);
         const QStringList lines =
             QString::fromUtf8(cuewell.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines, QStringList{QStringLiteral(
-                            "Cuewell needs an X11 desktop session (or XWayland); no X display was found.")});
+        QCOMPARE(
+            lines,
+            QStringList{QStringLiteral(
+                "Cuewell needs an X11 desktop session (or XWayland); no X display was found.")});
     }
 };
 

@@ -106,7 +106,8 @@ private slots:
         QTest::mouseClick(list->rows()->viewport(), Qt::LeftButton, {},
                           list->rows()->visualRect(list->rows()->model()->index(0, 0)).center());
         QCOMPARE(panel.model().steps().size(), 2);
-        QCOMPARE(view.stepHeading()->text(), QStringLiteral("Next: menu bar item \u201CFile\u201D"));
+        QCOMPARE(view.stepHeading()->text(),
+                 QStringLiteral("Next: menu bar item \u201CFile\u201D"));
         QCOMPARE(view.historyLines().size(), 2);
 
         QTest::mouseClick(view.stopButton(), Qt::LeftButton);
@@ -142,7 +143,8 @@ private slots:
         Panel panel;
         MainView& view = panel.main();
         const QColor normal = view.statusLine()->palette().color(QPalette::WindowText);
-        panel.rig.modelServer.listings.insert_or_assign(Provider::ollama, Failure(QStringLiteral("refused")));
+        panel.rig.modelServer.listings.insert_or_assign(Provider::ollama,
+                                                        Failure(QStringLiteral("refused")));
         panel.model().refreshModels();
         QTRY_COMPARE(panel.model().serverState(), ServerState::down);
         QCOMPARE(view.statusLine()->palette().color(QPalette::WindowText), QColor(255, 149, 0));
@@ -241,11 +243,11 @@ private slots:
                                  qobject_cast<QComboBox*>(w);
             if (!control)
                 continue;
-            const QString name = w->accessibleName().isEmpty()
-                                     ? (qobject_cast<QAbstractButton*>(w)
-                                            ? qobject_cast<QAbstractButton*>(w)->text()
-                                            : QString())
-                                     : w->accessibleName();
+            const QString name =
+                w->accessibleName().isEmpty()
+                    ? (qobject_cast<QAbstractButton*>(w) ? qobject_cast<QAbstractButton*>(w)->text()
+                                                         : QString())
+                    : w->accessibleName();
             QVERIFY2(!name.isEmpty(), qPrintable(w->metaObject()->className()));
         }
     }

@@ -21,7 +21,8 @@ private slots:
     void secondDisplayAboveRightShiftsTheOverlay()
     {
         // A 1200-high display to the right whose top is 300 above the primary's.
-        const QList<DisplayArea> two{{QRectF(0, 0, 1440, 900), 1}, {QRectF(1440, -300, 1920, 1200), 1}};
+        const QList<DisplayArea> two{{QRectF(0, 0, 1440, 900), 1},
+                                     {QRectF(1440, -300, 1920, 1200), 1}};
         const QRectF covered = coveredArea(two);
         QCOMPARE(covered, QRectF(0, -300, 3360, 1200));
         QCOMPARE(toOverlay(QRectF(100, 50, 40, 20), two, covered), QRectF(100, 350, 40, 20));
@@ -31,7 +32,8 @@ private slots:
     void highDensityDisplaysDivideTheirExtent()
     {
         // A 2x display of 1280x800 logical pixels (2560x1600 device pixels), then a 1x one.
-        const QList<DisplayArea> mixed{{QRectF(0, 0, 1280, 800), 2}, {QRectF(2560, 0, 1920, 1080), 1}};
+        const QList<DisplayArea> mixed{{QRectF(0, 0, 1280, 800), 2},
+                                       {QRectF(2560, 0, 1920, 1080), 1}};
         QCOMPARE(toLogical(QPointF(200, 100), mixed), QPointF(100, 50));
         QCOMPARE(toLogical(QPointF(2600, 100), mixed), QPointF(2600, 100));
         const QRectF covered = coveredArea(mixed);
@@ -46,10 +48,13 @@ private slots:
         Q_UNUSED(area);
         // Highlight = target grown by 6; card 270 x 96, 12 from the highlight, 8 from edges.
         QTest::newRow("right") << QRectF(100, 200, 40, 20) << QPointF(158, 162);
-        QTest::newRow("left near the right edge") << QRectF(1300, 200, 100, 20) << QPointF(1012, 162);
+        QTest::newRow("left near the right edge")
+            << QRectF(1300, 200, 100, 20) << QPointF(1012, 162);
         QTest::newRow("below a full-width bar") << QRectF(0, 100, 1440, 30) << QPointF(585, 148);
-        QTest::newRow("above when 108 or less below") << QRectF(0, 780, 1440, 6) << QPointF(585, 666);
-        QTest::newRow("clamped at the top-left corner") << QRectF(0, 0, 1440, 900) << QPointF(585, 8);
+        QTest::newRow("above when 108 or less below")
+            << QRectF(0, 780, 1440, 6) << QPointF(585, 666);
+        QTest::newRow("clamped at the top-left corner")
+            << QRectF(0, 0, 1440, 900) << QPointF(585, 8);
         QTest::newRow("never nearer than 8 to the top") << QRectF(10, 2, 20, 10) << QPointF(48, 8);
     }
 

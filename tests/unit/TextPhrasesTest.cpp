@@ -28,8 +28,7 @@ private slots:
     void secondPassAddsOnlyWhatTheFirstMissed()
     {
         const QList<Phrase> first{{"Open", QRect(0, 0, 40, 12)}};
-        const QList<Phrase> second{{"0pen", QRect(2, 1, 38, 12)},
-                                   {"Close", QRect(100, 0, 40, 12)}};
+        const QList<Phrase> second{{"0pen", QRect(2, 1, 38, 12)}, {"Close", QRect(100, 0, 40, 12)}};
         const QList<Phrase> merged = TextPhrases::merge(first, second);
         QCOMPARE(merged.size(), 2);
         QCOMPARE(merged[1].text, QStringLiteral("Close"));

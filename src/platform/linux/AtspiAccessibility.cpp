@@ -366,7 +366,8 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAtt
     QList<QDBusPendingCall> names, descriptions, extents;
     for (const AXNode& node : batch) {
         names.append(property(node, accessibleInterface, QStringLiteral("Name"), deadline));
-        descriptions.append(property(node, accessibleInterface, QStringLiteral("Description"), deadline));
+        descriptions.append(
+            property(node, accessibleInterface, QStringLiteral("Description"), deadline));
         extents.append(call(node, componentInterface, QStringLiteral("GetExtents"),
                             {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
     }
@@ -391,8 +392,10 @@ void AtspiAccessibility::readFurtherLabels(const QList<AXNode>& batch,
     QList<QDBusPendingCall> relations, attributes, helps, ids;
     for (const qsizetype i : unnamed) {
         const AXNode& node = batch[i];
-        relations.append(call(node, accessibleInterface, QStringLiteral("GetRelationSet"), {}, deadline));
-        attributes.append(call(node, accessibleInterface, QStringLiteral("GetAttributes"), {}, deadline));
+        relations.append(
+            call(node, accessibleInterface, QStringLiteral("GetRelationSet"), {}, deadline));
+        attributes.append(
+            call(node, accessibleInterface, QStringLiteral("GetAttributes"), {}, deadline));
         helps.append(property(node, accessibleInterface, QStringLiteral("HelpText"), deadline));
         ids.append(property(node, accessibleInterface, QStringLiteral("AccessibleId"), deadline));
     }
@@ -401,18 +404,22 @@ void AtspiAccessibility::readFurtherLabels(const QList<AXNode>& batch,
     QList<qsizetype> labelled;
     for (qsizetype k = 0; k < unnamed.size(); ++k) {
         AXNodeAttributes& node = out[unnamed[k]];
-        const AtspiAttributes attrs = valueOf<AtspiAttributes>(attributes[k]).value_or(AtspiAttributes{});
+        const AtspiAttributes attrs =
+            valueOf<AtspiAttributes>(attributes[k]).value_or(AtspiAttributes{});
         node.placeholder = attrs.value(QStringLiteral("placeholder-text"));
         node.help = textOf(helps[k]);
         node.identifier = textOf(ids[k]);
         if (node.identifier.isEmpty())
             node.identifier = attrs.value(QStringLiteral("id"));
-        for (const AtspiRelation& relation : valueOf<AtspiRelations>(relations[k]).value_or(AtspiRelations{})) {
+        for (const AtspiRelation& relation :
+             valueOf<AtspiRelations>(relations[k]).value_or(AtspiRelations{})) {
             if (relation.type != ATSPI_RELATION_LABELLED_BY || relation.targets.isEmpty())
                 continue;
             const AXNode label = toNode(relation.targets.first());
-            labelNames.append(property(label, accessibleInterface, QStringLiteral("Name"), deadline));
-            labelTexts.append(call(label, textInterface, QStringLiteral("GetText"), {0, -1}, deadline));
+            labelNames.append(
+                property(label, accessibleInterface, QStringLiteral("Name"), deadline));
+            labelTexts.append(
+                call(label, textInterface, QStringLiteral("GetText"), {0, -1}, deadline));
             labelled.append(unnamed[k]);
             break;
         }

@@ -11,7 +11,7 @@ Q_LOGGING_CATEGORY(lcHotKey, "cuewell.platform.hotkey")
 
 namespace {
 
-constexpr xcb_keysym_t keysymG = 0x0067; // XK_g
+constexpr xcb_keysym_t keysymG = 0x0067;                              // XK_g
 constexpr uint16_t modifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1; // Control+Alt
 // Caps Lock, Num Lock, and both: pressed with any of them, the key still counts.
 constexpr uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
@@ -56,7 +56,8 @@ bool X11HotKey::registerHotKey(std::function<void()> onPress)
         qCWarning(lcHotKey) << "Control+Alt+G is held by another program; use the tray menu";
         return false;
     }
-    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_x.get()), QSocketNotifier::Read, this);
+    m_notifier =
+        new QSocketNotifier(xcb_get_file_descriptor(m_x.get()), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11HotKey::processEvents);
     return true;
 }
