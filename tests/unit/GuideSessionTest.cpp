@@ -236,13 +236,18 @@ private slots:
         int stepsStarted = 0;
         connect(&model, &GuideModel::isBusyChanged, &model,
                 [&] { stepsStarted += model.isBusy(); });
+        // The step waits on the model server, as a real one does, so it is still running when
+        // the second task starts.
+        rig.modelServer.held = true;
         model.setGoal(QStringLiteral("first"));
         model.submit();
         model.setGoal(QStringLiteral("second"));
         model.submit();
         QCOMPARE(model.activeGoal(), QStringLiteral("second"));
-        QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
+        QTRY_COMPARE(rig.modelServer.asked.size(), 1);
         QTest::qWait(20);
+        rig.modelServer.release();
+        QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
         QCOMPARE(stepsStarted, 1);
         QCOMPARE(rig.modelServer.asked.size(), 1);
         QVERIFY(rig.modelServer.asked.first().user.startsWith(QStringLiteral("Goal: second\n")));
