@@ -16,6 +16,7 @@ constexpr double padding = 10;
 constexpr double spacing = 4;
 constexpr double cardRadius = 10;
 constexpr int pulseMs = 1100;
+constexpr int pulseFrameMs = 33;
 
 QFont headingFont(const QFont& base)
 {
@@ -52,14 +53,17 @@ OverlayView::OverlayView(bool composited)
     setAttribute(Qt::WA_NoSystemBackground, composited);
     setFocusPolicy(Qt::NoFocus);
     setWindowTitle(QStringLiteral("Cuewell highlight"));
-    m_pulse.setStartValue(0.0);
-    m_pulse.setEndValue(1.0);
+    // Thirty frames a second are smooth for a slow fade and cost half of sixty.
     m_pulse.setDuration(pulseMs);
+    m_pulse.setUpdateInterval(pulseFrameMs);
     m_pulse.setEasingCurve(QEasingCurve::OutCubic);
-    m_pulse.setLoopCount(-1);
-    connect(&m_pulse, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        m_phase = value.toDouble();
-        update(ringBand().toAlignedRect());
+    m_pulse.setLoopCount(0); // for ever
+    connect(&m_pulse, &QTimeLine::valueChanged, this, [this](qreal phase) {
+        // A blinking ring changes only twice a beat; a fading one at every frame.
+        const bool changed = m_composited || (phase < 0.5) != (m_phase < 0.5);
+        m_phase = phase;
+        if (changed)
+            update(ringBand().toAlignedRect());
     });
 }
 

@@ -2,7 +2,7 @@
 
 #include <QRectF>
 #include <QString>
-#include <QVariantAnimation>
+#include <QTimeLine>
 #include <QWidget>
 
 /// The highlight, its pulsing ring and the instruction card, drawn over every display. With a
@@ -40,5 +40,5 @@ private:
     QString m_text;
     QString m_title;
     double m_phase = 0;
-    QVariantAnimation m_pulse;
+    QTimeLine m_pulse;
 };

@@ -90,43 +90,93 @@ QString X11WindowQueries::classOf(xcb_window_t window)
     return name;
 }
 
-bool X11WindowQueries::isViewable(xcb_window_t window)
+namespace {
+
+// The replies about one window, asked for all at once.
+struct WindowCookies
 {
-    auto attributes = xReply(xcb_get_window_attributes_reply(
-        m_x.get(), xcb_get_window_attributes(m_x.get(), window), nullptr));
-    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    xcb_window_t window;
+    xcb_get_window_attributes_cookie_t attributes;
+    xcb_get_property_cookie_t type;
+    xcb_get_property_cookie_t state;
+    xcb_get_property_cookie_t pid;
+    xcb_get_geometry_cookie_t geometry;
+    xcb_translate_coordinates_cookie_t origin;
+};
+
+bool contains(const xcb_ewmh_get_atoms_reply_t& atoms, xcb_atom_t atom)
+{
+    return std::find(atoms.atoms, atoms.atoms + atoms.atoms_len, atom) !=
+           atoms.atoms + atoms.atoms_len;
 }
 
-std::optional<QRectF> X11WindowQueries::frameOf(xcb_window_t window)
+} // namespace
+
+int X11WindowQueries::layerOfTypes(const xcb_ewmh_get_atoms_reply_t* types)
 {
-    xcb_connection_t* c = m_x.get();
-    auto geometry = xReply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-    auto origin = xReply(xcb_translate_coordinates_reply(
-        c, xcb_translate_coordinates(c, window, m_x.root(), 0, 0), nullptr));
-    if (!geometry || !origin)
-        return std::nullopt;
-    return QRectF(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+    if (!types)
+        return normalLayer; // no type: a normal window
+    xcb_ewmh_connection_t* e = m_x.ewmh();
+    for (uint32_t i = 0; i < types->atoms_len; ++i) {
+        const xcb_atom_t type = types->atoms[i];
+        if (type == e->_NET_WM_WINDOW_TYPE_NORMAL || type == e->_NET_WM_WINDOW_TYPE_DIALOG)
+            return normalLayer;
+        if (type == e->_NET_WM_WINDOW_TYPE_DOCK)
+            return panelLayer;
+        if (type == e->_NET_WM_WINDOW_TYPE_DESKTOP)
+            return desktopLayer;
+    }
+    return otherLayer;
 }
 
+// Every question about every window is sent before the first answer is read, so listing the
+// windows costs one round trip rather than several per window.
 std::optional<QList<WindowInfo>> X11WindowQueries::onScreenWindows()
 {
     xcb_ewmh_get_windows_reply_t stacking;
     if (!xcb_ewmh_get_client_list_stacking_reply(
             m_x.ewmh(), xcb_ewmh_get_client_list_stacking(m_x.ewmh(), 0), &stacking, nullptr))
         return std::nullopt;
-    QList<WindowInfo> windows;
+    xcb_connection_t* c = m_x.get();
+    xcb_ewmh_connection_t* e = m_x.ewmh();
+    QList<WindowCookies> asked;
     // The stacking list runs bottom to top; callers want the front first.
     for (uint32_t i = stacking.windows_len; i-- > 0;) {
-        const xcb_window_t window = stacking.windows[i];
-        const int layer = layerOf(window);
-        if (layer == desktopLayer || !isViewable(window) ||
-            hasState(window, m_x.ewmh()->_NET_WM_STATE_HIDDEN))
-            continue;
-        const std::optional<qint64> pid = pidOf(window);
-        const std::optional<QRectF> frame = frameOf(window);
-        if (pid && frame)
-            windows.append({window, *pid, layer, *frame});
+        const xcb_window_t w = stacking.windows[i];
+        asked.append({w, xcb_get_window_attributes(c, w), xcb_ewmh_get_wm_window_type(e, w),
+                      xcb_ewmh_get_wm_state(e, w), xcb_ewmh_get_wm_pid(e, w),
+                      xcb_get_geometry(c, w), xcb_translate_coordinates(c, w, m_x.root(), 0, 0)});
     }
     xcb_ewmh_get_windows_reply_wipe(&stacking);
+
+    QList<WindowInfo> windows;
+    for (const WindowCookies& k : asked) {
+        auto attributes = xReply(xcb_get_window_attributes_reply(c, k.attributes, nullptr));
+        xcb_ewmh_get_atoms_reply_t types;
+        const bool typed = xcb_ewmh_get_wm_window_type_reply(e, k.type, &types, nullptr);
+        const int layer = layerOfTypes(typed ? &types : nullptr);
+        if (typed)
+            xcb_ewmh_get_atoms_reply_wipe(&types);
+        xcb_ewmh_get_atoms_reply_t states;
+        bool hidden = false;
+        if (xcb_ewmh_get_wm_state_reply(e, k.state, &states, nullptr)) {
+            hidden = contains(states, e->_NET_WM_STATE_HIDDEN);
+            xcb_ewmh_get_atoms_reply_wipe(&states);
+        }
+        uint32_t hintedPid = 0;
+        xcb_ewmh_get_wm_pid_reply(e, k.pid, &hintedPid, nullptr);
+        auto geometry = xReply(xcb_get_geometry_reply(c, k.geometry, nullptr));
+        auto origin = xReply(xcb_translate_coordinates_reply(c, k.origin, nullptr));
+        const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        if (layer == desktopLayer || !viewable || hidden || !geometry || !origin)
+            continue;
+        const std::optional<qint64> pid =
+            hintedPid > 0 ? std::optional<qint64>(hintedPid) : pidOf(k.window);
+        if (pid) {
+            windows.append(
+                {k.window, *pid, layer,
+                 QRectF(origin->dst_x, origin->dst_y, geometry->width, geometry->height)});
+        }
+    }
     return windows;
 }

@@ -21,11 +21,8 @@ public:
     explicit X11WindowQueries(X11Connection& x);
 
     std::optional<qint64> pidOf(xcb_window_t window);
-    /// The client area in root-window pixels.
-    std::optional<QRectF> frameOf(xcb_window_t window);
     int layerOf(xcb_window_t window);
     bool hasState(xcb_window_t window, xcb_atom_t state);
-    bool isViewable(xcb_window_t window);
     /// WM_CLASS's class part: the name people know the application by.
     QString classOf(xcb_window_t window);
     xcb_window_t activeWindow();
@@ -33,6 +30,8 @@ public:
     std::optional<QList<WindowInfo>> onScreenWindows();
 
 private:
+    int layerOfTypes(const xcb_ewmh_get_atoms_reply_t* types);
+
     X11Connection& m_x;
     bool m_hasRes = false;
 };
