@@ -11,6 +11,7 @@
 #include "platform/linux/X11HotKey.h"
 #include "platform/linux/X11Windows.h"
 #include "session/GuideModel.h"
+#include "ui/TrayMenu.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -63,11 +64,8 @@ void AppDelegate::createTray()
         return;
     m_tray = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/cuewell/cuewell.svg")));
     m_tray->setToolTip(Texts::appName);
-    auto* menu = new QMenu(m_panel.get());
-    menu->addAction(Texts::openCuewell, this, &AppDelegate::openPanel);
-    menu->addSeparator();
-    menu->addAction(Texts::quitCuewell, qApp, &QApplication::quit);
-    m_tray->setContextMenu(menu);
+    m_tray->setContextMenu(
+        makeTrayMenu([this] { openPanel(); }, [] { QApplication::quit(); }, m_panel.get()));
     connect(m_tray.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger)

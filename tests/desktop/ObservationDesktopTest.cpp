@@ -173,6 +173,22 @@ private slots:
                  qPrintable(texts(lines).join(u'|')));
     }
 
+    void readsQt6AndClicksLandOnTheTabs()
+    {
+        DesktopApp qt(QStringLiteral("qt6ct"));
+        const AXSnapshot snapshot = waitForApp(qt, 10);
+        const std::optional<GuideElement> fonts = find(snapshot.elements, QStringLiteral("Fonts"));
+        QVERIFY2(fonts, qPrintable(titles(snapshot.elements, false).join(u'|')));
+        QCOMPARE(fonts->role, QStringLiteral("radio button"));      // tabs are one of a set
+        QVERIFY(find(snapshot.elements, QStringLiteral("Fusion"))); // on the first page
+        click(fonts->frame);
+        // The first page's controls leave the list once the Fonts page shows.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !find(AccessibilityReader::read(m_accessibility, qt.pid()).elements,
+                  QStringLiteral("Fusion")),
+            5000);
+    }
+
     void coveredWindowIsCapturedWithItsOwnPixels()
     {
         DesktopApp mousepad(QStringLiteral("mousepad"));

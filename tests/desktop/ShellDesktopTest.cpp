@@ -70,6 +70,66 @@ private slots:
         first.waitForFinished();
     }
 
+    void trayIconBringsThePanelBack()
+    {
+        DesktopApp tray(QStringLiteral("trayer"),
+                        {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                         QStringLiteral("right"), QStringLiteral("--widthtype"),
+                         QStringLiteral("request")});
+        QTest::qWait(1000);
+        QTemporaryDir config;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        QProcess cuewell;
+        cuewell.setProcessEnvironment(env);
+        cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
+        QVERIFY(cuewell.waitForStarted());
+        AtspiAccessibility accessibility;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !AccessibilityReader::read(accessibility, cuewell.processId()).elements.isEmpty(),
+            15000);
+        xdotool({QStringLiteral("search"), QStringLiteral("--pid"),
+                 QString::number(cuewell.processId()), QStringLiteral("--name"),
+                 QStringLiteral("Cuewell"), QStringLiteral("windowactivate"),
+                 QStringLiteral("--sync")});
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+        QTRY_VERIFY(
+            AccessibilityReader::read(accessibility, cuewell.processId()).elements.isEmpty());
+
+        // The icon is the small window of Cuewell's that the tray holds.
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                      QStringLiteral("--pid"), QString::number(cuewell.processId()),
+                      QStringLiteral("")});
+        search.waitForFinished();
+        QPoint icon;
+        for (const QByteArray& id : search.readAllStandardOutput().split('\n')) {
+            QProcess geometry;
+            geometry.start(QStringLiteral("xdotool"),
+                           {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
+                            QString::fromLatin1(id)});
+            geometry.waitForFinished();
+            QMap<QString, int> g;
+            for (const QByteArray& line : geometry.readAllStandardOutput().split('\n')) {
+                const QList<QByteArray> kv = line.split('=');
+                if (kv.size() == 2)
+                    g.insert(QString::fromLatin1(kv[0]), kv[1].toInt());
+            }
+            if (g.value(QStringLiteral("WIDTH")) > 0 && g.value(QStringLiteral("WIDTH")) <= 64)
+                icon = QPoint(g[QStringLiteral("X")] + g[QStringLiteral("WIDTH")] / 2,
+                              g[QStringLiteral("Y")] + g[QStringLiteral("HEIGHT")] / 2);
+        }
+        QVERIFY2(!icon.isNull(), "no tray icon of Cuewell's was found");
+        xdotool({QStringLiteral("mousemove"), QString::number(icon.x()), QString::number(icon.y()),
+                 QStringLiteral("click"), QStringLiteral("1")});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !AccessibilityReader::read(accessibility, cuewell.processId()).elements.isEmpty(),
+            5000);
+        cuewell.kill();
+        cuewell.waitForFinished();
+    }
+
     void withoutADisplayItSaysSoAndStops()
     {
         QProcess cuewell;

@@ -8,6 +8,7 @@
 #include "ui/MainView.h"
 #include "ui/ModelRow.h"
 #include "ui/PermissionCard.h"
+#include "ui/TrayMenu.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -232,6 +234,23 @@ private slots:
 
         QTest::mouseClick(panel.main().permissionsButton(), Qt::LeftButton);
         QCOMPARE(panel.content->currentWidget(), explainer);
+    }
+
+    void trayMenuHasItsThreeRows()
+    {
+        int opened = 0;
+        int quit = 0;
+        QWidget parent;
+        QMenu* menu = makeTrayMenu([&] { ++opened; }, [&] { ++quit; }, &parent);
+        const QList<QAction*> rows = menu->actions();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0]->text(), QStringLiteral("Open Cuewell (Ctrl+Alt+G)"));
+        QVERIFY(rows[1]->isSeparator());
+        QCOMPARE(rows[2]->text(), QStringLiteral("Quit Cuewell"));
+        rows[0]->trigger();
+        rows[2]->trigger();
+        QCOMPARE(opened, 1);
+        QCOMPARE(quit, 1);
     }
 
     void controlsHaveAccessibleNames()
