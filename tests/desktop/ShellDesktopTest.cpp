@@ -12,6 +12,36 @@ class ShellDesktopTest : public QObject
 {
     Q_OBJECT
 
+    AtspiAccessibility m_accessibility;
+    QTemporaryDir m_config;
+
+    bool panelShown(const QProcess& cuewell)
+    {
+        return !AccessibilityReader::read(m_accessibility, cuewell.processId()).elements.isEmpty();
+    }
+
+    // Starts Cuewell with a settings folder of its own and waits for its panel.
+    void start(QProcess& cuewell)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        cuewell.setProcessEnvironment(env);
+        cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
+        QVERIFY(cuewell.waitForStarted());
+    }
+
+    // Closes the panel with the window manager's close key; the program keeps running.
+    void closePanel(const QProcess& cuewell)
+    {
+        xdotool({QStringLiteral("search"), QStringLiteral("--pid"),
+                 QString::number(cuewell.processId()), QStringLiteral("--name"),
+                 QStringLiteral("Cuewell"), QStringLiteral("windowactivate"),
+                 QStringLiteral("--sync")});
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+        QTRY_VERIFY(!panelShown(cuewell));
+        QCOMPARE(cuewell.state(), QProcess::Running);
+    }
+
 private slots:
     void hotKeyFiresForControlAltGOnly()
     {
@@ -39,33 +69,16 @@ private slots:
 
     void secondStartBringsTheRunningPanelForward()
     {
-        QTemporaryDir config;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         QProcess first;
-        first.setProcessEnvironment(env);
-        first.start(QStringLiteral(CUEWELL_BINARY), {});
-        QVERIFY(first.waitForStarted());
-        AtspiAccessibility accessibility;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !AccessibilityReader::read(accessibility, first.processId()).elements.isEmpty(), 15000);
-
-        // Hidden by its close button, the panel stays in the running program.
-        xdotool({QStringLiteral("search"), QStringLiteral("--pid"),
-                 QString::number(first.processId()), QStringLiteral("--name"),
-                 QStringLiteral("Cuewell"), QStringLiteral("windowactivate"),
-                 QStringLiteral("--sync")});
-        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
-        QTRY_VERIFY(AccessibilityReader::read(accessibility, first.processId()).elements.isEmpty());
-        QCOMPARE(first.state(), QProcess::Running);
+        start(first);
+        QTRY_VERIFY_WITH_TIMEOUT(panelShown(first), 15000);
+        closePanel(first);
 
         QProcess second;
-        second.setProcessEnvironment(env);
-        second.start(QStringLiteral(CUEWELL_BINARY), {});
+        start(second);
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitCode(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !AccessibilityReader::read(accessibility, first.processId()).elements.isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(panelShown(first), 10000);
         first.kill();
         first.waitForFinished();
     }
@@ -77,24 +90,10 @@ private slots:
                          QStringLiteral("right"), QStringLiteral("--widthtype"),
                          QStringLiteral("request")});
         QTest::qWait(1000);
-        QTemporaryDir config;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         QProcess cuewell;
-        cuewell.setProcessEnvironment(env);
-        cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
-        QVERIFY(cuewell.waitForStarted());
-        AtspiAccessibility accessibility;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !AccessibilityReader::read(accessibility, cuewell.processId()).elements.isEmpty(),
-            15000);
-        xdotool({QStringLiteral("search"), QStringLiteral("--pid"),
-                 QString::number(cuewell.processId()), QStringLiteral("--name"),
-                 QStringLiteral("Cuewell"), QStringLiteral("windowactivate"),
-                 QStringLiteral("--sync")});
-        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
-        QTRY_VERIFY(
-            AccessibilityReader::read(accessibility, cuewell.processId()).elements.isEmpty());
+        start(cuewell);
+        QTRY_VERIFY_WITH_TIMEOUT(panelShown(cuewell), 15000);
+        closePanel(cuewell);
 
         // The icon is the small window of Cuewell's that the tray holds.
         QProcess search;
@@ -123,9 +122,7 @@ private slots:
         QVERIFY2(!icon.isNull(), "no tray icon of Cuewell's was found");
         xdotool({QStringLiteral("mousemove"), QString::number(icon.x()), QString::number(icon.y()),
                  QStringLiteral("click"), QStringLiteral("1")});
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !AccessibilityReader::read(accessibility, cuewell.processId()).elements.isEmpty(),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT(panelShown(cuewell), 5000);
         cuewell.kill();
         cuewell.waitForFinished();
     }

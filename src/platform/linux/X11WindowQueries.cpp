@@ -32,15 +32,15 @@ std::optional<qint64> X11WindowQueries::pidOf(xcb_window_t window)
     if (!m_hasRes)
         return std::nullopt;
     // Without the hint, the server knows which local process owns the window's client.
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    xcb_res_client_id_spec_t asked{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     auto reply = xReply(xcb_res_query_client_ids_reply(
-        m_x.get(), xcb_res_query_client_ids(m_x.get(), 1, &spec), nullptr));
+        m_x.get(), xcb_res_query_client_ids(m_x.get(), 1, &asked), nullptr));
     if (!reply)
         return std::nullopt;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
          xcb_res_client_id_value_next(&it)) {
-        if (it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID &&
-            xcb_res_client_id_value_value_length(it.data) == 1)
+        // Only the process id was asked for, so a one-number answer is it.
+        if (xcb_res_client_id_value_value_length(it.data) == 1)
             return *xcb_res_client_id_value_value(it.data);
     }
     return std::nullopt;
