@@ -148,6 +148,13 @@ private slots:
         QVERIFY2(find(panel.elements, QStringLiteral("Go")),
                  "the panel's controls are not accessible");
 
+        // The panel goes to the right, as a person would put it, clear of the editor's menus.
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(cuewell.processId()), QStringLiteral("--name"),
+                 QStringLiteral("Cuewell"), QStringLiteral("windowmove"), QStringLiteral("%@"),
+                 QStringLiteral("790"), QStringLiteral("40")});
+        QTest::qWait(300);
+
         // Back to the editor, then the hot key over it.
         xdotool({QStringLiteral("search"), QStringLiteral("--pid"), QString::number(mousepad.pid()),
                  QStringLiteral("windowactivate"), QStringLiteral("--sync")});
