@@ -2,6 +2,7 @@
 #include "AwaitTask.h"
 #include "DesktopApp.h"
 #include "FakeModelServer.h"
+#include "MenuProbe.h"
 #include "RecordingOverlay.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
@@ -103,27 +104,6 @@ class ObservationDesktopTest : public QObject
         return captured ? captured.value() : CapturedWindow{};
     }
 
-    // Whether the items of the menu-bar item titled `title` are on screen (its menu is open).
-    bool menuOpen(const DesktopApp& app, const QString& title)
-    {
-        const QDeadlineTimer deadline(2000);
-        const std::optional<AXNode> application = m_accessibility.application(app.pid(), deadline);
-        const AXApplicationNodes nodes = m_accessibility.applicationNodes(*application, deadline);
-        const QList<AXNode> items =
-            m_accessibility.read({*nodes.menuBar}, nullptr, deadline).first().children;
-        const QList<AXNodeAttributes> attributes = m_accessibility.read(items, nullptr, deadline);
-        for (const AXNodeAttributes& item : attributes) {
-            if (item.title != title)
-                continue;
-            for (const AXNodeAttributes& entry :
-                 m_accessibility.read(item.children, nullptr, deadline)) {
-                if (!entry.role.isEmpty())
-                    return true;
-            }
-        }
-        return false;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -145,9 +125,10 @@ private slots:
         QVERIFY(titles(snapshot.elements, false)
                     .contains(QStringLiteral("(unlabeled)"))); // the text area
 
-        QVERIFY(!menuOpen(mousepad, QStringLiteral("Edit")));
+        QVERIFY(!menuOpen(m_accessibility, mousepad.pid(), QStringLiteral("Edit")));
         click(find(snapshot.elements, QStringLiteral("Edit"))->frame);
-        QTRY_VERIFY_WITH_TIMEOUT(menuOpen(mousepad, QStringLiteral("Edit")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(menuOpen(m_accessibility, mousepad.pid(), QStringLiteral("Edit")),
+                                 5000);
         xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
     }
 
