@@ -4,7 +4,7 @@
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
 #include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/TesseractEngine.h"
+#include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/X11Windows.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
@@ -94,7 +94,7 @@ Result<CapturedWindow> captureNow(X11Windows& windows, qint64 pid, std::optional
 }
 
 void measure(const char* label, const QString& program, X11Windows& windows,
-             AtspiAccessibility& atspi, TesseractEngine& ocr)
+             AtspiAccessibility& atspi, TesseractTextRecognition& ocr)
 {
     QProcess app;
     app.start(program, {});
@@ -167,7 +167,7 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     X11Windows windows;
     AtspiAccessibility atspi;
-    TesseractEngine ocr;
+    TesseractTextRecognition ocr;
     if (!windows.canCapture() || !atspi.isTrusted() || !ocr.isAvailable()) {
         std::fprintf(stderr,
                      "needs an X display with Composite, accessibility on, and Tesseract\n");

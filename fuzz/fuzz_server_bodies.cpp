@@ -1,5 +1,5 @@
 // Any listing or chat body a model server sends decodes to names, a reply text or a failure.
-#include "model_client/LLMClient.h"
+#include "model_client/ModelServerWire.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,15 +9,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray body =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     for (Provider provider : Providers::allCases) {
-        const Result<QStringList> names = LLMClient::decodeModelList(provider, body);
+        const Result<QStringList> names = ModelServerWire::decodeModelList(provider, body);
         if (names && provider == Provider::lmStudio) {
             for (const QString& name : names.value()) {
                 if (name.toLower().contains(QLatin1String("embed")))
                     __builtin_trap(); // embedding models are never offered
             }
         }
-        (void)LLMClient::decodeChatReply(provider, body);
+        (void)ModelServerWire::decodeChatReply(provider, body);
     }
-    (void)LLMClient::httpFailure(500, body);
+    (void)ModelServerWire::httpFailure(500, body);
     return 0;
 }

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config clang-14 libclang-rt-14-dev clang-format
+  build-essential cmake ninja-build pkg-config clang libclang-rt-dev clang-format
   # Qt 6 and coroutines on its event loop
   qt6-base-dev qt6-base-dev-tools qt6-httpserver-dev qt6-svg-dev libqt6svg6 qcoro-qt6-dev
   # benchmarks

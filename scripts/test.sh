@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+bash scripts/check-layers.sh
 
 jobs=$(nproc)
 for preset in default sanitize; do

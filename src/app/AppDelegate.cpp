@@ -3,11 +3,11 @@
 #include "app/GuidePanel.h"
 #include "app/HotKey.h"
 #include "core/Texts.h"
-#include "model_client/LLMClient.h"
+#include "model_client/HttpModelServer.h"
 #include "overlay/OverlayController.h"
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
-#include "platform/linux/TesseractEngine.h"
+#include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/X11HotKey.h"
 #include "platform/linux/X11Windows.h"
 #include "session/GuideModel.h"
@@ -25,13 +25,13 @@ AppDelegate::AppDelegate()
     : m_windows(std::make_unique<X11Windows>()),
       m_accessibility(std::make_unique<AtspiAccessibility>()),
       m_permissions(std::make_unique<LinuxPermissions>(*m_windows)),
-      m_textEngine(std::make_unique<TesseractEngine>()),
-      m_modelServer(std::make_unique<LLMClient>()),
+      m_textRecognition(std::make_unique<TesseractTextRecognition>()),
+      m_modelServer(std::make_unique<HttpModelServer>()),
       m_overlay(std::make_unique<OverlayController>(
           [windows = m_windows.get()] { return windows->compositorRunning(); })),
       m_settings(std::make_unique<QSettings>(QStringLiteral("Cuewell"), QStringLiteral("Cuewell"))),
       m_model(std::make_unique<GuideModel>(GuideServices{*m_accessibility, *m_windows,
-                                                         *m_permissions, *m_textEngine,
+                                                         *m_permissions, *m_textRecognition,
                                                          *m_modelServer, *m_overlay, *m_settings})),
       m_hotKeyPort(std::make_unique<X11HotKey>()), m_hotKey(std::make_unique<HotKey>(*m_hotKeyPort))
 {
@@ -62,7 +62,7 @@ void AppDelegate::createTray()
 {
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
-    m_tray = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/cuewell/cuewell.svg")));
+    m_tray = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
     m_tray->setToolTip(Texts::appName);
     m_tray->setContextMenu(
         makeTrayMenu([this] { openPanel(); }, [] { QApplication::quit(); }, m_panel.get()));

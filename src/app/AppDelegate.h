@@ -7,13 +7,13 @@
 class AtspiAccessibility;
 class GuideModel;
 class GuidePanel;
+class HttpModelServer;
 class HotKey;
-class LLMClient;
 class LinuxPermissions;
 class OverlayController;
 class QSettings;
 class QSystemTrayIcon;
-class TesseractEngine;
+class TesseractTextRecognition;
 class X11HotKey;
 class X11Windows;
 
@@ -41,8 +41,8 @@ private:
     std::unique_ptr<X11Windows> m_windows;
     std::unique_ptr<AtspiAccessibility> m_accessibility;
     std::unique_ptr<LinuxPermissions> m_permissions;
-    std::unique_ptr<TesseractEngine> m_textEngine;
-    std::unique_ptr<LLMClient> m_modelServer;
+    std::unique_ptr<TesseractTextRecognition> m_textRecognition;
+    std::unique_ptr<HttpModelServer> m_modelServer;
     std::unique_ptr<OverlayController> m_overlay;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<GuideModel> m_model;

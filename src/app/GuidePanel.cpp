@@ -5,7 +5,6 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -17,7 +16,6 @@ GuidePanel::GuidePanel(GuideModel& model, PermissionsPort& permissions, QWidget*
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(Texts::appName);
-    setWindowIcon(QIcon(QStringLiteral(":/cuewell/cuewell.svg")));
     setAccessibleName(Texts::appName);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,10 +1,7 @@
 #include "app/HotKey.h"
 
+#include "app/AppLog.h"
 #include "platform/HotKeyPort.h"
-
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcApp, "cuewell.app")
 
 bool HotKey::registerHotKey(std::function<void()> onPress)
 {

@@ -72,6 +72,35 @@ inline QString captureFailed(const QString& description)
     return QStringLiteral("Screen capture failed: ") + description;
 }
 
+// Why a capture failed, shown inside captureFailed.
+inline const QString noXDisplay = QStringLiteral("There is no X display.");
+inline const QString windowsNotListed =
+    QStringLiteral("The window manager does not list its windows.");
+inline const QString noComposite =
+    QStringLiteral("The display cannot capture windows (no Composite).");
+inline const QString windowGone = QStringLiteral("The window is gone.");
+inline const QString windowNotOnScreen = QStringLiteral("The window is not on screen.");
+inline const QString pixelsUnreadable = QStringLiteral("The window's pixels could not be read.");
+inline const QString notRedirected =
+    QStringLiteral("The window could not be redirected for capture.");
+inline const QString windowClosed = QStringLiteral("The window closed.");
+inline const QString noFrameInTime = QStringLiteral("The window did not draw itself in time.");
+
+// Why a model request failed, shown inside requestFailed.
+inline const QString requestTimedOut = QStringLiteral("The request timed out.");
+
+inline QString answerTooLarge(qint64 maxBytes)
+{
+    return QStringLiteral("The server's answer is larger than ") +
+           QString::number(maxBytes / (1024 * 1024)) + QStringLiteral(" MiB.");
+}
+
+inline QString answerNotJson(const QString& error, qint64 offset)
+{
+    return QStringLiteral("The server's answer is not valid JSON (") + error +
+           QStringLiteral(" at byte ") + QString::number(offset) + QStringLiteral(").");
+}
+
 // Shell.
 inline const QString appName = QStringLiteral("Cuewell");
 inline const QString openCuewell = QStringLiteral("Open Cuewell (Ctrl+Alt+G)");
@@ -128,6 +157,24 @@ inline const QString history = QStringLiteral("History");
 inline const QString notRunning = QStringLiteral("Not running");
 inline const QString noModels = QStringLiteral("No models");
 inline const QString refreshModels = QStringLiteral("Refresh models");
+
+// Names that assistive technology reads for controls whose purpose is shown by layout alone.
+inline const QString goalName = QStringLiteral("Goal");
+inline const QString statusName = QStringLiteral("Status");
+inline const QString workingName = QStringLiteral("Working");
+inline const QString modelName = QStringLiteral("Model");
+inline const QString detectedElementsName = QStringLiteral("Detected elements");
+inline const QString highlightWindowTitle = QStringLiteral("Cuewell highlight");
+
+inline QString allowFor(const QString& permission)
+{
+    return allow + u' ' + permission;
+}
+
+inline QString openSettingsFor(const QString& permission)
+{
+    return openSystemSettings + QStringLiteral(" for ") + permission;
+}
 
 inline QString detectedElements(qsizetype count)
 {

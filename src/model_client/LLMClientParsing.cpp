@@ -2,6 +2,8 @@
 // names and id forms of local models.
 #include "model_client/LLMClient.h"
 
+#include "core/NumericRange.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -28,14 +30,11 @@ std::optional<QJsonObject> locateObject(const QString& reply)
 std::optional<qint64> idFromNumber(const QJsonValue& value)
 {
     const double number = value.toDouble();
-    if (!std::isfinite(number) || std::abs(number) >= 9.2e18)
-        return std::nullopt;
-    if (number == std::trunc(number)) {
-        // Whole numbers keep their exact integer value when the document stored one.
-        const qint64 exact = value.toInteger(static_cast<qint64>(number));
-        return exact;
-    }
-    return static_cast<qint64>(std::trunc(number));
+    const std::optional<qint64> truncated = NumericRange::truncatedInt64(number);
+    // Whole numbers keep their exact integer value when the document stored one.
+    if (truncated && number == std::trunc(number))
+        return value.toInteger(*truncated);
+    return truncated;
 }
 
 std::optional<qint64> idFromText(const QString& text, const QList<GuideElement>& elements)
@@ -83,8 +82,9 @@ QString findExplanation(const QJsonObject& object)
 
 } // namespace
 
-std::optional<ModelReply> LLMClient::parse(const QString& reply,
-                                           const QList<GuideElement>& elements)
+namespace LLMClient {
+
+std::optional<ModelReply> parse(const QString& reply, const QList<GuideElement>& elements)
 {
     const std::optional<QJsonObject> object = locateObject(reply);
     if (!object)
@@ -95,3 +95,5 @@ std::optional<ModelReply> LLMClient::parse(const QString& reply,
         return std::nullopt;
     return result;
 }
+
+} // namespace LLMClient

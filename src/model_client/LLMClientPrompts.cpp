@@ -1,11 +1,12 @@
 // The texts sent to the model: the fixed system prompt and the per-step user prompt.
 #include "core/Graphemes.h"
+#include "core/NumericRange.h"
+#include "core/Texts.h"
 #include "model_client/LLMClient.h"
 
-#include <cmath>
-#include <limits>
+namespace LLMClient {
 
-const QString LLMClient::systemPrompt = QStringLiteral(
+const QString systemPrompt = QStringLiteral(
     "You are Cuewell. "
     "You tell a user which single user-interface element to use next to reach their goal in the "
     "app on screen. "
@@ -27,10 +28,7 @@ constexpr qsizetype maxTitleLength = 80;
 // Truncates toward zero; values that are not finite or do not fit print as 0.
 QString integerText(double value)
 {
-    const double truncated = std::trunc(value);
-    if (!std::isfinite(truncated) || std::abs(truncated) >= 9.2e18)
-        return QStringLiteral("0");
-    return QString::number(static_cast<qint64>(truncated));
+    return QString::number(NumericRange::truncatedInt64(value).value_or(0));
 }
 
 QString cleanTitle(QString title)
@@ -49,18 +47,16 @@ QString relativeFrame(const QRectF& element, const QRectF& window)
 
 } // namespace
 
-QString LLMClient::userPrompt(const QString& goal, const QList<Step>& steps,
-                              const QList<GuideElement>& elements, const QRectF& window)
+QString userPrompt(const QString& goal, const QList<Step>& steps,
+                   const QList<GuideElement>& elements, const QRectF& window)
 {
     const QString bar = QStringLiteral(" | ");
     QString prompt = QStringLiteral("Goal: ") + goal + u'\n';
     if (!steps.isEmpty()) {
         prompt +=
             QStringLiteral("\nSteps already suggested (the user has presumably done them):\n");
-        for (const Step& step : steps) {
-            prompt += QString::number(step.number) + QStringLiteral(". ") + step.label +
-                      QStringLiteral(" \u2014 ") + step.explanation + u'\n';
-        }
+        for (const Step& step : steps)
+            prompt += Texts::historyLine(step.number, step.label, step.explanation) + u'\n';
     }
     prompt += QStringLiteral(
         "\nElements (id | kind | label | x,y,width,height relative to the window):\n");
@@ -71,3 +67,5 @@ QString LLMClient::userPrompt(const QString& goal, const QList<Step>& steps,
     prompt += QStringLiteral("\nWhich element should the user use next?");
     return prompt;
 }
+
+} // namespace LLMClient

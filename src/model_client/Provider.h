@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <QUrl>
 
 #include <optional>
 
@@ -26,14 +25,5 @@ std::optional<Provider> fromRawValue(const QString& text);
 
 /// The fixed port of the provider's server on this machine.
 quint16 defaultPort(Provider provider);
-
-/// The base address on the loopback interface at `port`; LM Studio's ends in "/v1".
-QUrl base(Provider provider, quint16 port);
-
-/// `base` with `path` appended as a further path component.
-QUrl endpoint(const QUrl& base, const QString& path);
-
-QString listPath(Provider provider);
-QString chatPath(Provider provider);
 
 } // namespace Providers

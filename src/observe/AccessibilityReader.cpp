@@ -1,5 +1,7 @@
 #include "observe/AccessibilityReader.h"
 
+#include "observe/ObserveLog.h"
+
 #include <QList>
 
 #include <array>
@@ -187,6 +189,8 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
         appendMenuBarItems(port, *nodes.menuBar, deadline, snapshot.elements);
     if (window)
         walkWindow(port, *window, windowAttributes, deadline, snapshot.elements);
+    qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid
+                       << (deadline.hasExpired() ? "(cut short at the deadline)" : "");
     return snapshot;
 }
 

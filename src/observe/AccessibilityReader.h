@@ -1,6 +1,6 @@
 #pragma once
 
-#include "observe/AXSnapshot.h"
+#include "core/AXSnapshot.h"
 #include "platform/AccessibilityPort.h"
 
 #include <QSet>

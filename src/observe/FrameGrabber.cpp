@@ -1,14 +1,12 @@
 #include "observe/FrameGrabber.h"
 
+#include "core/Texts.h"
+
 #include <QCoro/QCoroSignal>
 #include <QTimer>
 
-namespace {
-const QString noFrameInTime = QStringLiteral("The window did not draw itself in time.");
-} // namespace
-
-FrameGrabber::FrameGrabber(std::unique_ptr<FrameStream> stream, std::chrono::milliseconds maxWait,
-                           QObject* parent)
+FrameGrabber::FrameGrabber(std::unique_ptr<FrameStreamPort> stream,
+                           std::chrono::milliseconds maxWait, QObject* parent)
     : QObject(parent), m_stream(std::move(stream)), m_maxWait(maxWait)
 {
 }
@@ -40,10 +38,10 @@ QCoro::Task<Result<QImage>> FrameGrabber::grab()
 {
     QTimer deadline;
     deadline.setSingleShot(true);
-    connect(&deadline, &QTimer::timeout, this, [this] { finish(Failure(noFrameInTime)); });
+    connect(&deadline, &QTimer::timeout, this, [this] { finish(Failure(Texts::noFrameInTime)); });
     deadline.start(m_maxWait);
     m_stream->start(
-        [this](FrameStream::Frame frame) {
+        [this](FrameStreamPort::Frame frame) {
             if (frame.complete && !frame.image.isNull())
                 finish(std::move(frame.image));
         },

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
-#include "platform/FrameStream.h"
+#include "platform/FrameStreamPort.h"
 
 #include <QImage>
 #include <QObject>
@@ -24,7 +24,7 @@ public:
     /// has not painted by then is frozen, and the step should say so rather than wait on.
     static constexpr std::chrono::milliseconds defaultMaxWait{1500};
 
-    explicit FrameGrabber(std::unique_ptr<FrameStream> stream,
+    explicit FrameGrabber(std::unique_ptr<FrameStreamPort> stream,
                           std::chrono::milliseconds maxWait = defaultMaxWait,
                           QObject* parent = nullptr);
     ~FrameGrabber() override;
@@ -39,7 +39,7 @@ private:
     void finish(Result<QImage> result);
     bool isDone();
 
-    std::unique_ptr<FrameStream> m_stream;
+    std::unique_ptr<FrameStreamPort> m_stream;
     std::chrono::milliseconds m_maxWait;
     std::mutex m_lock;
     std::optional<Result<QImage>> m_result; // written once, under m_lock

@@ -2,6 +2,7 @@
 
 #include "core/Texts.h"
 #include "observe/FrameGrabber.h"
+#include "observe/ObserveLog.h"
 
 #include <cmath>
 
@@ -26,7 +27,7 @@ double distance(const QRectF& a, const QRectF& b)
 QCoro::Task<Result<QImage>> takePixels(WindowsPort& windows, quint64 id, QSize size)
 {
     if (!windows.hasCurrentPixels(id)) {
-        if (std::unique_ptr<FrameStream> stream = windows.frameStream(id, size)) {
+        if (std::unique_ptr<FrameStreamPort> stream = windows.frameStream(id, size)) {
             FrameGrabber grabber(std::move(stream));
             Result<QImage> frame = co_await grabber.grab();
             co_return frame;
@@ -79,8 +80,11 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
     const double scale = screens.isEmpty() ? fallbackScale : screens.first().scale;
     const QSize size = pixelSize(chosen->frame.size(), scale);
     Result<QImage> pixels = co_await takePixels(windows, chosen->id, size);
-    if (!pixels)
+    if (!pixels) {
+        qCDebug(lcObserve) << "capturing window" << chosen->id
+                           << "failed:" << pixels.failure().description;
         co_return Failure{Texts::captureFailed(pixels.failure().description)};
+    }
     co_return CapturedWindow{std::move(pixels).value(), chosen->frame};
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/CapturedWindow.h"
 #include "core/Result.h"
-#include "observe/CapturedWindow.h"
 #include "platform/WindowsPort.h"
 
 #include <QCoro/QCoroTask>

@@ -1,6 +1,7 @@
 #include "overlay/OverlayController.h"
 
 #include "overlay/OverlayGeometry.h"
+#include "overlay/OverlayLog.h"
 #include "overlay/OverlayView.h"
 
 #include <QGuiApplication>
@@ -32,8 +33,10 @@ OverlayController::~OverlayController() = default;
 void OverlayController::ensureViewMode()
 {
     const bool composited = m_compositorRunning();
-    if (!m_view || m_view->isComposited() != composited)
+    if (!m_view || m_view->isComposited() != composited) {
+        qCDebug(lcOverlay) << "making the highlight window, composited:" << composited;
         m_view = std::make_unique<OverlayView>(composited);
+    }
 }
 
 // A compositor that starts or stops under a shown highlight gets a window of the right kind.
@@ -46,8 +49,10 @@ void OverlayController::followCompositor()
 void OverlayController::show(const QRectF& frame, const QString& text, const QString& title)
 {
     const QList<OverlayGeometry::DisplayArea> screens = displays();
-    if (screens.isEmpty())
+    if (screens.isEmpty()) {
+        qCDebug(lcOverlay) << "no screen to show the highlight on";
         return;
+    }
     const QRectF covered = OverlayGeometry::coveredArea(screens);
     ensureViewMode();
     m_shown = Shown{frame, text, title};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "overlay/Overlay.h"
+#include "platform/OverlayPort.h"
 
 #include <QObject>
 #include <QTimer>
@@ -15,7 +15,7 @@ class OverlayView;
 /// window is translucent where a compositor runs and shaped where none does; which one is
 /// checked at every show and while shown, and the window is made again when that changes
 /// (a translucent window without a compositor would black out the screen).
-class OverlayController : public QObject, public Overlay
+class OverlayController : public QObject, public OverlayPort
 {
     Q_OBJECT
 public:

@@ -1,5 +1,7 @@
 #include "overlay/OverlayView.h"
 
+#include "core/Appearance.h"
+#include "core/Texts.h"
 #include "overlay/OverlayGeometry.h"
 
 #include <QFontMetricsF>
@@ -9,26 +11,41 @@
 
 namespace {
 
-const QColor orange(255, 149, 0);
+const QColor& orange = Appearance::orange;
 constexpr double highlightWidth = 3;
 constexpr double ringWidth = 4;
 constexpr double padding = 10;
 constexpr double spacing = 4;
 constexpr double cardRadius = 10;
 constexpr int pulseMs = 1100;
+// Thirty frames a second are smooth for a slow fade and cost half of sixty.
 constexpr int pulseFrameMs = 33;
+// The fading ring starts nearly opaque and its corners round further as it grows.
+constexpr double ringStartOpacity = 0.9;
+constexpr double ringCornerGrowth = 0.3;
+// A blinking ring alternates between the orange and this much lighter.
+constexpr int blinkLighterPercent = 150;
+// The blinking ring is strong for the first half of each beat, faint for the second.
+constexpr double halfBeat = 0.5;
+// The card's soft shadow: black at a third of full strength, fading out over six pixels.
+constexpr int shadowSpread = 6;
+constexpr double shadowOpacity = 0.33;
+constexpr double cardOpacity = 0.94;
+constexpr double cardBorderOpacity = 0.8;
+// Text wraps within the card's width; this only needs to exceed any card's height.
+constexpr double unboundedHeight = 1e6;
 
 QFont headingFont(const QFont& base)
 {
     QFont font = base;
-    font.setPointSizeF(base.pointSizeF() * 0.85);
+    font.setPointSizeF(base.pointSizeF() * Appearance::captionScale);
     return font;
 }
 
 QFont bodyFont(const QFont& base)
 {
     QFont font = base;
-    font.setPointSizeF(base.pointSizeF() * 0.95);
+    font.setPointSizeF(base.pointSizeF() * Appearance::calloutScale);
     font.setWeight(QFont::Medium);
     return font;
 }
@@ -52,15 +69,14 @@ OverlayView::OverlayView(bool composited)
     setAttribute(Qt::WA_TranslucentBackground, composited);
     setAttribute(Qt::WA_NoSystemBackground, composited);
     setFocusPolicy(Qt::NoFocus);
-    setWindowTitle(QStringLiteral("Cuewell highlight"));
-    // Thirty frames a second are smooth for a slow fade and cost half of sixty.
+    setWindowTitle(Texts::highlightWindowTitle);
     m_pulse.setDuration(pulseMs);
     m_pulse.setUpdateInterval(pulseFrameMs);
     m_pulse.setEasingCurve(QEasingCurve::OutCubic);
     m_pulse.setLoopCount(0); // for ever
     connect(&m_pulse, &QTimeLine::valueChanged, this, [this](qreal phase) {
         // A blinking ring changes only twice a beat; a fading one at every frame.
-        const bool changed = m_composited || (phase < 0.5) != (m_phase < 0.5);
+        const bool changed = m_composited || (phase < halfBeat) != (m_phase < halfBeat);
         m_phase = phase;
         if (changed)
             update(ringBand().toAlignedRect());
@@ -100,8 +116,9 @@ double OverlayView::cardHeightFor(double width) const
 {
     const double inner = width - 2 * padding;
     const QFontMetricsF heading(headingFont(font()));
-    const QRectF body = QFontMetricsF(bodyFont(font()))
-                            .boundingRect(QRectF(0, 0, inner, 1e6), Qt::TextWordWrap, m_text);
+    const QRectF body =
+        QFontMetricsF(bodyFont(font()))
+            .boundingRect(QRectF(0, 0, inner, unboundedHeight), Qt::TextWordWrap, m_text);
     return 2 * padding + heading.height() + spacing + body.height();
 }
 
@@ -138,13 +155,13 @@ void OverlayView::paintEvent(QPaintEvent*)
 
     QColor ringColour = orange;
     if (m_composited) {
-        ringColour.setAlphaF(0.9 * (1 - m_phase));
+        ringColour.setAlphaF(ringStartOpacity * (1 - m_phase));
         painter.setPen(QPen(ringColour, ringWidth));
         painter.drawPath(rounded(OverlayGeometry::ring(highlight, m_phase),
-                                 OverlayGeometry::radius * (1 + 0.3 * m_phase)));
+                                 OverlayGeometry::radius * (1 + ringCornerGrowth * m_phase)));
     } else {
         // Blinks: strong for the first half of each beat, faint for the second.
-        ringColour = m_phase < 0.5 ? orange : orange.lighter(150);
+        ringColour = m_phase < halfBeat ? orange : orange.lighter(blinkLighterPercent);
         painter.setPen(QPen(ringColour, ringWidth));
         painter.drawPath(rounded(highlight.adjusted(-1, -1, 1, 1), OverlayGeometry::radius));
     }
@@ -155,17 +172,17 @@ void OverlayView::paintCard(QPainter& painter) const
 {
     const QRectF card = cardRect();
     if (m_composited) {
-        // A soft shadow, black at a third of full strength fading out over six pixels.
-        for (int i = 6; i > 0; --i) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(QColor(0, 0, 0, int(0.33 * 255 / 6)));
+        QColor shadow = Qt::black;
+        shadow.setAlphaF(shadowOpacity / shadowSpread);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(shadow);
+        for (int i = shadowSpread; i > 0; --i)
             painter.drawPath(rounded(card.adjusted(-i, -i, i, i), cardRadius + i));
-        }
     }
     QColor background = palette().color(QPalette::Window);
-    background.setAlphaF(m_composited ? 0.94 : 1.0);
+    background.setAlphaF(m_composited ? cardOpacity : 1.0);
     QColor border = orange;
-    border.setAlphaF(0.8);
+    border.setAlphaF(cardBorderOpacity);
     painter.setPen(QPen(border, 1));
     painter.setBrush(background);
     painter.drawPath(rounded(card, cardRadius));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
-#include "platform/FrameStream.h"
+#include "platform/FrameStreamPort.h"
 
 #include <QImage>
 #include <QList>
@@ -66,7 +66,7 @@ public:
     virtual Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) = 0;
 
     /// A stream of the window's frames at `pixelSize`.
-    virtual std::unique_ptr<FrameStream> frameStream(quint64 windowId, QSize pixelSize) = 0;
+    virtual std::unique_ptr<FrameStreamPort> frameStream(quint64 windowId, QSize pixelSize) = 0;
 
     /// The displays, main display first.
     virtual QList<ScreenInfo> screens() = 0;

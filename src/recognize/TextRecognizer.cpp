@@ -25,7 +25,7 @@ QList<TextLine> placeOnWindow(QList<RecognizedLine> lines, const QRectF& windowF
     return placed;
 }
 
-QList<TextLine> recognize(TextRecognitionEngine& engine, const QImage& image,
+QList<TextLine> recognize(TextRecognitionPort& engine, const QImage& image,
                           const QRectF& windowFrame)
 {
     return placeOnWindow(engine.recognize(image), windowFrame);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/TextRecognitionEngine.h"
-#include "recognize/TextLine.h"
+#include "core/TextLine.h"
+#include "platform/TextRecognitionPort.h"
 
 #include <QList>
 
@@ -9,7 +9,7 @@
 namespace TextRecognizer {
 
 /// Blocks while the engine runs; never fails (a failure gives the empty list).
-QList<TextLine> recognize(TextRecognitionEngine& engine, const QImage& image,
+QList<TextLine> recognize(TextRecognitionPort& engine, const QImage& image,
                           const QRectF& windowFrame);
 
 /// Orders the engine's lines by their top edge (highest first, stable), drops lines without a

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "recognize/TextLine.h"
-#include "session/GuideElement.h"
+#include "core/GuideElement.h"
+#include "core/TextLine.h"
 
 #include <QList>
 

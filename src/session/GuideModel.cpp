@@ -2,26 +2,32 @@
 #include "session/GuideModel.h"
 
 #include "core/Texts.h"
-#include "overlay/Overlay.h"
 #include "platform/PermissionsPort.h"
 #include "session/FocusRule.h"
+#include "session/SessionLog.h"
 
 #include <QPointer>
 #include <QSettings>
 #include <QTimer>
 
-// Quiet unless asked for (QT_LOGGING_RULES="cuewell.session.info=true").
-Q_LOGGING_CATEGORY(lcSession, "cuewell.session", QtWarningMsg)
-
 namespace {
-const QString providerKey = QStringLiteral("provider");
 const QString seenExplainerKey = QStringLiteral("seenExplainer");
 } // namespace
 
 GuideModel::GuideModel(GuideServices services, QObject* parent)
-    : QObject(parent), m_services(services), m_status(Texts::typeAGoal)
+    : QObject(parent), m_services(services), m_discovery(services.modelServer, services.settings),
+      m_status(Texts::typeAGoal)
 {
-    readSettings();
+    // Threads are kept, and with them whatever a recogniser keeps per thread.
+    m_workers.setExpiryTimeout(-1);
+    connect(&m_discovery, &ModelDiscovery::providerChanged, this, &GuideModel::providerChanged);
+    connect(&m_discovery, &ModelDiscovery::modelsChanged, this, &GuideModel::modelsChanged);
+    connect(&m_discovery, &ModelDiscovery::selectedModelChanged, this,
+            &GuideModel::selectedModelChanged);
+    connect(&m_discovery, &ModelDiscovery::serverStateChanged, this,
+            &GuideModel::serverStateChanged);
+
+    m_showExplainer = !m_services.settings.value(seenExplainerKey, false).toBool();
     chooseInitialTarget();
     QPointer<GuideModel> self(this);
     m_services.windows.onActivation([self](const RunningApp& app) {
@@ -29,19 +35,10 @@ GuideModel::GuideModel(GuideServices services, QObject* parent)
             self->onActivation(app);
     });
     refreshPermissions();
-    startRefresh();
+    m_discovery.startRefresh();
 }
 
-// Sets the stored values directly: start-up writes nothing back.
-void GuideModel::readSettings()
-{
-    QSettings& settings = m_services.settings;
-    m_provider = settings.value(providerKey).toString() == Providers::rawValue(Provider::lmStudio)
-                     ? Provider::lmStudio
-                     : Provider::ollama;
-    m_selectedModel = settings.value(modelKey(m_provider)).toString();
-    m_showExplainer = !settings.value(seenExplainerKey, false).toBool();
-}
+GuideModel::~GuideModel() = default;
 
 void GuideModel::chooseInitialTarget()
 {
@@ -61,11 +58,6 @@ void GuideModel::onActivation(const RunningApp& app)
         m_targetApp = app;
         setTargetName(app.name);
     });
-}
-
-QString GuideModel::modelKey(Provider provider) const
-{
-    return QStringLiteral("model.") + Providers::rawValue(provider);
 }
 
 void GuideModel::refreshPermissions()
@@ -98,18 +90,6 @@ void GuideModel::setShowExplainer(bool show)
 {
     m_showExplainer = show;
     emit showExplainerChanged();
-}
-
-void GuideModel::setModels(const QStringList& models)
-{
-    m_models = models;
-    emit modelsChanged();
-}
-
-void GuideModel::setServerState(ServerState state)
-{
-    m_serverState = state;
-    emit serverStateChanged();
 }
 
 void GuideModel::setElements(const QList<GuideElement>& elements)

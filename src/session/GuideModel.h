@@ -1,23 +1,24 @@
 #pragma once
 
+#include "core/GuideElement.h"
+#include "core/ServerState.h"
+#include "core/Step.h"
 #include "model_client/Provider.h"
 #include "platform/WindowsPort.h"
-#include "session/GuideElement.h"
 #include "session/GuideServices.h"
-#include "session/ServerState.h"
-#include "session/Step.h"
+#include "session/ModelDiscovery.h"
 
-#include <QImage>
 #include <QList>
-#include <QLoggingCategory>
 #include <QObject>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <QCoro/QCoroTask>
 
 #include <optional>
 
-Q_DECLARE_LOGGING_CATEGORY(lcSession)
+struct Observation;
+class StepScope;
 
 /// The state of the assistant and the operations that run a guided session. Lives on the main
 /// thread; every property announces each assignment, also of an equal value.
@@ -28,15 +29,18 @@ public:
     /// Runs the start-up sequence: reads the settings back (writing none), chooses the initial
     /// target, follows activations, reads the permissions and queues a first model listing.
     explicit GuideModel(GuideServices services, QObject* parent = nullptr);
+    /// Waits for blocking work still running on the model's worker threads, which use the
+    /// services; a step suspended at that moment never touches the model again.
+    ~GuideModel() override;
 
     QString goal() const { return m_goal; }
     void setGoal(const QString& goal);
-    Provider provider() const { return m_provider; }
-    void setProvider(Provider provider);
-    QStringList models() const { return m_models; }
-    QString selectedModel() const { return m_selectedModel; }
-    void setSelectedModel(const QString& model);
-    ServerState serverState() const { return m_serverState; }
+    Provider provider() const { return m_discovery.provider(); }
+    void setProvider(Provider provider) { m_discovery.setProvider(provider); }
+    QStringList models() const { return m_discovery.models(); }
+    QString selectedModel() const { return m_discovery.selectedModel(); }
+    void setSelectedModel(const QString& model) { m_discovery.setSelectedModel(model); }
+    ServerState serverState() const { return m_discovery.serverState(); }
     QList<GuideElement> elements() const { return m_elements; }
     QList<Step> steps() const { return m_steps; }
     QString status() const { return m_status; }
@@ -59,7 +63,7 @@ public:
     void stop();
     void pick(const GuideElement& element);
     void refreshPermissions();
-    QCoro::Task<> refreshModels();
+    QCoro::Task<> refreshModels() { return m_discovery.refresh(); }
 
 signals:
     void goalChanged();
@@ -79,19 +83,17 @@ signals:
     void targetNameChanged();
 
 private:
-    void readSettings();
+    friend class StepScope;
+
     void chooseInitialTarget();
     void onActivation(const RunningApp& app);
     void startStep();
-    void startRefresh();
     QCoro::Task<> runStep();
-    QCoro::Task<> suggest(const QImage& image, const QRectF& window);
+    QCoro::Task<std::optional<Observation>> observe(const RunningApp& app, StepScope& step);
+    QCoro::Task<> suggest(const Observation& observation, StepScope& step);
     std::optional<RunningApp> applicationToObserve();
     void record(const GuideElement& element, const QString& explanation, bool manual);
-    QString modelKey(Provider provider) const;
 
-    void setModels(const QStringList& models);
-    void setServerState(ServerState state);
     void setElements(const QList<GuideElement>& elements);
     void setSteps(const QList<Step>& steps);
     void setStatus(const QString& status);
@@ -100,11 +102,11 @@ private:
     void setTargetName(const QString& name);
 
     GuideServices m_services;
+    // Blocking work of a step (reading, recognising, encoding) runs here; destroying the pool
+    // waits for it.
+    QThreadPool m_workers;
+    ModelDiscovery m_discovery;
     QString m_goal;
-    Provider m_provider = Provider::ollama;
-    QStringList m_models;
-    QString m_selectedModel;
-    ServerState m_serverState = ServerState::unknown;
     QList<GuideElement> m_elements;
     QList<Step> m_steps;
     QString m_status;

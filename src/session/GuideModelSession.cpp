@@ -3,12 +3,13 @@
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
-#include "overlay/Overlay.h"
+#include "platform/OverlayPort.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
 #include "session/GuideModel.h"
+#include "session/Observation.h"
+#include "session/StepScope.h"
 
-#include <QPointer>
 #include <QTimer>
 #include <QUuid>
 #include <QtConcurrent/QtConcurrentRun>
@@ -82,61 +83,60 @@ QCoro::Task<> GuideModel::runStep()
 {
     if (m_isBusy)
         co_return;
-    setBusy(true);
+    StepScope step(*this);
     refreshPermissions();
     if (!m_hasScreenAccess) {
-        setStatus(Texts::screenPermissionNeeded);
         setShowExplainer(true);
-        setBusy(false);
-        co_return;
+        co_return step.end(Texts::screenPermissionNeeded);
     }
     const std::optional<RunningApp> app = applicationToObserve();
-    if (!app) {
-        setStatus(Texts::switchToApp);
-        setBusy(false);
-        co_return;
-    }
+    if (!app)
+        co_return step.end(Texts::switchToApp);
     setTargetName(app->name.isEmpty() ? Texts::unnamedApp : app->name);
     setStatus(Texts::reading(m_targetName));
 
-    QPointer<GuideModel> self(this);
+    const std::optional<Observation> observation = co_await observe(*app, step);
+    if (!observation)
+        co_return;
+    setElements(observation->elements);
+    if (m_elements.isEmpty())
+        co_return step.end(Texts::nothingRecognisable);
+    co_await suggest(*observation, step);
+}
+
+// Reads the application's tree, captures its window and recognises the text on it. Absent
+// when the step ended here (its status is set) or the model went away meanwhile.
+QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& app, StepScope& step)
+{
     AccessibilityPort& accessibility = m_services.accessibility;
-    const qint64 pid = app->pid;
+    const qint64 pid = app.pid;
     // Futures are named before they are awaited: GCC 12 mishandles class-type temporaries
     // (such as lambdas holding an image) that live across a suspension.
-    QFuture<AXSnapshot> reading = QtConcurrent::run(
-        [&accessibility, pid] { return AccessibilityReader::read(accessibility, pid); });
+    QFuture<AXSnapshot> reading = QtConcurrent::run(&m_workers, [&accessibility, pid] {
+        return AccessibilityReader::read(accessibility, pid);
+    });
     const AXSnapshot snapshot = co_await reading;
-    if (!self)
-        co_return;
+    if (step.modelGone())
+        co_return std::nullopt;
 
     const Result<CapturedWindow> captured =
         co_await ScreenCapture::captureFrontWindow(m_services.windows, pid, snapshot.windowFrame);
-    if (!self)
-        co_return;
+    if (step.modelGone())
+        co_return std::nullopt;
     if (!captured) {
-        setStatus(captured.failure().description);
-        setBusy(false);
-        co_return;
+        step.end(captured.failure().description);
+        co_return std::nullopt;
     }
-    const QImage image = captured.value().image;
-    const QRectF window = captured.value().frame;
+    const CapturedWindow window = captured.value();
     setStatus(Texts::readingTextOnScreen);
 
-    TextRecognitionEngine& engine = m_services.textEngine;
-    QFuture<QList<TextLine>> recognition = QtConcurrent::run(
-        [&engine, image, window] { return TextRecognizer::recognize(engine, image, window); });
-    const QList<TextLine> lines = co_await recognition;
-    if (!self)
-        co_return;
-
-    setElements(ElementMerging::merge(snapshot.elements, lines, window));
-    if (m_elements.isEmpty()) {
-        setStatus(Texts::nothingRecognisable);
-        setBusy(false);
-        co_return;
-    }
-    co_await suggest(image, window);
-    if (self)
-        setBusy(false);
+    TextRecognitionPort& recognition = m_services.textRecognition;
+    QFuture<QList<TextLine>> recognising = QtConcurrent::run(&m_workers, [&recognition, window] {
+        return TextRecognizer::recognize(recognition, window.image, window.frame);
+    });
+    const QList<TextLine> lines = co_await recognising;
+    if (step.modelGone())
+        co_return std::nullopt;
+    Observation observation{ElementMerging::merge(snapshot.elements, lines, window.frame), window};
+    co_return observation;
 }

@@ -2,73 +2,69 @@
 #include "core/Texts.h"
 #include "model_client/ImageEncoding.h"
 #include "model_client/LLMClient.h"
-#include "overlay/Overlay.h"
+#include "model_client/ModelServerPort.h"
+#include "platform/OverlayPort.h"
 #include "session/GuideModel.h"
+#include "session/Observation.h"
+#include "session/StepScope.h"
 
-#include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <QCoro/QCoroFuture>
 
 #include <algorithm>
 
-QCoro::Task<> GuideModel::suggest(const QImage& image, const QRectF& window)
+QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& step)
 {
-    QPointer<GuideModel> self(this);
-    if (m_serverState != ServerState::running || m_models.isEmpty()) {
-        co_await refreshModels();
-        if (!self)
+    if (serverState() != ServerState::running || models().isEmpty()) {
+        co_await m_discovery.refresh();
+        if (step.modelGone())
             co_return;
     }
-    if (m_serverState != ServerState::running) {
-        setStatus(Texts::noServer);
-        co_return;
-    }
-    if (m_selectedModel.isEmpty()) {
-        setStatus(m_provider == Provider::ollama ? Texts::ollamaNoModel : Texts::lmStudioNoModel);
-        co_return;
-    }
-    setStatus(Texts::asking(m_selectedModel));
+    if (serverState() != ServerState::running)
+        co_return step.end(Texts::noServer);
+    if (selectedModel().isEmpty())
+        co_return step.end(provider() == Provider::ollama ? Texts::ollamaNoModel
+                                                          : Texts::lmStudioNoModel);
+    setStatus(Texts::asking(selectedModel()));
 
     std::optional<QString> jpeg;
-    if (LLMClient::isVision(m_selectedModel)) {
-        QFuture<std::optional<QString>> encoding = QtConcurrent::run(
-            [image] { return ImageEncoding::jpegBase64(image, LLMClient::maxJpegWidth); });
+    if (LLMClient::isVision(selectedModel())) {
+        const QImage image = observation.window.image;
+        QFuture<std::optional<QString>> encoding = QtConcurrent::run(&m_workers, [image] {
+            return ImageEncoding::jpegBase64(image, LLMClient::maxJpegWidth);
+        });
         jpeg = co_await encoding;
-        if (!self)
+        if (step.modelGone())
             co_return;
     }
     // The request uses the provider and model chosen at this moment, whatever happens later.
-    const Provider provider = m_provider;
-    const QString model = m_selectedModel;
-    const QString user = LLMClient::userPrompt(m_activeGoal, m_steps, m_elements, window);
-    const Result<QString> reply =
-        co_await m_services.modelServer.ask(provider, model, LLMClient::systemPrompt, user, jpeg);
-    if (!self)
+    const Provider chosenProvider = provider();
+    const QString model = selectedModel();
+    const QString user =
+        LLMClient::userPrompt(m_activeGoal, m_steps, m_elements, observation.window.frame);
+    const Result<QString> reply = co_await m_services.modelServer.ask(
+        chosenProvider, model, LLMClient::systemPrompt, user, jpeg);
+    if (step.modelGone())
         co_return;
     if (!reply) {
-        setServerState(ServerState::down);
-        setStatus(Texts::requestFailed(reply.failure().description));
-        co_return;
+        m_discovery.markDown();
+        co_return step.end(Texts::requestFailed(reply.failure().description));
     }
 
     const std::optional<ModelReply> parsed = LLMClient::parse(reply.value(), m_elements);
-    if (!parsed) {
-        setStatus(Texts::replyNotUsable);
-        co_return;
-    }
+    if (!parsed)
+        co_return step.end(Texts::replyNotUsable);
     if (parsed->done) {
         m_services.overlay.hide();
-        setStatus(parsed->explanation.isEmpty() ? Texts::goalComplete : parsed->explanation);
-        co_return;
+        co_return step.end(parsed->explanation.isEmpty() ? Texts::goalComplete
+                                                         : parsed->explanation);
     }
     const auto chosen = std::find_if(m_elements.begin(), m_elements.end(),
                                      [&](const GuideElement& e) { return e.id == parsed->id; });
-    if (chosen == m_elements.end()) {
-        setStatus(Texts::noListedElement);
-        co_return;
-    }
+    if (chosen == m_elements.end())
+        co_return step.end(Texts::noListedElement);
     const GuideElement element = *chosen;
-    setStatus(Texts::stepReady(m_steps.size() + 1));
+    step.end(Texts::stepReady(m_steps.size() + 1));
     record(element, parsed->explanation, false);
 }

@@ -3,9 +3,9 @@
 class AccessibilityPort;
 class WindowsPort;
 class PermissionsPort;
-class TextRecognitionEngine;
-class ModelServer;
-class Overlay;
+class TextRecognitionPort;
+class ModelServerPort;
+class OverlayPort;
 class QSettings;
 
 /// What the guide session works with, built once by the program (or a test) and passed in.
@@ -15,8 +15,8 @@ struct GuideServices
     AccessibilityPort& accessibility;
     WindowsPort& windows;
     PermissionsPort& permissions;
-    TextRecognitionEngine& textEngine;
-    ModelServer& modelServer;
-    Overlay& overlay;
+    TextRecognitionPort& textRecognition;
+    ModelServerPort& modelServer;
+    OverlayPort& overlay;
     QSettings& settings;
 };

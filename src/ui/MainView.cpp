@@ -1,16 +1,16 @@
 #include "ui/MainView.h"
 
+#include "core/Appearance.h"
 #include "core/Texts.h"
 #include "session/GuideModel.h"
 #include "ui/ElementList.h"
 #include "ui/ModelRow.h"
+#include "ui/RoundedCard.h"
 #include "ui/UiStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -18,26 +18,6 @@
 namespace {
 
 constexpr int refreshMs = 2000;
-
-/// The last step's card: orange-tinted, rounded.
-class StepCardFrame : public QFrame
-{
-public:
-    using QFrame::QFrame;
-
-protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor fill = UiStyle::orange;
-        fill.setAlphaF(0.15);
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), 10, 10);
-        painter.fillPath(path, fill);
-        QFrame::paintEvent(event);
-    }
-};
 
 } // namespace
 
@@ -82,7 +62,7 @@ QWidget* MainView::buildGoalRow()
     layout->setContentsMargins(0, 0, 0, 0);
     m_goal = new QLineEdit;
     m_goal->setPlaceholderText(Texts::goalPlaceholder);
-    m_goal->setAccessibleName(QStringLiteral("Goal"));
+    m_goal->setAccessibleName(Texts::goalName);
     m_goal->setClearButtonEnabled(false);
     m_go = new QPushButton(Texts::go);
     m_go->setAutoDefault(false);
@@ -129,9 +109,9 @@ QWidget* MainView::buildStatusRow()
     m_spinner->setRange(0, 0); // indeterminate
     m_spinner->setTextVisible(false);
     m_spinner->setFixedSize(36, 10);
-    m_spinner->setAccessibleName(QStringLiteral("Working"));
+    m_spinner->setAccessibleName(Texts::workingName);
     m_status = UiStyle::label(QString(), UiStyle::TextStyle::callout);
-    m_status->setAccessibleName(QStringLiteral("Status"));
+    m_status->setAccessibleName(Texts::statusName);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_spinner, 0, Qt::AlignTop);
     layout->addWidget(m_status, 1, Qt::AlignTop);
@@ -140,7 +120,7 @@ QWidget* MainView::buildStatusRow()
 
 QFrame* MainView::buildStepCard()
 {
-    m_stepCard = new StepCardFrame;
+    m_stepCard = new RoundedCard(RoundedCard::Tint::accent);
     auto* inner = new QVBoxLayout(m_stepCard);
     inner->setContentsMargins(10, 10, 10, 10);
     inner->setSpacing(4);
@@ -200,7 +180,7 @@ void MainView::updateStatus()
     m_status->setText(m_model.status());
     QPalette p = palette();
     if (m_model.serverState() == ServerState::down)
-        p.setColor(QPalette::WindowText, UiStyle::orange);
+        p.setColor(QPalette::WindowText, Appearance::orange);
     m_status->setPalette(p);
 }
 

@@ -37,7 +37,7 @@ ModelRow::ModelRow(GuideModel& model, QWidget* parent) : QWidget(parent), m_mode
     row->addLayout(segments);
 
     m_models = new QComboBox;
-    m_models->setAccessibleName(QStringLiteral("Model"));
+    m_models->setAccessibleName(Texts::modelName);
     m_models->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     row->addWidget(m_models);
     m_notice = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);

@@ -5,15 +5,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 PermissionCard::PermissionCard(const QString& icon, const QString& title, const QString& text,
                                std::function<void()> request, std::function<bool()> openSettings,
                                const QString& noSettingsText, QWidget* parent)
-    : QFrame(parent)
+    : RoundedCard(Tint::neutral, parent)
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 12, 12, 12);
@@ -40,9 +38,9 @@ PermissionCard::PermissionCard(const QString& icon, const QString& title, const 
 
     auto* buttons = new QHBoxLayout;
     m_allow = new QPushButton(Texts::allow);
-    m_allow->setAccessibleName(Texts::allow + u' ' + title);
+    m_allow->setAccessibleName(Texts::allowFor(title));
     m_settings = new QPushButton(Texts::openSystemSettings);
-    m_settings->setAccessibleName(Texts::openSystemSettings + QStringLiteral(" for ") + title);
+    m_settings->setAccessibleName(Texts::openSettingsFor(title));
     m_allow->setAutoDefault(false);
     m_settings->setAutoDefault(false);
     buttons->addWidget(m_allow);
@@ -71,16 +69,4 @@ void PermissionCard::setGranted(bool granted)
 bool PermissionCard::grantedShown() const
 {
     return !m_granted->isHidden();
-}
-
-void PermissionCard::paintEvent(QPaintEvent* event)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QColor fill = UiStyle::secondary(palette());
-    fill.setAlphaF(0.1);
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), 10, 10);
-    painter.fillPath(path, fill);
-    QFrame::paintEvent(event);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QFrame>
+#include "ui/RoundedCard.h"
 
 #include <functional>
 
@@ -9,7 +9,7 @@ class QPushButton;
 
 /// One permission on the explainer: what it is for, whether it is held, and the two ways to
 /// get it.
-class PermissionCard : public QFrame
+class PermissionCard : public RoundedCard
 {
     Q_OBJECT
 public:
@@ -23,9 +23,6 @@ public:
     QPushButton* settingsButton() const { return m_settings; }
     bool grantedShown() const;
     QLabel* noSettingsLabel() const { return m_noSettings; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     QLabel* m_granted;

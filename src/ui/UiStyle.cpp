@@ -1,5 +1,7 @@
 #include "ui/UiStyle.h"
 
+#include "core/Appearance.h"
+
 namespace UiStyle {
 
 QFont font(TextStyle style, const QFont& base)
@@ -10,16 +12,16 @@ QFont font(TextStyle style, const QFont& base)
     case TextStyle::body:
         break;
     case TextStyle::caption:
-        f.setPointSizeF(size * 0.85);
+        f.setPointSizeF(size * Appearance::captionScale);
         break;
     case TextStyle::callout:
-        f.setPointSizeF(size * 0.95);
+        f.setPointSizeF(size * Appearance::calloutScale);
         break;
     case TextStyle::headline:
         f.setBold(true);
         break;
     case TextStyle::title:
-        f.setPointSizeF(size * 1.5);
+        f.setPointSizeF(size * Appearance::titleScale);
         f.setBold(true);
         break;
     }

@@ -23,8 +23,6 @@ QFont font(TextStyle style, const QFont& base);
 /// Secondary (dimmed) text colour of a palette.
 QColor secondary(const QPalette& palette);
 
-inline const QColor orange{255, 149, 0};
-
 /// A label in a text style; `secondaryColour` dims it.
 QLabel* label(const QString& text, TextStyle style, bool secondaryColour = false,
               QWidget* parent = nullptr);

@@ -113,8 +113,8 @@ class EndToEndDesktopTest : public QObject
 
     static void savePicture(const QImage& image, const QString& name)
     {
-        QDir().mkpath(QStringLiteral(CUEWELL_DOCS_DIR));
-        image.save(QStringLiteral(CUEWELL_DOCS_DIR "/") + name);
+        QDir().mkpath(QStringLiteral(CUEWELL_PICTURES_DIR));
+        image.save(QStringLiteral(CUEWELL_PICTURES_DIR "/") + name);
     }
 
 private slots:

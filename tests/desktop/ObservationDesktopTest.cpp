@@ -2,14 +2,14 @@
 #include "AwaitTask.h"
 #include "DesktopApp.h"
 #include "FakeModelServer.h"
+#include "FakeOverlay.h"
 #include "MenuProbe.h"
-#include "RecordingOverlay.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
-#include "platform/linux/TesseractEngine.h"
+#include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/X11Windows.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
@@ -66,7 +66,7 @@ class ObservationDesktopTest : public QObject
 
     X11Windows m_windows;
     AtspiAccessibility m_accessibility;
-    TesseractEngine m_ocr;
+    TesseractTextRecognition m_ocr;
 
     // Waits until `app` has a window on screen and an accessibility tree with `enough` elements.
     AXSnapshot waitForApp(const DesktopApp& app, int enough)
@@ -260,7 +260,7 @@ private slots:
         FakeModelServer server;
         server.listings.insert_or_assign(Provider::ollama, QStringList{QStringLiteral("llava:7b")});
         server.reply = QStringLiteral(R"({"id": 1, "explanation": "Open File."})");
-        RecordingOverlay overlay;
+        FakeOverlay overlay;
         GuideModel model(
             {m_accessibility, m_windows, permissions, m_ocr, server, overlay, settings});
         QTRY_COMPARE(model.serverState(), ServerState::running);

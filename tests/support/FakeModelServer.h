@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model_client/ModelServer.h"
+#include "model_client/ModelServerPort.h"
 
 #include <QObject>
 #include <map>
@@ -9,7 +9,7 @@
 
 /// A model server answering from a script. While `held` is set, requests wait until
 /// `release()`, so tests can act in the middle of a step.
-class FakeModelServer : public QObject, public ModelServer
+class FakeModelServer : public QObject, public ModelServerPort
 {
     Q_OBJECT
 public:
@@ -28,6 +28,7 @@ public:
     Result<QString> reply = QString();
     QList<Asked> asked;
     QList<Provider> listed;
+    qsizetype listingsAnswered = 0;
     bool held = false;
 
     void release() { emit released(); }
@@ -38,6 +39,7 @@ public:
         if (held)
             co_await qCoro(this, &FakeModelServer::released);
         Result<QStringList> answer = listings.at(provider); // a copy: the script is reused
+        ++listingsAnswered;
         co_return answer;
     }
 

@@ -16,7 +16,7 @@ public:
     QList<ScreenInfo> screenList{{QRectF(0, 0, 1920, 1080), 1.0}};
     std::function<void(const RunningApp&)> activationHandler;
     /// When set, pixels come from the streams it makes (as for a freshly redirected window).
-    std::function<std::unique_ptr<FrameStream>()> makeStream;
+    std::function<std::unique_ptr<FrameStreamPort>()> makeStream;
     QList<QPair<quint64, QSize>> captures;
 
     static QImage blankImage()
@@ -48,7 +48,7 @@ public:
         captures.append({id, size});
         return pixels;
     }
-    std::unique_ptr<FrameStream> frameStream(quint64 id, QSize size) override
+    std::unique_ptr<FrameStreamPort> frameStream(quint64 id, QSize size) override
     {
         captures.append({id, size});
         return makeStream ? makeStream() : nullptr;

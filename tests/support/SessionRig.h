@@ -2,10 +2,10 @@
 
 #include "FakeAccessibility.h"
 #include "FakeModelServer.h"
+#include "FakeOverlay.h"
 #include "FakePermissions.h"
-#include "FakeTextEngine.h"
+#include "FakeTextRecognition.h"
 #include "FakeWindows.h"
-#include "RecordingOverlay.h"
 #include "session/GuideModel.h"
 
 #include <QSettings>
@@ -27,9 +27,9 @@ public:
     FakeAccessibility accessibility;
     FakeWindows windows;
     FakePermissions permissions;
-    FakeTextEngine textEngine;
+    FakeTextRecognition textRecognition;
     FakeModelServer modelServer;
-    RecordingOverlay overlay;
+    FakeOverlay overlay;
     std::unique_ptr<GuideModel> model;
     QStringList statuses;
 
@@ -47,10 +47,10 @@ public:
 
     /// Builds the model (running its start-up) and records every status it shows. The model
     /// talks to the scripted `modelServer` unless another server is given.
-    GuideModel& start(ModelServer* server = nullptr)
+    GuideModel& start(ModelServerPort* server = nullptr)
     {
         model = std::make_unique<GuideModel>(
-            GuideServices{accessibility, windows, permissions, textEngine,
+            GuideServices{accessibility, windows, permissions, textRecognition,
                           server ? *server : modelServer, overlay, settings});
         QObject::connect(model.get(), &GuideModel::statusChanged, model.get(),
                          [this] { statuses.append(model->status()); });

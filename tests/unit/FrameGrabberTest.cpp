@@ -1,8 +1,8 @@
 // One picture from a stream of frames: the first complete frame, once, whatever the threads.
 #include "observe/FrameGrabber.h"
 #include "AwaitTask.h"
+#include "FakeFrameStream.h"
 #include "FakeWindows.h"
-#include "ScriptedFrameStream.h"
 #include "observe/ScreenCapture.h"
 
 #include <QTest>
@@ -13,10 +13,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-Result<QImage> grabWith(std::function<void(ScriptedFrameStream&)> script, std::atomic<int>& stops,
+Result<QImage> grabWith(std::function<void(FakeFrameStream&)> script, std::atomic<int>& stops,
                         std::chrono::milliseconds maxWait = 2000ms)
 {
-    auto stream = std::make_unique<ScriptedFrameStream>();
+    auto stream = std::make_unique<FakeFrameStream>();
     stream->whenStarted = std::move(script);
     stream->stops = &stops;
     FrameGrabber grabber(std::move(stream), maxWait);
@@ -34,11 +34,11 @@ private slots:
     {
         std::atomic<int> stops{0};
         const Result<QImage> grabbed = grabWith(
-            [](ScriptedFrameStream& s) {
-                s.deliver({ScriptedFrameStream::image(Qt::red), false});
+            [](FakeFrameStream& s) {
+                s.deliver({FakeFrameStream::image(Qt::red), false});
                 s.deliver({QImage(), true});
-                s.deliver({ScriptedFrameStream::image(Qt::green), true});
-                s.deliver({ScriptedFrameStream::image(Qt::blue), true});
+                s.deliver({FakeFrameStream::image(Qt::green), true});
+                s.deliver({FakeFrameStream::image(Qt::blue), true});
                 s.end(Failure(QStringLiteral("late")));
             },
             stops);
@@ -50,7 +50,7 @@ private slots:
     {
         std::atomic<int> stops{0};
         const Result<QImage> grabbed = grabWith(
-            [](ScriptedFrameStream& s) { s.end(Failure(QStringLiteral("The window closed."))); },
+            [](FakeFrameStream& s) { s.end(Failure(QStringLiteral("The window closed."))); },
             stops);
         QCOMPARE(grabbed.failure().description, QStringLiteral("The window closed."));
     }
@@ -59,13 +59,13 @@ private slots:
     {
         std::atomic<int> stops{0};
         const Result<QImage> grabbed = grabWith(
-            [](ScriptedFrameStream& s) {
+            [](FakeFrameStream& s) {
                 // Four threads race to deliver; all have finished before the grabber looks.
                 std::vector<std::thread> senders;
                 for (int i = 0; i < 4; ++i) {
                     senders.emplace_back([&s, i] {
                         for (int n = 0; n < 50; ++n)
-                            s.deliver({ScriptedFrameStream::image(QColor(i * 60, n, 0)), true});
+                            s.deliver({FakeFrameStream::image(QColor(i * 60, n, 0)), true});
                     });
                 }
                 for (std::thread& t : senders)
@@ -78,7 +78,7 @@ private slots:
     void silentStreamEndsAfterTheBoundedWait()
     {
         std::atomic<int> stops{0};
-        const Result<QImage> grabbed = grabWith([](ScriptedFrameStream&) {}, stops, 50ms);
+        const Result<QImage> grabbed = grabWith([](FakeFrameStream&) {}, stops, 50ms);
         QCOMPARE(grabbed.failure().description,
                  QStringLiteral("The window did not draw itself in time."));
         QVERIFY(stops >= 1);
@@ -89,9 +89,9 @@ private slots:
         FakeWindows desktop;
         desktop.windows = QList<WindowInfo>{{4, 7, 0, QRectF(0, 0, 100, 100)}};
         desktop.makeStream = [] {
-            auto stream = std::make_unique<ScriptedFrameStream>();
-            stream->whenStarted = [](ScriptedFrameStream& s) {
-                s.deliver({ScriptedFrameStream::image(Qt::yellow), true});
+            auto stream = std::make_unique<FakeFrameStream>();
+            stream->whenStarted = [](FakeFrameStream& s) {
+                s.deliver({FakeFrameStream::image(Qt::yellow), true});
             };
             return stream;
         };

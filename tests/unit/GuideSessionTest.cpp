@@ -26,7 +26,8 @@ private slots:
     void successfulStepShowsEveryStatusAndRecordsTheChoice()
     {
         SessionRig rig;
-        rig.textEngine.lines = {{QStringLiteral("Untitled document"), QRectF(0.1, 0.8, 0.5, 0.05)}};
+        rig.textRecognition.lines = {
+            {QStringLiteral("Untitled document"), QRectF(0.1, 0.8, 0.5, 0.05)}};
         runFirstStep(rig, QStringLiteral("  save it \n"));
         GuideModel& model = *rig.model;
 
@@ -108,8 +109,6 @@ private slots:
         model.setGoal(QStringLiteral("export"));
         model.submit();
         QTRY_COMPARE(model.status(), Texts::switchToApp);
-        QCOMPARE(model.status(),
-                 QStringLiteral("Switch to the app you want help with, then press Control+Alt+G."));
         QCOMPARE(model.targetName(), nameBefore);
         QVERIFY(!model.isBusy());
     }
@@ -123,7 +122,7 @@ private slots:
         rig.windows.frontmost = RunningApp{SessionRig::targetPid + 1, QString(), false};
         rig.windows.windows =
             QList<WindowInfo>{{9, SessionRig::targetPid + 1, 0, SessionRig::windowFrame}};
-        rig.textEngine.lines = {{QStringLiteral("Hello"), QRectF(0, 0.5, 0.2, 0.1)}};
+        rig.textRecognition.lines = {{QStringLiteral("Hello"), QRectF(0, 0.5, 0.2, 0.1)}};
         rig.modelServer.reply = QStringLiteral(R"({"id": 1})");
         runFirstStep(rig);
         QCOMPARE(rig.statuses.first(), QStringLiteral("Reading app\u2026"));
@@ -158,7 +157,7 @@ private slots:
     {
         SessionRig rig;
         rig.accessibility.trusted = false; // only recognised text is left, and it is too short
-        rig.textEngine.lines = {{QStringLiteral("X"), QRectF(0, 0.5, 0.1, 0.1)}};
+        rig.textRecognition.lines = {{QStringLiteral("X"), QRectF(0, 0.5, 0.1, 0.1)}};
         runFirstStep(rig);
         QCOMPARE(rig.statuses.last(), Texts::nothingRecognisable);
         QVERIFY(rig.model->elements().isEmpty());
@@ -245,7 +244,6 @@ private slots:
         model.submit();
         QCOMPARE(model.activeGoal(), QStringLiteral("second"));
         QTRY_COMPARE(rig.modelServer.asked.size(), 1);
-        QTest::qWait(20);
         rig.modelServer.release();
         QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
         QCOMPARE(stepsStarted, 1);
@@ -260,7 +258,7 @@ private slots:
         model.setGoal(QStringLiteral(" \n\t "));
         model.submit();
         model.nextStep();
-        QTest::qWait(20);
+        QCoreApplication::processEvents(); // a started step would run now
         QVERIFY(!model.sessionActive());
         QCOMPARE(model.status(), Texts::typeAGoal);
         QVERIFY(rig.statuses.isEmpty());

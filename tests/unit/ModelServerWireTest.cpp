@@ -1,7 +1,9 @@
 // The client against fake Ollama and LM Studio servers on loopback: what the servers receive,
 // what is read back, and how every kind of bad server ends.
+#include "model_client/ModelServerWire.h"
 #include "AwaitTask.h"
 #include "FakeModelHttpServer.h"
+#include "model_client/HttpModelServer.h"
 #include "model_client/ImageEncoding.h"
 #include "model_client/LLMClient.h"
 
@@ -14,12 +16,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-LLMClient clientFor(const FakeModelHttpServer& server, LLMClient::Timeouts timeouts = {})
+HttpModelServer clientFor(const FakeModelHttpServer& server,
+                          HttpModelServer::Timeouts timeouts = {})
 {
-    return LLMClient({{server.provider(), server.port()}}, timeouts);
+    return HttpModelServer({{server.provider(), server.port()}}, timeouts);
 }
 
-Result<QString> ask(LLMClient& client, Provider provider, std::optional<QString> image = {})
+Result<QString> ask(HttpModelServer& client, Provider provider, std::optional<QString> image = {})
 {
     return awaitTask(client.ask(provider, QStringLiteral("m"), QStringLiteral("sys"),
                                 QStringLiteral("usr"), std::move(image)));
@@ -35,7 +38,7 @@ private slots:
     void ollamaRequestBodies()
     {
         FakeModelHttpServer server(Provider::ollama);
-        LLMClient client = clientFor(server);
+        HttpModelServer client = clientFor(server);
         server.replyContent = QStringLiteral("{\"id\": 1}");
         QCOMPARE(ask(client, Provider::ollama, QStringLiteral("QUJD")).value(),
                  QStringLiteral("{\"id\": 1}"));
@@ -64,7 +67,7 @@ private slots:
     void lmStudioRequestBodies()
     {
         FakeModelHttpServer server(Provider::lmStudio);
-        LLMClient client = clientFor(server);
+        HttpModelServer client = clientFor(server);
         server.replyContent = QStringLiteral("ok");
         QCOMPARE(ask(client, Provider::lmStudio, QStringLiteral("QUJD")).value(),
                  QStringLiteral("ok"));
@@ -86,23 +89,24 @@ private slots:
     void replyExtractionFollowsEachDialect()
     {
         const QByteArray ollamaShape = R"({"message": {"content": "x"}})";
-        QCOMPARE(LLMClient::decodeChatReply(Provider::ollama, ollamaShape).value(),
+        QCOMPARE(ModelServerWire::decodeChatReply(Provider::ollama, ollamaShape).value(),
                  QStringLiteral("x"));
-        QCOMPARE(LLMClient::decodeChatReply(Provider::lmStudio, ollamaShape).value(), QString());
-        QCOMPARE(LLMClient::decodeChatReply(Provider::lmStudio, R"({"choices": []})").value(),
+        QCOMPARE(ModelServerWire::decodeChatReply(Provider::lmStudio, ollamaShape).value(),
                  QString());
-        QCOMPARE(LLMClient::decodeChatReply(Provider::lmStudio,
-                                            R"({"choices": [{"message": {"content": 5}}]})")
+        QCOMPARE(ModelServerWire::decodeChatReply(Provider::lmStudio, R"({"choices": []})").value(),
+                 QString());
+        QCOMPARE(ModelServerWire::decodeChatReply(Provider::lmStudio,
+                                                  R"({"choices": [{"message": {"content": 5}}]})")
                      .value(),
                  QString());
-        QCOMPARE(LLMClient::decodeChatReply(Provider::ollama, "[1, 2]").value(), QString());
-        QVERIFY(!LLMClient::decodeChatReply(Provider::ollama, "<html>").ok());
+        QCOMPARE(ModelServerWire::decodeChatReply(Provider::ollama, "[1, 2]").value(), QString());
+        QVERIFY(!ModelServerWire::decodeChatReply(Provider::ollama, "<html>").ok());
     }
 
     void httpErrorsCarryStatusAndTheStartOfTheBody()
     {
         FakeModelHttpServer server(Provider::ollama);
-        LLMClient client = clientFor(server);
+        HttpModelServer client = clientFor(server);
         server.status = 500;
         server.rawChatBody = " ";
         Result<QString> result = ask(client, Provider::ollama);
@@ -118,14 +122,14 @@ private slots:
 
         server.rawChatBody = "\xff\xfe not text";
         QCOMPARE(ask(client, Provider::ollama).failure().description, QStringLiteral("HTTP 404 "));
-        QCOMPARE(LLMClient::httpFailure(500, {}).description, QStringLiteral("HTTP 500 "));
+        QCOMPARE(ModelServerWire::httpFailure(500, {}).description, QStringLiteral("HTTP 500 "));
     }
 
     void listingSortsAndFilters()
     {
         FakeModelHttpServer ollama(Provider::ollama);
         ollama.models = {"b-model", "A-model", "a-model", "nomic-embed-text"};
-        LLMClient client = clientFor(ollama);
+        HttpModelServer client = clientFor(ollama);
         QCOMPARE(awaitTask(client.listModels(Provider::ollama)).value(),
                  QStringList({"A-model", "a-model", "b-model", "nomic-embed-text"}));
         QCOMPARE(ollama.received.first().path, QStringLiteral("/api/tags"));
@@ -134,7 +138,7 @@ private slots:
         FakeModelHttpServer lmStudio(Provider::lmStudio);
         lmStudio.models = {"text-embedding-nomic-embed-text-v1.5", "qwen2.5-vl-7b-instruct",
                            "Some-EMBED-model"};
-        LLMClient lmClient = clientFor(lmStudio);
+        HttpModelServer lmClient = clientFor(lmStudio);
         QCOMPARE(awaitTask(lmClient.listModels(Provider::lmStudio)).value(),
                  QStringList{"qwen2.5-vl-7b-instruct"});
         QCOMPARE(lmStudio.received.first().path, QStringLiteral("/v1/models"));
@@ -162,7 +166,7 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(bool, ok);
         QFETCH(QStringList, names);
-        const Result<QStringList> listed = LLMClient::decodeModelList(Provider::ollama, body);
+        const Result<QStringList> listed = ModelServerWire::decodeModelList(Provider::ollama, body);
         QCOMPARE(listed.ok(), ok);
         if (ok)
             QCOMPARE(listed.value(), names);
@@ -173,7 +177,7 @@ private slots:
         FakeModelHttpServer server(Provider::ollama);
         server.status = 404;
         server.rawListingBody = R"({"error": "not found"})";
-        LLMClient client = clientFor(server);
+        HttpModelServer client = clientFor(server);
         const Result<QStringList> listed = awaitTask(client.listModels(Provider::ollama));
         QVERIFY(listed.ok());
         QVERIFY(listed.value().isEmpty());
@@ -194,7 +198,7 @@ private slots:
         QVERIFY(probe.listen(QHostAddress::LocalHost));
         const quint16 closedPort = probe.serverPort();
         probe.close();
-        LLMClient client({{Provider::ollama, closedPort}}, {});
+        HttpModelServer client({{Provider::ollama, closedPort}}, {});
         const Result<QString> result = ask(client, Provider::ollama);
         QCOMPARE(result.failure().description, QStringLiteral("Connection refused"));
         QVERIFY(!awaitTask(client.listModels(Provider::ollama)).ok());
@@ -204,7 +208,7 @@ private slots:
     {
         FakeModelHttpServer server(Provider::ollama);
         server.behaviour = FakeModelHttpServer::Behaviour::neverAnswer;
-        LLMClient client = clientFor(server);
+        HttpModelServer client = clientFor(server);
         QElapsedTimer clock;
         clock.start();
         const Result<QStringList> listed = awaitTask(client.listModels(Provider::ollama));
@@ -215,7 +219,7 @@ private slots:
     void hostileServersEndWithAClearDescription()
     {
         FakeModelHttpServer server(Provider::ollama);
-        LLMClient client = clientFor(server, {500ms, 500ms, 2000ms});
+        HttpModelServer client = clientFor(server, {500ms, 500ms, 2000ms});
 
         server.behaviour = FakeModelHttpServer::Behaviour::stallAfterHeaders;
         QCOMPARE(ask(client, Provider::ollama).failure().description,

@@ -44,12 +44,13 @@ private slots:
     {
         QTest::addColumn<QRectF>("target");
         QTest::addColumn<QPointF>("card");
-        const QSizeF area(1440, 900);
-        Q_UNUSED(area);
-        // Highlight = target grown by 6; card 270 x 96, 12 from the highlight, 8 from edges.
+        // Area 1440 x 900. Highlight = target grown by 6; card 270 x 96, 12 from the highlight, 8
+        // from edges.
         QTest::newRow("right") << QRectF(100, 200, 40, 20) << QPointF(158, 162);
         QTest::newRow("left near the right edge")
             << QRectF(1300, 200, 100, 20) << QPointF(1012, 162);
+        QTest::newRow("below when neither side has the card's width")
+            << QRectF(206, 300, 1200, 20) << QPointF(671, 338);
         QTest::newRow("below a full-width bar") << QRectF(0, 100, 1440, 30) << QPointF(585, 148);
         QTest::newRow("above when 108 or less below")
             << QRectF(0, 780, 1440, 6) << QPointF(585, 666);

@@ -19,18 +19,18 @@ class PromptBuildingTest : public QObject
     Q_OBJECT
 
 private slots:
-    void systemPromptIsOneLine()
+    void systemPromptExampleIsAReplyTheParserAccepts()
     {
+        // The example the model is shown is one this program can read back.
         const QString& prompt = LLMClient::systemPrompt;
         QVERIFY(!prompt.contains(u'\n'));
-        QVERIFY(prompt.startsWith(QStringLiteral("You are Cuewell. You tell a user which single")));
-        QVERIFY(prompt.contains(QStringLiteral(
-            "say which command to pick. Reply with ONLY a JSON object, no other text, in this "
-            "form: "
-            "id is the number from the list, explanation is one short sentence telling the user "
-            "what to do, done is false. Example: {\"id\": 12, \"explanation\": \"Click File, then "
-            "choose Export as PDF.\", \"done\": false}. Set done to true")));
-        QVERIFY(prompt.endsWith(QStringLiteral("only if the goal is already complete.")));
+        const qsizetype open = prompt.indexOf(u'{');
+        const QString example = prompt.mid(open, prompt.indexOf(u'}', open) - open + 1);
+        const GuideElement file = element(12, QStringLiteral("File"), {});
+        const std::optional<ModelReply> reply = LLMClient::parse(example, {file});
+        QVERIFY(reply);
+        QCOMPARE(reply->id, 12);
+        QVERIFY(!reply->done);
     }
 
     void userPromptWithoutSteps()

@@ -3,7 +3,7 @@
 #include "FakeModelHttpServer.h"
 #include "SessionRig.h"
 #include "core/Texts.h"
-#include "model_client/LLMClient.h"
+#include "model_client/HttpModelServer.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -53,7 +53,7 @@ private slots:
         FakeModelHttpServer server(provider);
         server.models = {QStringLiteral("a-text-model"), model};
         server.answer = answerWithIdOf(QStringLiteral("File"));
-        LLMClient client({{provider, server.port()}}, {});
+        HttpModelServer client({{provider, server.port()}}, {});
 
         SessionRig rig;
         rig.settings.setValue(QStringLiteral("provider"), Providers::rawValue(provider));
@@ -78,7 +78,7 @@ private slots:
     {
         FakeModelHttpServer server(Provider::ollama);
         server.models = {QStringLiteral("llama3.2:3b")};
-        LLMClient client({{Provider::ollama, server.port()}}, {});
+        HttpModelServer client({{Provider::ollama, server.port()}}, {});
         SessionRig rig;
         GuideModel& guide = rig.start(&client);
         QTRY_COMPARE(guide.serverState(), ServerState::running);

@@ -3,18 +3,16 @@
 #include "platform/linux/AtspiBus.h"
 #include "platform/linux/AtspiRoles.h"
 #include "platform/linux/AtspiTypes.h"
+#include "platform/linux/LinuxLog.h"
 
 #include <atspi/atspi-constants.h>
 
 #include <QDBusMessage>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 
 #include <algorithm>
-
-Q_LOGGING_CATEGORY(lcAtspi, "cuewell.platform.atspi")
 
 namespace {
 
@@ -51,8 +49,10 @@ template <typename T> std::optional<T> valueOf(QDBusPendingCall& pending)
 {
     QDBusPendingReply<T> reply = pending;
     reply.waitForFinished();
-    if (reply.isError())
+    if (reply.isError()) {
+        qCDebug(lcLinux) << "AT-SPI request failed:" << reply.error().name();
         return std::nullopt;
+    }
     return reply.value();
 }
 
@@ -97,7 +97,7 @@ AtspiAccessibility::AtspiAccessibility() : m_bus(AtspiBus::connection()), m_xWin
 
 bool AtspiAccessibility::isTrusted()
 {
-    return m_bus.isConnected() && AtspiBus::isEnabled();
+    return AtspiBus::isReadable();
 }
 
 QDBusPendingCall AtspiAccessibility::call(const AXNode& node, const QString& interface,

@@ -1,5 +1,7 @@
 #include "platform/linux/AtspiBus.h"
 
+#include "platform/linux/LinuxLog.h"
+
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QDBusVariant>
@@ -32,8 +34,10 @@ QDBusConnection connection()
                                                           QStringLiteral("GetAddress"));
     const QDBusReply<QString> address =
         QDBusConnection::sessionBus().call(message, QDBus::Block, timeoutMs);
-    if (!address.isValid() || address.value().isEmpty())
+    if (!address.isValid() || address.value().isEmpty()) {
+        qCDebug(lcLinux) << "no accessibility bus:" << address.error().name();
         return QDBusConnection(name);
+    }
     return QDBusConnection::connectToBus(address.value(), name);
 }
 
@@ -43,16 +47,25 @@ bool isEnabled()
         statusCall(QStringLiteral("Get"),
                    {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
         QDBus::Block, timeoutMs);
+    if (!reply.isValid())
+        qCDebug(lcLinux) << "accessibility status unknown:" << reply.error().name();
     return reply.isValid() && reply.value().variant().toBool();
+}
+
+bool isReadable()
+{
+    return connection().isConnected() && isEnabled();
 }
 
 void enable()
 {
-    QDBusConnection::sessionBus().call(
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(
         statusCall(QStringLiteral("Set"),
                    {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"),
                     QVariant::fromValue(QDBusVariant(true))}),
         QDBus::Block, timeoutMs);
+    if (reply.type() == QDBusMessage::ErrorMessage)
+        qCDebug(lcLinux) << "switching accessibility on failed:" << reply.errorName();
 }
 
 } // namespace AtspiBus

@@ -11,6 +11,9 @@ QDBusConnection connection();
 /// Whether the session's accessibility is switched on (org.a11y.Status IsEnabled).
 bool isEnabled();
 
+/// Whether other applications' trees can be read: the bus answers and accessibility is on.
+bool isReadable();
+
 /// Switches the session's accessibility on; applications started afterwards expose their trees
 /// (running ones follow when they notice).
 void enable();

@@ -15,7 +15,7 @@ bool LinuxPermissions::mayCapture()
 
 bool LinuxPermissions::mayReadAccessibility()
 {
-    return AtspiBus::connection().isConnected() && AtspiBus::isEnabled();
+    return AtspiBus::isReadable();
 }
 
 void LinuxPermissions::requestCapture()

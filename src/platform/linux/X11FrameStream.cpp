@@ -1,5 +1,6 @@
 #include "platform/linux/X11FrameStream.h"
 
+#include "core/Texts.h"
 #include "platform/linux/X11Windows.h"
 
 X11FrameStream::X11FrameStream(X11Windows& windows, xcb_window_t window, QSize pixelSize)
@@ -30,7 +31,7 @@ void X11FrameStream::start(std::function<void(Frame)> onFrame,
     m_idle.start();
     if (!m_windows.startStream(this)) {
         m_running = false;
-        m_onStopped(Failure(QStringLiteral("The window could not be redirected for capture.")));
+        m_onStopped(Failure(Texts::notRedirected));
     }
 }
 
@@ -60,7 +61,7 @@ void X11FrameStream::windowGone()
     if (!m_running)
         return;
     stop();
-    m_onStopped(Failure(QStringLiteral("The window closed.")));
+    m_onStopped(Failure(Texts::windowClosed));
 }
 
 void X11FrameStream::deliverFrame()

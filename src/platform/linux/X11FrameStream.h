@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FrameStream.h"
+#include "platform/FrameStreamPort.h"
 
 #include <QSize>
 #include <QTimer>
@@ -12,7 +12,7 @@ class X11Windows;
 
 /// The frames of one redirected window: each burst of drawing (Damage events, then a short
 /// quiet spell) is one complete frame. Main thread only.
-class X11FrameStream : public FrameStream
+class X11FrameStream : public FrameStreamPort
 {
 public:
     /// Drawing that has been quiet this long is taken as a finished frame.

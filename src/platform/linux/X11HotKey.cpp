@@ -1,13 +1,12 @@
 #include "platform/linux/X11HotKey.h"
 
+#include "platform/linux/LinuxLog.h"
+
 #include <xcb/xcb_keysyms.h>
 
-#include <QLoggingCategory>
 #include <QSocketNotifier>
 
 #include <memory>
-
-Q_LOGGING_CATEGORY(lcHotKey, "cuewell.platform.hotkey")
 
 namespace {
 
@@ -48,12 +47,13 @@ bool X11HotKey::registerHotKey(std::function<void()> onPress)
             auto error = xReply(xcb_request_check(
                 m_x.get(), xcb_grab_key_checked(m_x.get(), 1, m_x.root(), modifiers | lock, *code,
                                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+            if (error)
+                qCDebug(lcLinux) << "grabbing the hot key failed: X error" << error->error_code;
             grabbed = grabbed && !error;
         }
         m_keycodes.append(*code);
     }
     if (!grabbed || m_keycodes.isEmpty()) {
-        qCWarning(lcHotKey) << "Control+Alt+G is held by another program; use the tray menu";
         return false;
     }
     m_notifier =

@@ -63,18 +63,8 @@ int X11WindowQueries::layerOf(xcb_window_t window)
     xcb_ewmh_get_atoms_reply_t types;
     if (!xcb_ewmh_get_wm_window_type_reply(
             m_x.ewmh(), xcb_ewmh_get_wm_window_type(m_x.ewmh(), window), &types, nullptr))
-        return normalLayer; // no type: a normal window
-    xcb_ewmh_connection_t* e = m_x.ewmh();
-    int layer = otherLayer;
-    for (uint32_t i = 0; i < types.atoms_len && layer == otherLayer; ++i) {
-        const xcb_atom_t type = types.atoms[i];
-        if (type == e->_NET_WM_WINDOW_TYPE_NORMAL || type == e->_NET_WM_WINDOW_TYPE_DIALOG)
-            layer = normalLayer;
-        else if (type == e->_NET_WM_WINDOW_TYPE_DOCK)
-            layer = panelLayer;
-        else if (type == e->_NET_WM_WINDOW_TYPE_DESKTOP)
-            layer = desktopLayer;
-    }
+        return layerOfTypes(nullptr);
+    const int layer = layerOfTypes(&types);
     xcb_ewmh_get_atoms_reply_wipe(&types);
     return layer;
 }

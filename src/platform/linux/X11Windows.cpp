@@ -1,11 +1,12 @@
 #include "platform/linux/X11Windows.h"
 
+#include "core/Texts.h"
+#include "platform/linux/LinuxLog.h"
 #include "platform/linux/X11FrameStream.h"
 
 #include <xcb/composite.h>
 
 #include <QGuiApplication>
-#include <QLoggingCategory>
 #include <QScreen>
 #include <QSocketNotifier>
 
@@ -14,12 +15,10 @@
 #include <csignal>
 #include <unistd.h>
 
-Q_LOGGING_CATEGORY(lcX11, "cuewell.platform.x11")
-
 X11Windows::X11Windows(QObject* parent) : QObject(parent), m_queries(m_x)
 {
     if (!m_x.isValid()) {
-        qCWarning(lcX11) << "no X display";
+        qCWarning(lcLinux) << "no X display";
         return;
     }
     xcb_connection_t* c = m_x.get();
@@ -140,11 +139,11 @@ std::optional<RunningApp> X11Windows::applicationOf(xcb_window_t window)
 Result<QList<WindowInfo>> X11Windows::onScreenWindows()
 {
     if (!m_x.isValid())
-        return Failure(QStringLiteral("There is no X display."));
+        return Failure(Texts::noXDisplay);
     std::optional<QList<WindowInfo>> windows = m_queries.onScreenWindows();
     QMetaObject::invokeMethod(this, &X11Windows::processEvents, Qt::QueuedConnection);
     if (!windows)
-        return Failure(QStringLiteral("The window manager does not list its windows."));
+        return Failure(Texts::windowsNotListed);
     return *windows;
 }
 
@@ -172,8 +171,10 @@ bool X11Windows::redirect(xcb_window_t window)
     xcb_connection_t* c = m_x.get();
     auto error = xReply(xcb_request_check(
         c, xcb_composite_redirect_window_checked(c, window, XCB_COMPOSITE_REDIRECT_AUTOMATIC)));
-    if (error)
+    if (error) {
+        qCDebug(lcLinux) << "redirecting a window failed: X error" << error->error_code;
         return false;
+    }
     const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
     m_redirected.insert(window);
@@ -189,18 +190,20 @@ Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
 {
     const auto window = static_cast<xcb_window_t>(windowId);
     if (!canCapture())
-        return Failure(QStringLiteral("The display cannot capture windows (no Composite)."));
+        return Failure(Texts::noComposite);
     if (!redirect(window))
-        return Failure(QStringLiteral("The window is gone."));
+        return Failure(Texts::windowGone);
     xcb_connection_t* c = m_x.get();
     auto geometry = xReply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
     if (!geometry)
-        return Failure(QStringLiteral("The window is gone."));
+        return Failure(Texts::windowGone);
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     auto named =
         xReply(xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, window, pixmap)));
-    if (named)
-        return Failure(QStringLiteral("The window is not on screen."));
+    if (named) {
+        qCDebug(lcLinux) << "naming a window's pixmap failed: X error" << named->error_code;
+        return Failure(Texts::windowNotOnScreen);
+    }
     auto image =
         xReply(xcb_get_image_reply(c,
                                    xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0,
@@ -210,7 +213,7 @@ Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
     QMetaObject::invokeMethod(this, &X11Windows::processEvents, Qt::QueuedConnection);
     const qsizetype expected = qsizetype(geometry->width) * geometry->height * 4;
     if (!image || xcb_get_image_data_length(image.get()) < expected)
-        return Failure(QStringLiteral("The window's pixels could not be read."));
+        return Failure(Texts::pixelsUnreadable);
     const QImage::Format format =
         geometry->depth == 32 ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     // The reply's buffer is freed on return: the image must own a copy of the pixels.
@@ -223,7 +226,7 @@ Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
     return pixels;
 }
 
-std::unique_ptr<FrameStream> X11Windows::frameStream(quint64 windowId, QSize pixelSize)
+std::unique_ptr<FrameStreamPort> X11Windows::frameStream(quint64 windowId, QSize pixelSize)
 {
     if (!canCapture())
         return nullptr;

@@ -36,7 +36,7 @@ public:
     Result<QList<WindowInfo>> onScreenWindows() override;
     bool hasCurrentPixels(quint64 windowId) override;
     Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) override;
-    std::unique_ptr<FrameStream> frameStream(quint64 windowId, QSize pixelSize) override;
+    std::unique_ptr<FrameStreamPort> frameStream(quint64 windowId, QSize pixelSize) override;
     QList<ScreenInfo> screens() override;
 
 private:

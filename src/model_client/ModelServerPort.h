@@ -11,10 +11,10 @@
 #include <optional>
 
 /// The two requests the session makes of a local model server.
-class ModelServer
+class ModelServerPort
 {
 public:
-    virtual ~ModelServer() = default;
+    virtual ~ModelServerPort() = default;
 
     /// The server's model names, sorted; fails when the server cannot be reached or its
     /// answer is not JSON.

@@ -1,14 +1,13 @@
-#include "platform/linux/TesseractEngine.h"
+#include "platform/linux/TesseractTextRecognition.h"
+
+#include "platform/linux/LinuxLog.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
-#include <QLoggingCategory>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
-
-Q_LOGGING_CATEGORY(lcOcr, "cuewell.platform.ocr")
 
 namespace {
 
@@ -25,7 +24,7 @@ tesseract::TessBaseAPI* threadEngine()
             engine = std::move(created);
         } else {
             failed = true;
-            qCWarning(lcOcr) << "the English Tesseract model could not be loaded";
+            qCWarning(lcLinux) << "the English Tesseract model could not be loaded";
         }
     }
     return engine.get();
@@ -70,23 +69,23 @@ QList<TextPhrases::Phrase> phrasesOf(const QImage& image, tesseract::PageSegMode
 
 } // namespace
 
-TesseractEngine::TesseractEngine()
+TesseractTextRecognition::TesseractTextRecognition()
 {
     m_secondPass.setMaxThreadCount(1);
     m_secondPass.setExpiryTimeout(-1); // keep the thread, and with it its engine
 }
 
-TesseractEngine::~TesseractEngine()
+TesseractTextRecognition::~TesseractTextRecognition()
 {
     m_secondPass.waitForDone();
 }
 
-bool TesseractEngine::isAvailable()
+bool TesseractTextRecognition::isAvailable()
 {
     return threadEngine() != nullptr;
 }
 
-QList<RecognizedLine> TesseractEngine::recognize(const QImage& capture)
+QList<RecognizedLine> TesseractTextRecognition::recognize(const QImage& capture)
 {
     if (capture.isNull())
         return {};

@@ -4,10 +4,10 @@
 #include <QString>
 
 /// The on-screen highlight of the control to use next.
-class Overlay
+class OverlayPort
 {
 public:
-    virtual ~Overlay() = default;
+    virtual ~OverlayPort() = default;
 
     /// Rings `frame` (global top-left-origin points) and shows `title` and `text` on a card
     /// beside it; moves the ring if it is already shown.

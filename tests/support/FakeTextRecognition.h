@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/TextRecognitionEngine.h"
+#include "platform/TextRecognitionPort.h"
 
 #include <atomic>
 
 /// Answers every image with the same lines.
-class FakeTextEngine : public TextRecognitionEngine
+class FakeTextRecognition : public TextRecognitionPort
 {
 public:
     QList<RecognizedLine> lines;

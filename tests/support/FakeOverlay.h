@@ -1,11 +1,11 @@
 #pragma once
 
-#include "overlay/Overlay.h"
+#include "platform/OverlayPort.h"
 
 #include <QList>
 
 /// Remembers what it was asked to show.
-class RecordingOverlay : public Overlay
+class FakeOverlay : public OverlayPort
 {
 public:
     struct Shown

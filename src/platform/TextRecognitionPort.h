@@ -17,10 +17,10 @@ struct RecognizedLine
 };
 
 /// A text recogniser. Blocking; safe to call from several threads at once.
-class TextRecognitionEngine
+class TextRecognitionPort
 {
 public:
-    virtual ~TextRecognitionEngine() = default;
+    virtual ~TextRecognitionPort() = default;
 
     /// The lines on the image, in the engine's order. A failure gives the empty list.
     virtual QList<RecognizedLine> recognize(const QImage& image) = 0;

@@ -1,6 +1,6 @@
-// The two servers' wire formats: listing bodies, chat bodies and chat replies.
+#include "model_client/ModelServerWire.h"
 #include "core/Graphemes.h"
-#include "model_client/LLMClient.h"
+#include "core/Texts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,20 +11,12 @@
 
 namespace {
 
-const QStringList visionFragments{QStringLiteral("vision"),     QStringLiteral("llava"),
-                                  QStringLiteral("moondream"),  QStringLiteral("minicpm-v"),
-                                  QStringLiteral("qwen2.5vl"),  QStringLiteral("qwen2-vl"),
-                                  QStringLiteral("qwen2.5-vl"), QStringLiteral("gemma3"),
-                                  QStringLiteral("bakllava"),   QStringLiteral("-vl")};
-
 Result<QJsonDocument> decodeJson(const QByteArray& body)
 {
     QJsonParseError error;
     QJsonDocument document = QJsonDocument::fromJson(body, &error);
     if (error.error != QJsonParseError::NoError) {
-        return Failure{QStringLiteral("The server's answer is not valid JSON (%1 at byte %2).")
-                           .arg(error.errorString())
-                           .arg(error.offset)};
+        return Failure{Texts::answerNotJson(error.errorString(), error.offset)};
     }
     return document;
 }
@@ -57,14 +49,37 @@ QString validUtf8(const QByteArray& bytes)
 
 } // namespace
 
-bool LLMClient::isVision(const QString& model)
+namespace ModelServerWire {
+
+QUrl base(Provider provider, quint16 port)
 {
-    const QString lower = model.toLower();
-    return std::any_of(visionFragments.begin(), visionFragments.end(),
-                       [&lower](const QString& fragment) { return lower.contains(fragment); });
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setPort(port);
+    url.setPath(provider == Provider::lmStudio ? QStringLiteral("/v1") : QString());
+    return url;
 }
 
-Result<QStringList> LLMClient::decodeModelList(Provider provider, const QByteArray& body)
+QUrl endpoint(const QUrl& base, const QString& path)
+{
+    QUrl url = base;
+    url.setPath(base.path() + u'/' + path);
+    return url;
+}
+
+QString listPath(Provider provider)
+{
+    return provider == Provider::ollama ? QStringLiteral("api/tags") : QStringLiteral("models");
+}
+
+QString chatPath(Provider provider)
+{
+    return provider == Provider::ollama ? QStringLiteral("api/chat")
+                                        : QStringLiteral("chat/completions");
+}
+
+Result<QStringList> decodeModelList(Provider provider, const QByteArray& body)
 {
     const Result<QJsonDocument> document = decodeJson(body);
     if (!document)
@@ -89,8 +104,8 @@ Result<QStringList> LLMClient::decodeModelList(Provider provider, const QByteArr
     return names;
 }
 
-QByteArray LLMClient::chatBody(Provider provider, const QString& model, const QString& system,
-                               const QString& user, const std::optional<QString>& imageBase64)
+QByteArray chatBody(Provider provider, const QString& model, const QString& system,
+                    const QString& user, const std::optional<QString>& imageBase64)
 {
     const QJsonObject systemMessage{{"role", "system"}, {"content", system}};
     QJsonObject userMessage{{"role", "user"}};
@@ -118,7 +133,7 @@ QByteArray LLMClient::chatBody(Provider provider, const QString& model, const QS
     return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }
 
-Result<QString> LLMClient::decodeChatReply(Provider provider, const QByteArray& body)
+Result<QString> decodeChatReply(Provider provider, const QByteArray& body)
 {
     const Result<QJsonDocument> document = decodeJson(body);
     if (!document)
@@ -135,9 +150,11 @@ Result<QString> LLMClient::decodeChatReply(Provider provider, const QByteArray& 
     return message.toObject().value("content").toString();
 }
 
-Failure LLMClient::httpFailure(int status, const QByteArray& body)
+Failure httpFailure(int status, const QByteArray& body)
 {
     return Failure{QStringLiteral("HTTP ") + QString::number(status) + u' ' +
                        Graphemes::left(validUtf8(body), 120),
                    QStringLiteral("LLM"), status};
 }
+
+} // namespace ModelServerWire

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TextRecognitionEngine.h"
+#include "platform/TextRecognitionPort.h"
 #include "platform/linux/TextPhrases.h"
 
 #include <QThreadPool>
@@ -9,11 +9,11 @@
 /// two threads: sparse text at twice the size (small interface text reads far better enlarged)
 /// and page layout at the original size; their phrases are merged. Each thread keeps its own
 /// initialised engine for the life of the program.
-class TesseractEngine : public TextRecognitionEngine
+class TesseractTextRecognition : public TextRecognitionPort
 {
 public:
-    TesseractEngine();
-    ~TesseractEngine() override;
+    TesseractTextRecognition();
+    ~TesseractTextRecognition() override;
 
     /// Whether the English model could be loaded.
     bool isAvailable();

@@ -8,7 +8,7 @@
 
 /// A stream of a window's frames, as a compositor produces them. Callbacks may come on any
 /// thread; after `stop()` no more are made.
-class FrameStream
+class FrameStreamPort
 {
 public:
     struct Frame
@@ -18,7 +18,7 @@ public:
         bool complete = false;
     };
 
-    virtual ~FrameStream() = default;
+    virtual ~FrameStreamPort() = default;
 
     /// Starts delivering frames; `onStopped` reports a stream that ended on its own (the window
     /// closed, the display went away).

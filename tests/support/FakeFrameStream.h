@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FrameStream.h"
+#include "platform/FrameStreamPort.h"
 
 #include <QColor>
 
@@ -10,10 +10,10 @@
 
 /// A frame stream driven by the test from any thread. Like a real stream, it makes no callback
 /// once stopped.
-class ScriptedFrameStream : public FrameStream
+class FakeFrameStream : public FrameStreamPort
 {
 public:
-    std::function<void(ScriptedFrameStream&)> whenStarted;
+    std::function<void(FakeFrameStream&)> whenStarted;
     std::atomic<int>* stops = nullptr;
 
     void deliver(Frame frame)

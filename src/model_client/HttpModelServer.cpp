@@ -1,6 +1,8 @@
-// HTTP to the local model servers. Every reply is untrusted: its size is capped while it
-// arrives, both requests are bounded in time, and decoding runs off the main thread.
-#include "model_client/LLMClient.h"
+#include "model_client/HttpModelServer.h"
+
+#include "core/Texts.h"
+#include "model_client/ModelClientLog.h"
+#include "model_client/ModelServerWire.h"
 
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -15,9 +17,6 @@
 
 namespace {
 
-const QString tooLarge = QStringLiteral("The server's answer is larger than 16 MiB.");
-const QString timedOut = QStringLiteral("The request timed out.");
-
 enum class AbortReason
 {
     none,
@@ -27,28 +26,29 @@ enum class AbortReason
 
 } // namespace
 
-LLMClient::LLMClient(QObject* parent)
-    : LLMClient({{Provider::ollama, Providers::defaultPort(Provider::ollama)},
-                 {Provider::lmStudio, Providers::defaultPort(Provider::lmStudio)}},
-                Timeouts{}, parent)
+HttpModelServer::HttpModelServer(QObject* parent)
+    : HttpModelServer({{Provider::ollama, Providers::defaultPort(Provider::ollama)},
+                       {Provider::lmStudio, Providers::defaultPort(Provider::lmStudio)}},
+                      Timeouts{}, parent)
 {
 }
 
-LLMClient::LLMClient(QMap<Provider, quint16> ports, Timeouts timeouts, QObject* parent)
+HttpModelServer::HttpModelServer(QMap<Provider, quint16> ports, Timeouts timeouts, QObject* parent)
     : QObject(parent), m_ports(std::move(ports)), m_timeouts(timeouts)
 {
     // Requests go straight to the loopback interface, never through a proxy.
     m_network.setProxy(QNetworkProxy::NoProxy);
 }
 
-QUrl LLMClient::base(Provider provider) const
+QUrl HttpModelServer::base(Provider provider) const
 {
-    return Providers::base(provider, m_ports.value(provider, Providers::defaultPort(provider)));
+    return ModelServerWire::base(provider,
+                                 m_ports.value(provider, Providers::defaultPort(provider)));
 }
 
-QCoro::Task<Result<LLMClient::Response>> LLMClient::send(const QNetworkRequest& toSend,
-                                                         const QByteArray& body, bool post,
-                                                         std::chrono::milliseconds total)
+QCoro::Task<Result<HttpModelServer::Response>>
+HttpModelServer::send(const QNetworkRequest& toSend, const QByteArray& body, bool post,
+                      std::chrono::milliseconds total)
 {
     // A redirect could lead off this machine; it is treated as an answer, not followed.
     QNetworkRequest request = toSend;
@@ -76,45 +76,50 @@ QCoro::Task<Result<LLMClient::Response>> LLMClient::send(const QNetworkRequest& 
 
     co_await reply;
 
+    if (reply->error() != QNetworkReply::NoError)
+        qCDebug(lcModelClient) << "request to" << request.url().path()
+                               << "ended:" << reply->error();
     if (*reason == AbortReason::tooLarge)
-        co_return Failure{tooLarge};
+        co_return Failure{Texts::answerTooLarge(maxBodyBytes)};
     if (*reason == AbortReason::timedOut || reply->error() == QNetworkReply::OperationCanceledError)
-        co_return Failure{timedOut};
+        co_return Failure{Texts::requestTimedOut};
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (reply->error() != QNetworkReply::NoError && !status.isValid())
         co_return Failure{reply->errorString()};
     co_return Response{status.toInt(), reply->readAll()};
 }
 
-QCoro::Task<Result<QStringList>> LLMClient::listModels(Provider provider)
+QCoro::Task<Result<QStringList>> HttpModelServer::listModels(Provider provider)
 {
-    QNetworkRequest request(Providers::endpoint(base(provider), Providers::listPath(provider)));
+    QNetworkRequest request(
+        ModelServerWire::endpoint(base(provider), ModelServerWire::listPath(provider)));
     request.setTransferTimeout(static_cast<int>(m_timeouts.listing.count()));
     const Result<Response> response = co_await send(request, {}, false, m_timeouts.listing);
     if (!response)
         co_return response.failure();
     // The status is not examined: any JSON answer means a server is there.
     QFuture<Result<QStringList>> decoding =
-        QtConcurrent::run(&LLMClient::decodeModelList, provider, response.value().body);
+        QtConcurrent::run(&ModelServerWire::decodeModelList, provider, response.value().body);
     co_return co_await decoding;
 }
 
-QCoro::Task<Result<QString>> LLMClient::ask(Provider provider, const QString& model,
-                                            const QString& system, const QString& user,
-                                            const std::optional<QString>& imageBase64)
+QCoro::Task<Result<QString>> HttpModelServer::ask(Provider provider, const QString& model,
+                                                  const QString& system, const QString& user,
+                                                  const std::optional<QString>& imageBase64)
 {
-    QNetworkRequest request(Providers::endpoint(base(provider), Providers::chatPath(provider)));
+    QNetworkRequest request(
+        ModelServerWire::endpoint(base(provider), ModelServerWire::chatPath(provider)));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     request.setTransferTimeout(static_cast<int>(m_timeouts.chatIdle.count()));
     QFuture<QByteArray> encoding =
-        QtConcurrent::run(&LLMClient::chatBody, provider, model, system, user, imageBase64);
+        QtConcurrent::run(&ModelServerWire::chatBody, provider, model, system, user, imageBase64);
     const QByteArray body = co_await encoding;
     const Result<Response> response = co_await send(request, body, true, m_timeouts.chatTotal);
     if (!response)
         co_return response.failure();
     if (response.value().status >= 400)
-        co_return httpFailure(response.value().status, response.value().body);
+        co_return ModelServerWire::httpFailure(response.value().status, response.value().body);
     QFuture<Result<QString>> decoding =
-        QtConcurrent::run(&LLMClient::decodeChatReply, provider, response.value().body);
+        QtConcurrent::run(&ModelServerWire::decodeChatReply, provider, response.value().body);
     co_return co_await decoding;
 }

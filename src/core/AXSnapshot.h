@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/GuideElement.h"
+#include "core/GuideElement.h"
 
 #include <QList>
 #include <QRectF>

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Fails when an include in src/ points up the layers or sideways between folders of one layer:
+#   app -> ui -> session -> observe, recognize, model_client, overlay, platform/<backend>
+#       -> platform (the ports) -> core
+# A folder may include its own files and anything in a lower layer, nothing else.
+set -euo pipefail
+cd "$(dirname "$0")/../src"
+
+rank() {
+  case "$1" in
+    core) echo 0 ;;
+    platform) echo 1 ;;
+    observe | recognize | model_client | overlay | platform/*) echo 2 ;;
+    session) echo 3 ;;
+    ui) echo 4 ;;
+    app) echo 5 ;;
+    *) echo "unknown folder: $1" >&2; exit 2 ;;
+  esac
+}
+
+folder() {
+  case "$1" in
+    platform/*/*) echo "${1%/*}" ;;
+    */*) echo "${1%%/*}" ;;
+    *) echo . ;;
+  esac
+}
+
+violations=0
+while IFS= read -r file; do
+  from=$(folder "$file")
+  [ "$from" = . ] && continue
+  while IFS= read -r included; do
+    [ -f "$included" ] || continue # Qt's generated files and the test support live elsewhere
+    to=$(folder "$included")
+    [ "$to" = "$from" ] && continue
+    if [ "$(rank "$to")" -ge "$(rank "$from")" ]; then
+      echo "$file includes $included: $from may not include $to"
+      violations=$((violations + 1))
+    fi
+  done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
+done < <(find . -name '*.h' -o -name '*.cpp' | sed 's|^\./||' | sort)
+
+if [ "$violations" -gt 0 ]; then
+  echo "$violations include(s) point up or sideways" >&2
+  exit 1
+fi
+echo "includes point down the layers"

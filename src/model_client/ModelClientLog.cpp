@@ -1,0 +1,3 @@
+#include "model_client/ModelClientLog.h"
+
+Q_LOGGING_CATEGORY(lcModelClient, "cuewell.model", QtWarningMsg)

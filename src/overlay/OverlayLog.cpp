@@ -1,0 +1,3 @@
+#include "overlay/OverlayLog.h"
+
+Q_LOGGING_CATEGORY(lcOverlay, "cuewell.overlay", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "platform/linux/LinuxLog.h"
+
+Q_LOGGING_CATEGORY(lcLinux, "cuewell.linux", QtWarningMsg)
