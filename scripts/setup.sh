@@ -12,6 +12,7 @@ packages=(
   # Linux platform backend
   libatspi2.0-dev libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-composite0-dev
   libxcb-damage0-dev libxcb-res0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev libxcb-shape0-dev
+  libxcb-xinput-dev
   libtesseract-dev tesseract-ocr-eng
   # virtual desktop and real applications for desktop tests
   xvfb xauth openbox dbus-x11 at-spi2-core xdotool x11-utils imagemagick

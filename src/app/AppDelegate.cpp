@@ -2,37 +2,44 @@
 
 #include "app/GuidePanel.h"
 #include "app/HotKey.h"
+#include "app/PanelAwareOverlay.h"
 #include "core/Texts.h"
 #include "model_client/HttpModelServer.h"
 #include "overlay/OverlayController.h"
+#include "overlay/OverlayGeometry.h"
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/X11HotKey.h"
+#include "platform/linux/X11Pointer.h"
 #include "platform/linux/X11Windows.h"
 #include "session/GuideModel.h"
 #include "ui/TrayMenu.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
 AppDelegate::AppDelegate()
-    : m_windows(std::make_unique<X11Windows>()),
+    : m_windows(std::make_unique<X11Windows>()), m_pointer(std::make_unique<X11Pointer>()),
       m_accessibility(std::make_unique<AtspiAccessibility>()),
       m_permissions(std::make_unique<LinuxPermissions>(*m_windows)),
       m_textRecognition(std::make_unique<TesseractTextRecognition>()),
       m_modelServer(std::make_unique<HttpModelServer>()),
       m_overlay(std::make_unique<OverlayController>(
           [windows = m_windows.get()] { return windows->compositorRunning(); })),
+      m_panelAwareOverlay(
+          std::make_unique<PanelAwareOverlay>(*m_overlay, [this] { return targetWindow(); })),
       m_settings(std::make_unique<QSettings>(QStringLiteral("Cuewell"), QStringLiteral("Cuewell"))),
-      m_model(std::make_unique<GuideModel>(GuideServices{*m_accessibility, *m_windows,
-                                                         *m_permissions, *m_textRecognition,
-                                                         *m_modelServer, *m_overlay, *m_settings})),
+      m_model(std::make_unique<GuideModel>(
+          GuideServices{*m_accessibility, *m_windows, *m_pointer, *m_permissions,
+                        *m_textRecognition, *m_modelServer, *m_panelAwareOverlay, *m_settings})),
       m_hotKeyPort(std::make_unique<X11HotKey>()), m_hotKey(std::make_unique<HotKey>(*m_hotKeyPort))
 {
 }
@@ -42,6 +49,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::launch()
 {
     m_panel = std::make_unique<GuidePanel>(*m_model, *m_permissions);
+    m_panelAwareOverlay->setPanel(m_panel.get());
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), m_panel.get());
     quit->setContext(Qt::ApplicationShortcut);
     connect(quit, &QShortcut::activated, qApp, &QApplication::quit);
@@ -79,8 +87,27 @@ void AppDelegate::openPanel()
     if (!m_panel)
         return;
     m_model->refreshPermissions();
-    m_panel->show();
+    m_panel->showBeside(targetWindow());
     m_panel->raise();
     m_panel->activateWindow();
     m_model->increaseFocusToken();
+}
+
+std::optional<QRectF> AppDelegate::targetWindow()
+{
+    const std::optional<RunningApp> target = m_model->targetApp();
+    const Result<QList<WindowInfo>> windows = m_windows->onScreenWindows();
+    if (!target || !windows)
+        return std::nullopt;
+    QList<OverlayGeometry::DisplayArea> displays;
+    for (const QScreen* screen : QGuiApplication::screens())
+        displays.append({QRectF(screen->geometry()), screen->devicePixelRatio()});
+    for (const WindowInfo& window : windows.value()) {
+        if (window.pid == target->pid && window.layer == 0) {
+            // Window frames are device pixels; the panel is placed in logical ones.
+            return QRectF(OverlayGeometry::toLogical(window.frame.topLeft(), displays),
+                          OverlayGeometry::toLogical(window.frame.bottomRight(), displays));
+        }
+    }
+    return std::nullopt;
 }

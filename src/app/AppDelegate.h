@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QRectF>
 
 #include <memory>
+#include <optional>
 
 class AtspiAccessibility;
 class GuideModel;
@@ -11,10 +13,12 @@ class HttpModelServer;
 class HotKey;
 class LinuxPermissions;
 class OverlayController;
+class PanelAwareOverlay;
 class QSettings;
 class QSystemTrayIcon;
 class TesseractTextRecognition;
 class X11HotKey;
+class X11Pointer;
 class X11Windows;
 
 /// Builds the whole program in one place with the Linux backends, and brings the panel up.
@@ -37,13 +41,17 @@ public:
 
 private:
     void createTray();
+    /// Where the target application's window is, in global logical pixels.
+    std::optional<QRectF> targetWindow();
 
     std::unique_ptr<X11Windows> m_windows;
+    std::unique_ptr<X11Pointer> m_pointer;
     std::unique_ptr<AtspiAccessibility> m_accessibility;
     std::unique_ptr<LinuxPermissions> m_permissions;
     std::unique_ptr<TesseractTextRecognition> m_textRecognition;
     std::unique_ptr<HttpModelServer> m_modelServer;
     std::unique_ptr<OverlayController> m_overlay;
+    std::unique_ptr<PanelAwareOverlay> m_panelAwareOverlay;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<GuideModel> m_model;
     std::unique_ptr<GuidePanel> m_panel;

@@ -2,6 +2,7 @@
 
 #include "core/Texts.h"
 #include "ui/ContentView.h"
+#include "ui/PanelPlacement.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -9,7 +10,25 @@
 #include <QVBoxLayout>
 
 namespace {
+
 const QSize panelSize(480, 640);
+// The window manager may adjust a window it was just asked to move; moves this soon after are
+// its doing, not the user's.
+constexpr qint64 settleMs = 500;
+// A move by fewer pixels than this is not one a person makes on purpose.
+constexpr int handMoveTolerance = 8;
+
+QList<QRectF> screenAreas()
+{
+    QList<QRectF> areas;
+    QList<QScreen*> screens = QGuiApplication::screens();
+    std::stable_partition(screens.begin(), screens.end(),
+                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
+    for (const QScreen* screen : screens)
+        areas.append(QRectF(screen->availableGeometry()));
+    return areas;
+}
+
 } // namespace
 
 GuidePanel::GuidePanel(GuideModel& model, PermissionsPort& permissions, QWidget* parent)
@@ -22,11 +41,48 @@ GuidePanel::GuidePanel(GuideModel& model, PermissionsPort& permissions, QWidget*
     m_content = new ContentView(model, permissions);
     layout->addWidget(m_content);
     resize(panelSize);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), panelSize);
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+}
+
+void GuidePanel::showBeside(const std::optional<QRectF>& window)
+{
+    if (!m_movedByHand) {
+        const QRectF frame =
+            PanelPlacement::besideWindow(screenAreas(), window, QSizeF(frameGeometry().size()));
+        placeAt(frame.topLeft());
     }
+    show();
+}
+
+void GuidePanel::keepClearOf(const QRectF& ring, const QRectF& card,
+                             const std::optional<QRectF>& window)
+{
+    QList<QRectF> keepClear{ring};
+    if (!m_movedByHand)
+        keepClear.append(card);
+    const QRectF frame = QRectF(frameGeometry());
+    const QRectF clear = PanelPlacement::clearOf(screenAreas(), window, keepClear, frame);
+    if (clear != frame)
+        placeAt(clear.topLeft());
+}
+
+void GuidePanel::placeAt(const QPointF& frameTopLeft)
+{
+    m_placedAt = frameTopLeft.toPoint();
+    m_sincePlaced.start();
+    move(m_placedAt);
+}
+
+void GuidePanel::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (!isVisible())
+        return;
+    if (m_sincePlaced.isValid() && m_sincePlaced.elapsed() < settleMs) {
+        m_placedAt = pos();
+        return;
+    }
+    if ((pos() - m_placedAt).manhattanLength() > handMoveTolerance)
+        m_movedByHand = true;
 }
 
 void GuidePanel::closeEvent(QCloseEvent* event)

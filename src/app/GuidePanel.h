@@ -1,13 +1,18 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
+
+#include <optional>
 
 class ContentView;
 class GuideModel;
 class PermissionsPort;
 
 /// The one panel holding the whole interface: 480 by 640, floating above other windows.
-/// Closing it only hides it.
+/// Closing it only hides it. It goes beside the window the user works in, and out of the way
+/// of every ring before the ring is shown; once the user has moved it by hand it stays where
+/// they put it, unless it would cover a ring.
 class GuidePanel : public QWidget
 {
     Q_OBJECT
@@ -16,9 +21,22 @@ public:
 
     ContentView* content() const { return m_content; }
 
+    /// Shows the panel, beside `window` (global logical pixels) unless the user has moved it.
+    void showBeside(const std::optional<QRectF>& window);
+    /// Moves the panel off `ring` and `card` before they are shown (off the ring only, once
+    /// the user has moved the panel by hand).
+    void keepClearOf(const QRectF& ring, const QRectF& card, const std::optional<QRectF>& window);
+    bool movedByHand() const { return m_movedByHand; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    void placeAt(const QPointF& frameTopLeft);
+
     ContentView* m_content;
+    bool m_movedByHand = false;
+    QPoint m_placedAt;
+    QElapsedTimer m_sincePlaced;
 };

@@ -1,16 +1,20 @@
 #pragma once
 
 #include "core/GuideElement.h"
+#include "core/TextLine.h"
 
 #include <QList>
 #include <QRectF>
 
 #include <optional>
 
-/// The result of one accessibility read: menu-bar items first, then the window's elements in
-/// breadth-first order, and the frame of the window that was read.
+/// The result of one accessibility read: the elements of the application's open popups first
+/// (what the user is looking at), then the menu-bar items, then the window's elements in
+/// breadth-first order; the frame of the window that was read; and the texts beside controls
+/// that have no label of their own, which may name them.
 struct AXSnapshot
 {
     QList<GuideElement> elements;
     std::optional<QRectF> windowFrame;
+    QList<TextLine> labels;
 };

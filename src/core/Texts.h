@@ -149,6 +149,9 @@ inline const QString helpingWith = QStringLiteral("Helping with: ");
 inline const QString nextStep = QStringLiteral("Next step");
 inline const QString stop = QStringLiteral("Stop");
 inline const QString permissions = QStringLiteral("Permissions");
+inline const QString followMyClicks = QStringLiteral("Follow my clicks");
+inline const QString followMyClicksHelp =
+    QStringLiteral("When you click the highlighted control, the next step comes by itself.");
 inline const QString accessibilityNotice =
     QStringLiteral("Accessibility isn't granted, so only on-screen text can be used. Use "
                    "Permissions to enable it.");

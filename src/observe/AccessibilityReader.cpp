@@ -5,6 +5,7 @@
 #include <QList>
 
 #include <array>
+#include <deque>
 
 namespace AccessibilityReader {
 
@@ -81,70 +82,144 @@ std::optional<AXNode> chooseWindow(const AXApplicationNodes& nodes)
     return std::nullopt;
 }
 
-void appendMenuBarItems(AccessibilityPort& port, const AXNode& menuBar, QDeadlineTimer deadline,
-                        QList<GuideElement>& out)
-{
-    const QList<AXNodeAttributes> bar = port.read({menuBar}, nullptr, deadline);
-    if (bar.isEmpty() || bar.first().children.isEmpty())
-        return;
-    const QString role = QStringLiteral("AXMenuBarItem");
-    for (const AXNodeAttributes& item : port.read(bar.first().children, nullptr, deadline)) {
-        std::optional<GuideElement> element = makeElement(item, role, true);
-        if (element && element->title != QLatin1String("Apple"))
-            out.append(*element);
-    }
-}
-
 struct Pending
 {
     AXNode node;
     int depth;
+    /// The children of the node's parent: where a text beside it would be.
+    const QList<AXNode>* siblings;
 };
 
-// Breadth first, one level per batch so the backend can keep a level's requests in flight
-// together. Visits nodes in exactly the order of a node-by-node walk of a single work list.
-void walkWindow(AccessibilityPort& port, const AXNode& window,
-                const std::optional<AXNodeAttributes>& windowAttributes, QDeadlineTimer deadline,
-                QList<GuideElement>& out)
+// One read: the walks of its parts share the limits, and the texts beside unlabelled fields
+// are gathered for all of them at the end.
+class TreeWalk
 {
-    QList<Pending> level{{window, 0}};
-    int visited = 0;
-    bool first = true;
-    while (!level.isEmpty()) {
-        const qsizetype budget = std::min<qsizetype>(level.size(), maxVisitedNodes - visited);
-        if (budget <= 0 || out.size() >= maxElements)
-            return;
-        level.resize(budget);
-        QList<AXNode> batch;
-        batch.reserve(budget);
-        for (const Pending& p : level)
-            batch.append(p.node);
-        QList<AXNodeAttributes> attributes = first && windowAttributes
-                                                 ? QList<AXNodeAttributes>{*windowAttributes}
-                                                 : port.read(batch, &roles(), deadline);
-        first = false;
-        attributes.resize(batch.size());
-
-        QList<Pending> next;
-        for (qsizetype i = 0; i < level.size(); ++i) {
-            if (visited >= maxVisitedNodes || out.size() >= maxElements)
-                return;
-            const AXNodeAttributes& node = attributes[i];
-            const QString role = node.role.trimmed();
-            if (!role.isEmpty() && roles().contains(role)) {
-                if (std::optional<GuideElement> element = makeElement(node, role, false))
-                    out.append(*element);
-            }
-            ++visited;
-            // Menu bars are read from the application; where a platform keeps the menu bar
-            // inside the window, its items are not listed a second time.
-            if (level[i].depth > maxExpandedDepth || role == QLatin1String("AXMenuBar"))
-                continue;
-            for (const AXNode& child : node.children)
-                next.append({child, level[i].depth + 1});
-        }
-        level = std::move(next);
+public:
+    /// `listed` elements count against the limit already (the menu bar's).
+    TreeWalk(AccessibilityPort& port, QDeadlineTimer deadline, qsizetype listed)
+        : m_port(port), m_deadline(deadline), m_elements(listed)
+    {
     }
+
+    // Breadth first, one level per batch so the backend can keep a level's requests in flight
+    // together; visits nodes in exactly the order of a node-by-node walk of one work list.
+    // Popups met on the way are not entered but handed to `popups`, to be walked first.
+    void walk(QList<AXNode> roots, const std::optional<AXNodeAttributes>& rootAttributes,
+              QList<GuideElement>& out, QList<AXNode>* popups)
+    {
+        QList<Pending> level;
+        for (const AXNode& root : roots)
+            level.append({root, 0, nullptr});
+        bool first = true;
+        while (!level.isEmpty()) {
+            const qsizetype budget = std::min<qsizetype>(level.size(), maxVisitedNodes - m_visited);
+            if (budget <= 0 || m_elements >= maxElements)
+                return;
+            level.resize(budget);
+            QList<AXNode> batch;
+            batch.reserve(budget);
+            for (const Pending& p : level)
+                batch.append(p.node);
+            m_levels.push_back(first && rootAttributes ? QList<AXNodeAttributes>{*rootAttributes}
+                                                       : m_port.read(batch, &roles(), m_deadline));
+            first = false;
+            QList<AXNodeAttributes>& attributes = m_levels.back();
+            attributes.resize(batch.size());
+            QList<Pending> next;
+            for (qsizetype i = 0; i < level.size(); ++i) {
+                if (m_visited >= maxVisitedNodes || m_elements >= maxElements)
+                    return;
+                ++m_visited;
+                const AXNodeAttributes& node = attributes[i];
+                if (node.popup && popups) {
+                    popups->append(level[i].node);
+                    continue;
+                }
+                visit(node, level[i], out);
+                // Menu bars are read from the application; where a platform keeps the menu bar
+                // inside the window, its items are not listed a second time.
+                if (level[i].depth > maxExpandedDepth || node.role.trimmed() == menuBarRole)
+                    continue;
+                for (const AXNode& child : node.children) {
+                    if (node.open && popups)
+                        popups->append(child);
+                    else
+                        next.append({child, level[i].depth + 1, &node.children});
+                }
+            }
+            level = std::move(next);
+        }
+    }
+
+    /// The texts beside the fields that had no label, read in one batch.
+    QList<TextLine> labelsBesideUnlabelledFields()
+    {
+        QList<TextLine> labels;
+        if (m_besideUnlabelled.isEmpty())
+            return labels;
+        const QList<AXNodeAttributes> read =
+            m_port.read(m_besideUnlabelled, &labelRoles(), m_deadline);
+        for (const AXNodeAttributes& node : read) {
+            if (node.role.trimmed() != staticTextRole)
+                continue;
+            const std::optional<QRectF> frame = usableFrame(node);
+            const QString text = node.title.trimmed();
+            if (frame && !text.isEmpty())
+                labels.append({text, *frame});
+        }
+        return labels;
+    }
+
+private:
+    void visit(const AXNodeAttributes& node, const Pending& pending, QList<GuideElement>& out)
+    {
+        const QString role = node.role.trimmed();
+        if (role.isEmpty() || !roles().contains(role))
+            return;
+        std::optional<GuideElement> element = makeElement(node, role, false);
+        if (!element)
+            return;
+        if (element->title == unlabeled && pending.siblings) {
+            for (const AXNode& sibling : *pending.siblings) {
+                if (!m_besideUnlabelled.contains(sibling) && !(sibling == pending.node))
+                    m_besideUnlabelled.append(sibling);
+            }
+        }
+        out.append(*element);
+        ++m_elements;
+    }
+
+    static const QSet<QString>& labelRoles()
+    {
+        static const QSet<QString> set{staticTextRole};
+        return set;
+    }
+
+    AccessibilityPort& m_port;
+    QDeadlineTimer m_deadline;
+    int m_visited = 0;
+    qsizetype m_elements;
+    // Every level read stays here for the whole read: the sibling lists point into it.
+    std::deque<QList<AXNodeAttributes>> m_levels;
+    QList<AXNode> m_besideUnlabelled;
+};
+
+QList<GuideElement> menuBarItems(AccessibilityPort& port, const AXNode& menuBar,
+                                 QDeadlineTimer deadline, QList<AXNode>& openMenus)
+{
+    QList<GuideElement> items;
+    const QList<AXNodeAttributes> bar = port.read({menuBar}, nullptr, deadline);
+    if (bar.isEmpty() || bar.first().children.isEmpty())
+        return items;
+    const QString role = QStringLiteral("AXMenuBarItem");
+    for (const AXNodeAttributes& item : port.read(bar.first().children, nullptr, deadline)) {
+        if (item.open)
+            openMenus += item.children;
+        std::optional<GuideElement> element = makeElement(item, role, true);
+        if (element && element->title != QLatin1String("Apple"))
+            items.append(*element);
+    }
+    return items;
 }
 
 } // namespace
@@ -159,7 +234,7 @@ std::optional<GuideElement> makeElement(const AXNodeAttributes& node, const QStr
     if (!label) {
         if (!textRoles().contains(role))
             return std::nullopt;
-        label = QStringLiteral("(unlabeled)");
+        label = unlabeled;
     }
     return GuideElement{
         0, readableRole(role), *label, *frame, GuideElement::Source::accessibility, menuBar};
@@ -185,11 +260,21 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
             snapshot.windowFrame = usableFrame(*windowAttributes);
         }
     }
+    QList<AXNode> popups = nodes.popups;
+    QList<GuideElement> menuBar;
     if (nodes.menuBar)
-        appendMenuBarItems(port, *nodes.menuBar, deadline, snapshot.elements);
+        menuBar = menuBarItems(port, *nodes.menuBar, deadline, popups);
+    TreeWalk walk(port, deadline, menuBar.size());
+    QList<GuideElement> inWindow;
     if (window)
-        walkWindow(port, *window, windowAttributes, deadline, snapshot.elements);
-    qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid
+        walk.walk({*window}, windowAttributes, inWindow, &popups);
+    QList<GuideElement>& inPopups = snapshot.elements;
+    walk.walk(popups, std::nullopt, inPopups, nullptr);
+    snapshot.elements += menuBar;
+    snapshot.elements += inWindow;
+    snapshot.labels = walk.labelsBesideUnlabelledFields();
+    qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid << "in"
+                       << popups.size() << "popup roots"
                        << (deadline.hasExpired() ? "(cut short at the deadline)" : "");
     return snapshot;
 }

@@ -20,6 +20,12 @@ inline constexpr double minimumExtent = 1.0;
 /// The whole read ends by then, however slowly the application answers.
 inline constexpr int readBudgetMs = 1000;
 
+/// The label of a text field that has none of its own.
+inline const QString unlabeled = QStringLiteral("(unlabeled)");
+inline const QString menuBarRole = QStringLiteral("AXMenuBar");
+/// Plain text, such as the label beside a field.
+inline const QString staticTextRole = QStringLiteral("AXStaticText");
+
 /// Roles that become elements.
 const QSet<QString>& roles();
 /// Text-entry roles, kept even without a label.

@@ -4,6 +4,8 @@
 #include "observe/FrameGrabber.h"
 #include "observe/ObserveLog.h"
 
+#include <QPainter>
+
 #include <cmath>
 
 namespace ScreenCapture {
@@ -85,7 +87,41 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
                            << "failed:" << pixels.failure().description;
         co_return Failure{Texts::captureFailed(pixels.failure().description)};
     }
-    co_return CapturedWindow{std::move(pixels).value(), chosen->frame};
+    const CapturedWindow window{std::move(pixels).value(), chosen->frame};
+    const QList<WindowInfo> popups = windows.popups(pid);
+    QList<CapturedWindow> drawn;
+    for (auto popup = popups.crbegin(); popup != popups.crend(); ++popup) {
+        const QSize popupSize = pixelSize(popup->frame.size(), scale);
+        Result<QImage> popupPixels = co_await takePixels(windows, popup->id, popupSize);
+        // A popup that closed meanwhile is simply not there.
+        if (popupPixels)
+            drawn.append({std::move(popupPixels).value(), popup->frame});
+    }
+    if (drawn.isEmpty())
+        co_return window;
+    co_return compose(window, drawn, scale);
+}
+
+CapturedWindow compose(const CapturedWindow& window, const QList<CapturedWindow>& popups,
+                       double scale)
+{
+    QRectF area = window.frame;
+    for (const CapturedWindow& popup : popups)
+        area = area.united(popup.frame);
+    QImage image(pixelSize(area.size(), scale), QImage::Format_RGB32);
+    image.fill(window.image.isNull()
+                   ? QColor(Qt::white)
+                   : window.image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .pixelColor(0, 0));
+    QPainter painter(&image);
+    const auto place = [&](const CapturedWindow& layer) {
+        painter.drawImage((layer.frame.topLeft() - area.topLeft()) * scale, layer.image);
+    };
+    place(window);
+    for (const CapturedWindow& popup : popups)
+        place(popup);
+    painter.end();
+    return {image, area};
 }
 
 } // namespace ScreenCapture

@@ -16,8 +16,10 @@ inline constexpr double minimumWindowExtent = 50.0;
 /// The scale used when no display is known.
 inline constexpr double fallbackScale = 2.0;
 
-/// Captures the window of `pid` closest to `preferredFrame` (the first one without it). The
-/// failure's description is a complete sentence for the status line.
+/// Captures the window of `pid` closest to `preferredFrame` (the first one without it), with
+/// the application's open popups drawn in at their places: what the user sees of that
+/// application, and nothing of any other. The frame is the area the window and its popups
+/// cover together. The failure's description is a complete sentence for the status line.
 QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qint64 pid,
                                                        std::optional<QRectF> preferredFrame);
 
@@ -27,5 +29,10 @@ std::optional<WindowInfo> chooseWindow(const QList<WindowInfo>& windows, qint64 
 
 /// The image size for a window of `points` at `scale`: truncated, at least 1 by 1.
 QSize pixelSize(const QSizeF& points, double scale);
+
+/// The window with `popups` (back to front) drawn over it at their places, on an image of the
+/// area they cover together; what lies outside them takes the window's mean colour.
+CapturedWindow compose(const CapturedWindow& window, const QList<CapturedWindow>& popups,
+                       double scale);
 
 } // namespace ScreenCapture

@@ -63,6 +63,20 @@ void OverlayController::show(const QRectF& frame, const QString& text, const QSt
     m_compositorWatch.start();
 }
 
+std::optional<OverlayController::Covered> OverlayController::coveredBy(const QRectF& frame,
+                                                                       const QString& text)
+{
+    const QList<OverlayGeometry::DisplayArea> screens = displays();
+    if (screens.isEmpty())
+        return std::nullopt;
+    const QRectF covered = OverlayGeometry::coveredArea(screens);
+    ensureViewMode();
+    m_view->setGeometry(covered.toAlignedRect());
+    const QRectF target = OverlayGeometry::toOverlay(frame, screens, covered);
+    return Covered{m_view->ringAreaFor(target).translated(covered.topLeft()),
+                   m_view->cardRectFor(target, text).translated(covered.topLeft())};
+}
+
 void OverlayController::hide()
 {
     m_compositorWatch.stop();

@@ -26,6 +26,15 @@ public:
     void show(const QRectF& frame, const QString& text, const QString& title) override;
     void hide() override;
 
+    /// What showing `frame` with `text` would cover: the ring as it pulses and the card, in
+    /// global logical pixels (those of windows), so other windows can keep clear of them.
+    struct Covered
+    {
+        QRectF ring;
+        QRectF card;
+    };
+    std::optional<Covered> coveredBy(const QRectF& frame, const QString& text);
+
     /// The window, once made (for tests and pictures).
     OverlayView* view() const { return m_view.get(); }
 

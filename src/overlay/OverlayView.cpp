@@ -99,26 +99,35 @@ QRectF OverlayView::highlightRect() const
 
 QRectF OverlayView::cardRect() const
 {
-    const QPointF origin = OverlayGeometry::cardOrigin(highlightRect(), size());
-    return QRectF(origin,
-                  QSizeF(OverlayGeometry::cardWidth, cardHeightFor(OverlayGeometry::cardWidth)));
+    return cardRectFor(m_target, m_text);
 }
 
-// Everything the ring ever covers, with room for its stroke.
+QRectF OverlayView::cardRectFor(const QRectF& target, const QString& text) const
+{
+    const QPointF origin = OverlayGeometry::cardOrigin(OverlayGeometry::highlight(target), size());
+    return QRectF(origin, QSizeF(OverlayGeometry::cardWidth,
+                                 cardHeightFor(OverlayGeometry::cardWidth, text)));
+}
+
 QRectF OverlayView::ringBand() const
 {
+    return ringAreaFor(m_target);
+}
+
+QRectF OverlayView::ringAreaFor(const QRectF& target) const
+{
     const double grow = m_composited ? 1.0 : 0.0;
-    const QRectF widest = OverlayGeometry::ring(highlightRect(), grow);
+    const QRectF widest = OverlayGeometry::ring(OverlayGeometry::highlight(target), grow);
     return widest.adjusted(-ringWidth, -ringWidth, ringWidth, ringWidth);
 }
 
-double OverlayView::cardHeightFor(double width) const
+double OverlayView::cardHeightFor(double width, const QString& text) const
 {
     const double inner = width - 2 * padding;
     const QFontMetricsF heading(headingFont(font()));
     const QRectF body =
         QFontMetricsF(bodyFont(font()))
-            .boundingRect(QRectF(0, 0, inner, unboundedHeight), Qt::TextWordWrap, m_text);
+            .boundingRect(QRectF(0, 0, inner, unboundedHeight), Qt::TextWordWrap, text);
     return 2 * padding + heading.height() + spacing + body.height();
 }
 

@@ -22,6 +22,10 @@ public:
 
     QRectF highlightRect() const;
     QRectF cardRect() const;
+    /// Where the card for `text` beside `target` would go, in this window's coordinates.
+    QRectF cardRectFor(const QRectF& target, const QString& text) const;
+    /// Everything the ring around `target` ever covers as it pulses, with its stroke.
+    QRectF ringAreaFor(const QRectF& target) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -31,7 +35,7 @@ protected:
 
 private:
     QRectF ringBand() const;
-    double cardHeightFor(double width) const;
+    double cardHeightFor(double width, const QString& text) const;
     void paintCard(QPainter& painter) const;
     void updateMask();
 

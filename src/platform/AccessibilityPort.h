@@ -36,6 +36,11 @@ struct AXNodeAttributes
     /// Global top-left-origin points; absent when it could not be read.
     std::optional<QRectF> frame;
     QList<AXNode> children;
+    /// The node's popup is open (an expanded list, a selected menu, a shown popover): its
+    /// children are what the popup shows.
+    bool open = false;
+    /// The node is an open popup in a window of its own (a popover inside a window's tree).
+    bool popup = false;
 };
 
 /// The top-level nodes of one application that the reader starts from.
@@ -45,6 +50,8 @@ struct AXApplicationNodes
     std::optional<AXNode> mainWindow;
     QList<AXNode> windows;
     std::optional<AXNode> menuBar;
+    /// Open popups that are top-level nodes of their own (context menus, combo-box lists).
+    QList<AXNode> popups;
 };
 
 /// Access to other applications' accessibility trees. Calls block while the target answers

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,6 +58,20 @@ public:
 
     /// The windows on screen, front to back, desktop windows excluded.
     virtual Result<QList<WindowInfo>> onScreenWindows() = 0;
+
+    /// The application's open popups (menus, lists, popovers), front to back: windows of its
+    /// own that float above its windows, outside the window manager's list.
+    virtual QList<WindowInfo> popups(qint64 pid) = 0;
+
+    /// Keeps the windows and popups of `pid` ready to be captured at once from now on, and lets
+    /// those of the application prepared before go. Called when an application becomes the
+    /// target, so a step never waits for a window to draw itself.
+    virtual void prepareCapture(qint64 pid) = 0;
+
+    /// Calls `settled` once on the main thread when the windows of `pid` have not changed for
+    /// `quiet`, or after `longest` whatever they do.
+    virtual void whenSettled(qint64 pid, std::chrono::milliseconds quiet,
+                             std::chrono::milliseconds longest, std::function<void()> settled) = 0;
 
     /// Whether the window's own pixels can be read at once with `windowPixels`; when not, they
     /// come from a frame stream (the first complete frame).

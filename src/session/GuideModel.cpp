@@ -16,7 +16,7 @@ const QString seenExplainerKey = QStringLiteral("seenExplainer");
 
 GuideModel::GuideModel(GuideServices services, QObject* parent)
     : QObject(parent), m_services(services), m_discovery(services.modelServer, services.settings),
-      m_status(Texts::typeAGoal)
+      m_follower(services.pointer, services.windows, services.settings), m_status(Texts::typeAGoal)
 {
     // Threads are kept, and with them whatever a recogniser keeps per thread.
     m_workers.setExpiryTimeout(-1);
@@ -26,6 +26,8 @@ GuideModel::GuideModel(GuideServices services, QObject* parent)
             &GuideModel::selectedModelChanged);
     connect(&m_discovery, &ModelDiscovery::serverStateChanged, this,
             &GuideModel::serverStateChanged);
+    connect(&m_follower, &ClickFollower::enabledChanged, this, &GuideModel::followClicksChanged);
+    connect(&m_follower, &ClickFollower::followed, this, &GuideModel::nextStep);
 
     m_showExplainer = !m_services.settings.value(seenExplainerKey, false).toBool();
     chooseInitialTarget();
@@ -46,7 +48,16 @@ void GuideModel::chooseInitialTarget()
     if (front && FocusRule::qualifiesAsTarget(*front, m_services.windows.ownPid())) {
         m_targetApp = front;
         m_targetName = front->name;
+        m_services.windows.prepareCapture(front->pid);
     }
+}
+
+void GuideModel::setTarget(const RunningApp& app)
+{
+    m_targetApp = app;
+    setTargetName(app.name);
+    // Its windows are made ready now, so a step never waits for them to draw.
+    m_services.windows.prepareCapture(app.pid);
 }
 
 // The update is queued so that it lands between the suspensions of a running step.
@@ -54,10 +65,7 @@ void GuideModel::onActivation(const RunningApp& app)
 {
     if (!FocusRule::qualifiesAsTarget(app, m_services.windows.ownPid()))
         return;
-    QTimer::singleShot(0, this, [this, app] {
-        m_targetApp = app;
-        setTargetName(app.name);
-    });
+    QTimer::singleShot(0, this, [this, app] { setTarget(app); });
 }
 
 void GuideModel::refreshPermissions()

@@ -5,6 +5,7 @@
 #include "core/Step.h"
 #include "model_client/Provider.h"
 #include "platform/WindowsPort.h"
+#include "session/ClickFollower.h"
 #include "session/GuideServices.h"
 #include "session/ModelDiscovery.h"
 
@@ -57,6 +58,9 @@ public:
     QString targetName() const { return m_targetName; }
     std::optional<RunningApp> targetApp() const { return m_targetApp; }
     QString activeGoal() const { return m_activeGoal; }
+    /// Whether a click inside the ring asks for the next step by itself (remembered).
+    bool followClicks() const { return m_follower.isEnabled(); }
+    void setFollowClicks(bool follow) { m_follower.setEnabled(follow); }
 
     void submit();
     void nextStep();
@@ -81,11 +85,14 @@ signals:
     void showExplainerChanged();
     void sessionActiveChanged();
     void targetNameChanged();
+    void followClicksChanged();
 
 private:
     friend class StepScope;
 
     void chooseInitialTarget();
+    void setTarget(const RunningApp& app);
+    void hideRing();
     void onActivation(const RunningApp& app);
     void startStep();
     QCoro::Task<> runStep();
@@ -106,6 +113,7 @@ private:
     // waits for it.
     QThreadPool m_workers;
     ModelDiscovery m_discovery;
+    ClickFollower m_follower;
     QString m_goal;
     QList<GuideElement> m_elements;
     QList<Step> m_steps;
@@ -118,5 +126,7 @@ private:
     bool m_sessionActive = false;
     QString m_targetName;
     std::optional<RunningApp> m_targetApp;
+    // The application the latest step observed: its windows are the ones the ring is on.
+    std::optional<qint64> m_observedPid;
     QString m_activeGoal;
 };

@@ -6,6 +6,7 @@
 #include "platform/OverlayPort.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
+#include "session/FieldLabels.h"
 #include "session/GuideModel.h"
 #include "session/Observation.h"
 #include "session/StepScope.h"
@@ -43,7 +44,7 @@ void GuideModel::startStep()
 
 void GuideModel::stop()
 {
-    m_services.overlay.hide();
+    hideRing();
     setSessionActive(false);
     setSteps({});
     setElements({});
@@ -63,10 +64,20 @@ void GuideModel::record(const GuideElement& element, const QString& explanation,
     const QString label =
         element.role + QStringLiteral(" \u201C") + element.title + QStringLiteral("\u201D");
     m_services.overlay.show(element.frame, explanation, label);
+    if (m_observedPid)
+        m_follower.ringShown(element.frame, *m_observedPid);
+    else if (m_targetApp)
+        m_follower.ringShown(element.frame, m_targetApp->pid);
     QList<Step> steps = m_steps;
     steps.append(
         {QUuid::createUuid(), steps.size() + 1, label, explanation, element.frame, manual});
     setSteps(steps);
+}
+
+void GuideModel::hideRing()
+{
+    m_services.overlay.hide();
+    m_follower.ringHidden();
 }
 
 std::optional<RunningApp> GuideModel::applicationToObserve()
@@ -94,6 +105,7 @@ QCoro::Task<> GuideModel::runStep()
         co_return step.end(Texts::switchToApp);
     setTargetName(app->name.isEmpty() ? Texts::unnamedApp : app->name);
     setStatus(Texts::reading(m_targetName));
+    m_observedPid = app->pid;
 
     const std::optional<Observation> observation = co_await observe(*app, step);
     if (!observation)
@@ -137,6 +149,8 @@ QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& ap
     const QList<TextLine> lines = co_await recognising;
     if (step.modelGone())
         co_return std::nullopt;
-    Observation observation{ElementMerging::merge(snapshot.elements, lines, window.frame), window};
+    const QList<GuideElement> named =
+        FieldLabels::nameUnlabelled(snapshot.elements, snapshot.labels + lines);
+    Observation observation{ElementMerging::merge(named, lines, window.frame), window};
     co_return observation;
 }

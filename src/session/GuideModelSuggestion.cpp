@@ -56,7 +56,7 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
     if (!parsed)
         co_return step.end(Texts::replyNotUsable);
     if (parsed->done) {
-        m_services.overlay.hide();
+        hideRing();
         co_return step.end(parsed->explanation.isEmpty() ? Texts::goalComplete
                                                          : parsed->explanation);
     }

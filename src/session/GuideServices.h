@@ -2,6 +2,7 @@
 
 class AccessibilityPort;
 class WindowsPort;
+class PointerPort;
 class PermissionsPort;
 class TextRecognitionPort;
 class ModelServerPort;
@@ -14,6 +15,7 @@ struct GuideServices
 {
     AccessibilityPort& accessibility;
     WindowsPort& windows;
+    PointerPort& pointer;
     PermissionsPort& permissions;
     TextRecognitionPort& textRecognition;
     ModelServerPort& modelServer;

@@ -8,6 +8,7 @@
 #include "ui/RoundedCard.h"
 #include "ui/UiStyle.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,12 +90,17 @@ QWidget* MainView::buildActionRow()
     m_permissions->setPalette(link);
     for (QPushButton* b : {m_next, m_stop, m_permissions})
         b->setAutoDefault(false);
+    m_follow = new QCheckBox(Texts::followMyClicks);
+    m_follow->setToolTip(Texts::followMyClicksHelp);
+    m_follow->setAccessibleDescription(Texts::followMyClicksHelp);
     layout->addWidget(m_next);
     layout->addWidget(m_stop);
+    layout->addWidget(m_follow);
     layout->addStretch();
     layout->addWidget(m_permissions);
     connect(m_next, &QPushButton::clicked, &m_model, &GuideModel::nextStep);
     connect(m_stop, &QPushButton::clicked, &m_model, &GuideModel::stop);
+    connect(m_follow, &QCheckBox::toggled, &m_model, &GuideModel::setFollowClicks);
     connect(m_permissions, &QPushButton::clicked, this, [this] { m_model.setShowExplainer(true); });
     return row;
 }
@@ -150,9 +156,12 @@ void MainView::connectModel()
     connect(m, &GuideModel::stepsChanged, this, &MainView::updateSteps);
     connect(m, &GuideModel::elementsChanged, this, &MainView::updateElements);
     connect(m, &GuideModel::focusTokenChanged, this, &MainView::focusGoal);
+    connect(m, &GuideModel::followClicksChanged, this,
+            [this] { m_follow->setChecked(m_model.followClicks()); });
     connect(m_elements, &ElementList::picked, m, &GuideModel::pick);
 
     m_goal->setText(m_model.goal());
+    m_follow->setChecked(m_model.followClicks());
     m_spinner->setVisible(m_model.isBusy());
     updateButtons();
     updateTarget();

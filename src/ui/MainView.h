@@ -4,6 +4,7 @@
 #include <QTimer>
 
 class ElementList;
+class QCheckBox;
 class GuideModel;
 class ModelRow;
 class QLabel;
@@ -27,6 +28,7 @@ public:
     QPushButton* nextButton() const { return m_next; }
     QPushButton* stopButton() const { return m_stop; }
     QPushButton* permissionsButton() const { return m_permissions; }
+    QCheckBox* followClicksBox() const { return m_follow; }
     QLabel* targetLine() const { return m_target; }
     QLabel* statusLine() const { return m_status; }
     QProgressBar* spinner() const { return m_spinner; }
@@ -64,6 +66,7 @@ private:
     ModelRow* m_modelRow;
     QPushButton* m_next;
     QPushButton* m_stop;
+    QCheckBox* m_follow;
     QPushButton* m_permissions;
     QProgressBar* m_spinner;
     QLabel* m_status;

@@ -10,6 +10,7 @@
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/TesseractTextRecognition.h"
+#include "platform/linux/X11Pointer.h"
 #include "platform/linux/X11Windows.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
@@ -261,8 +262,9 @@ private slots:
         server.listings.insert_or_assign(Provider::ollama, QStringList{QStringLiteral("llava:7b")});
         server.reply = QStringLiteral(R"({"id": 1, "explanation": "Open File."})");
         FakeOverlay overlay;
+        X11Pointer pointer;
         GuideModel model(
-            {m_accessibility, m_windows, permissions, m_ocr, server, overlay, settings});
+            {m_accessibility, m_windows, pointer, permissions, m_ocr, server, overlay, settings});
         QTRY_COMPARE(model.serverState(), ServerState::running);
         QTRY_COMPARE_WITH_TIMEOUT(model.targetName(), QStringLiteral("Mousepad"), 5000);
         model.setGoal(QStringLiteral("save the file"));

@@ -57,6 +57,8 @@ public:
                 bare.role = node.role;
                 bare.enabled = node.enabled;
                 bare.children = node.children;
+                bare.open = node.open;
+                bare.popup = node.popup;
                 node = bare;
             }
             out.append(node);

@@ -2,7 +2,10 @@
 
 #include "platform/WindowsPort.h"
 
+#include <QHash>
 #include <QSet>
+
+#include <utility>
 
 /// A desktop with scripted applications, windows and pixels.
 class FakeWindows : public WindowsPort
@@ -18,6 +21,12 @@ public:
     /// When set, pixels come from the streams it makes (as for a freshly redirected window).
     std::function<std::unique_ptr<FrameStreamPort>()> makeStream;
     QList<QPair<quint64, QSize>> captures;
+    /// Popups by pid, front to back, and each window's own pixels by id (else `pixels`).
+    QHash<qint64, QList<WindowInfo>> popupsByPid;
+    QHash<quint64, QImage> pixelsById;
+    QList<qint64> prepared;
+    /// Settle waits end when the test says so (all at once), as the desktop's would.
+    QList<std::function<void()>> settleWaits;
 
     static QImage blankImage()
     {
@@ -42,10 +51,25 @@ public:
         activationHandler = std::move(handler);
     }
     Result<QList<WindowInfo>> onScreenWindows() override { return windows; }
+    QList<WindowInfo> popups(qint64 p) override { return popupsByPid.value(p); }
+    void prepareCapture(qint64 p) override { prepared.append(p); }
+    void whenSettled(qint64, std::chrono::milliseconds, std::chrono::milliseconds,
+                     std::function<void()> settled) override
+    {
+        settleWaits.append(std::move(settled));
+    }
+    void settle()
+    {
+        const QList<std::function<void()>> waits = std::exchange(settleWaits, {});
+        for (const std::function<void()>& settled : waits)
+            settled();
+    }
     bool hasCurrentPixels(quint64) override { return !makeStream; }
     Result<QImage> windowPixels(quint64 id, QSize size) override
     {
         captures.append({id, size});
+        if (const auto own = pixelsById.constFind(id); own != pixelsById.constEnd())
+            return *own;
         return pixels;
     }
     std::unique_ptr<FrameStreamPort> frameStream(quint64 id, QSize size) override

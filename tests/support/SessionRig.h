@@ -4,6 +4,7 @@
 #include "FakeModelServer.h"
 #include "FakeOverlay.h"
 #include "FakePermissions.h"
+#include "FakePointer.h"
 #include "FakeTextRecognition.h"
 #include "FakeWindows.h"
 #include "session/GuideModel.h"
@@ -26,6 +27,7 @@ public:
     QSettings settings{settingsDir.filePath(QStringLiteral("cuewell.ini")), QSettings::IniFormat};
     FakeAccessibility accessibility;
     FakeWindows windows;
+    FakePointer pointer;
     FakePermissions permissions;
     FakeTextRecognition textRecognition;
     FakeModelServer modelServer;
@@ -50,7 +52,7 @@ public:
     GuideModel& start(ModelServerPort* server = nullptr)
     {
         model = std::make_unique<GuideModel>(
-            GuideServices{accessibility, windows, permissions, textRecognition,
+            GuideServices{accessibility, windows, pointer, permissions, textRecognition,
                           server ? *server : modelServer, overlay, settings});
         QObject::connect(model.get(), &GuideModel::statusChanged, model.get(),
                          [this] { statuses.append(model->status()); });
@@ -80,6 +82,7 @@ private:
             app.path, AXApplicationNodes{accessibility.add(QStringLiteral("/win"), window),
                                          std::nullopt,
                                          {},
-                                         accessibility.add(QStringLiteral("/bar"), bar)});
+                                         accessibility.add(QStringLiteral("/bar"), bar),
+                                         {}});
     }
 };

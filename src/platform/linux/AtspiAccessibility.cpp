@@ -88,6 +88,17 @@ struct AtspiAccessibility::Structure
     QList<AXNode> children;
 
     bool showing() const { return hasState(states, ATSPI_STATE_SHOWING); }
+
+    // An expanded control, or a menu (or menu item with a submenu) selected or focused while
+    // its menu is open: GTK 3 selects the open menu of a menu bar, Qt focuses it.
+    bool opensPopup() const
+    {
+        if (hasState(states, ATSPI_STATE_EXPANDED))
+            return true;
+        const bool menu = role == ATSPI_ROLE_MENU || role == ATSPI_ROLE_MENU_ITEM;
+        return menu &&
+               (hasState(states, ATSPI_STATE_SELECTED) || hasState(states, ATSPI_STATE_FOCUSED));
+    }
 };
 
 AtspiAccessibility::AtspiAccessibility() : m_bus(AtspiBus::connection()), m_xWindows(m_x)
@@ -188,30 +199,8 @@ void AtspiAccessibility::learnWindowOrigin(const AXNode& window, qint64 pid,
     }
     if (!best)
         return;
-    const QPointF origin(best->x() + (best->width() - content->width) / 2.0,
-                         best->y() + (best->height() - content->height) / 2.0);
-    QMutexLocker lock(&m_lock);
-    m_origins.insert(window.service + window.path, origin);
-}
-
-std::optional<QPointF> AtspiAccessibility::originOf(const AXNode& node)
-{
-    QMutexLocker lock(&m_lock);
-    const auto it = m_origins.constFind(node.service + node.path);
-    return it == m_origins.constEnd() ? std::nullopt : std::optional<QPointF>(*it);
-}
-
-void AtspiAccessibility::inheritOrigin(const AXNode& parent, const QList<AXNode>& children)
-{
-    const std::optional<QPointF> origin = originOf(parent);
-    if (!origin)
-        return;
-    QMutexLocker lock(&m_lock);
-    constexpr qsizetype maxRemembered = 100000;
-    if (m_origins.size() > maxRemembered)
-        m_origins.clear(); // learnt again at the next read
-    for (const AXNode& child : children)
-        m_origins.insert(child.service + child.path, *origin);
+    m_origins.set(window, QPointF(best->x() + (best->width() - content->width) / 2.0,
+                                  best->y() + (best->height() - content->height) / 2.0));
 }
 
 std::optional<AXNode> AtspiAccessibility::application(qint64 pid, QDeadlineTimer deadline)
@@ -234,6 +223,7 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
                                                         QDeadlineTimer deadline)
 {
     AXApplicationNodes nodes;
+    m_origins.startRead();
     const QList<Structure> app = readStructure({application}, deadline);
     if (app.isEmpty())
         return nodes;
@@ -242,6 +232,12 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
     for (qsizetype i = 0; i < windows.size(); ++i) {
         if (!windowStates[i].readable || !windowStates[i].showing())
             continue;
+        // Toolkits give their popup windows (context menus, combo-box lists) the plain window
+        // role; the application's own windows are frames and dialogs.
+        if (windowStates[i].role == ATSPI_ROLE_WINDOW) {
+            nodes.popups.append(windows[i]);
+            continue;
+        }
         nodes.windows.append(windows[i]);
         if (!nodes.focusedWindow && hasState(windowStates[i].states, ATSPI_STATE_ACTIVE))
             nodes.focusedWindow = windows[i];
@@ -253,6 +249,7 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
         if (const std::optional<qint64> pid = pidOf(application.service, deadline)) {
             for (const AXNode& window : nodes.windows)
                 learnWindowOrigin(window, *pid, deadline);
+            rememberPopupWindows(application.service, *pid);
         }
     }
     if (const std::optional<AXNode> window =
@@ -320,8 +317,7 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
 {
     const QList<Structure> structure = readStructure(batch, deadline);
     QList<AXNodeAttributes> out(batch.size());
-    QList<AXNode> detailed;
-    QList<qsizetype> detailedIndex;
+    QList<qsizetype> detailed;
     for (qsizetype i = 0; i < batch.size(); ++i) {
         const Structure& s = structure[i];
         if (!s.readable)
@@ -334,37 +330,78 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
         node.enabled =
             hasState(s.states, ATSPI_STATE_ENABLED) || hasState(s.states, ATSPI_STATE_SENSITIVE);
         node.children = s.children;
-        inheritOrigin(batch[i], s.children);
-        if (showing && (!detailRoles || detailRoles->contains(node.role))) {
-            detailed.append(batch[i]);
-            detailedIndex.append(i);
-        }
+        node.open = showing && s.opensPopup();
+        if (showing && (!detailRoles || detailRoles->contains(node.role)))
+            detailed.append(i);
     }
-    QList<AXNodeAttributes> details(detailed.size());
-    readDetails(detailed, details, deadline);
-    for (qsizetype k = 0; k < detailed.size(); ++k) {
-        AXNodeAttributes& node = out[detailedIndex[k]];
-        const AXNodeAttributes& d = details[k];
-        node.title = d.title;
-        node.description = d.description;
-        node.titleElementValue = d.titleElementValue;
-        node.placeholder = d.placeholder;
-        node.help = d.help;
-        node.identifier = d.identifier;
-        node.frame = d.frame;
-        if (const std::optional<QPointF> origin = originOf(detailed[k]); origin && node.frame)
-            node.frame->translate(*origin);
+    readDetails(batch, detailed, out, deadline);
+    anchorPopovers(batch, structure, out, deadline);
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        m_origins.inherit(batch[i], out[i].children);
+        if (const std::optional<QPointF> origin = m_origins.of(batch[i]);
+            origin && out[i].frame && !out[i].popup)
+            out[i].frame->translate(*origin);
     }
     return out;
 }
 
-void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAttributes>& out,
-                                     QDeadlineTimer deadline)
+// A GTK 4 popover is a window of its own, but its subtree sits in its parent window's tree at
+// a position that is neither window- nor screen-relative. The popup window of exactly its size
+// shows it: the subtree is anchored there.
+void AtspiAccessibility::anchorPopovers(const QList<AXNode>& batch,
+                                        const QList<Structure>& structure,
+                                        QList<AXNodeAttributes>& out, QDeadlineTimer deadline)
+{
+    QList<qsizetype> candidates;
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        const Structure& s = structure[i];
+        if (s.showing() && isGtk4(batch[i].service) &&
+            (s.role == ATSPI_ROLE_MENU || s.role == ATSPI_ROLE_FILLER) &&
+            !popupWindowsOf(batch[i].service).isEmpty())
+            candidates.append(i);
+    }
+    QList<QDBusPendingCall> extents;
+    for (const qsizetype i : candidates) {
+        extents.append(call(batch[i], componentInterface, QStringLiteral("GetExtents"),
+                            {uint(ATSPI_COORD_TYPE_WINDOW)}, deadline));
+    }
+    for (qsizetype k = 0; k < candidates.size(); ++k) {
+        const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[k]);
+        if (!r)
+            continue;
+        const qsizetype i = candidates[k];
+        for (const WindowInfo& popup : popupWindowsOf(batch[i].service)) {
+            if (popup.frame.size() != QSizeF(r->width, r->height))
+                continue;
+            m_origins.set(batch[i], popup.frame.topLeft() - QPointF(r->x, r->y));
+            out[i].frame = popup.frame;
+            out[i].popup = true;
+            break;
+        }
+    }
+}
+
+void AtspiAccessibility::rememberPopupWindows(const QString& service, qint64 pid)
+{
+    const QList<WindowInfo> popups = m_x.isValid() ? m_xWindows.popups(pid) : QList<WindowInfo>{};
+    QMutexLocker lock(&m_lock);
+    m_popupWindows.insert(service, popups);
+}
+
+QList<WindowInfo> AtspiAccessibility::popupWindowsOf(const QString& service)
+{
+    QMutexLocker lock(&m_lock);
+    return m_popupWindows.value(service);
+}
+
+void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsizetype>& detailed,
+                                     QList<AXNodeAttributes>& out, QDeadlineTimer deadline)
 {
     // Most controls are named by their name or description; only the others need the label
     // sources further down, read in a second wave.
     QList<QDBusPendingCall> names, descriptions, extents;
-    for (const AXNode& node : batch) {
+    for (const qsizetype i : detailed) {
+        const AXNode& node = batch[i];
         names.append(property(node, accessibleInterface, QStringLiteral("Name"), deadline));
         descriptions.append(
             property(node, accessibleInterface, QStringLiteral("Description"), deadline));
@@ -372,12 +409,13 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, QList<AXNodeAtt
                             {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
     }
     QList<qsizetype> unnamed;
-    for (qsizetype i = 0; i < batch.size(); ++i) {
+    for (qsizetype k = 0; k < detailed.size(); ++k) {
+        const qsizetype i = detailed[k];
         AXNodeAttributes& node = out[i];
         const bool gtk4 = isGtk4(batch[i].service);
-        node.title = labelText(names[i], gtk4);
-        node.description = labelText(descriptions[i], gtk4);
-        if (const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[i]))
+        node.title = labelText(names[k], gtk4);
+        node.description = labelText(descriptions[k], gtk4);
+        if (const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[k]))
             node.frame = QRectF(r->x, r->y, r->width, r->height);
         if (node.title.trimmed().isEmpty() && node.description.trimmed().isEmpty())
             unnamed.append(i);

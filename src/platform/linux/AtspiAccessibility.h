@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AccessibilityPort.h"
+#include "platform/linux/AtspiOrigins.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11WindowQueries.h"
 
@@ -32,8 +33,12 @@ public:
 private:
     struct Structure;
     QList<Structure> readStructure(const QList<AXNode>& batch, QDeadlineTimer deadline);
-    void readDetails(const QList<AXNode>& batch, QList<AXNodeAttributes>& out,
-                     QDeadlineTimer deadline);
+    void readDetails(const QList<AXNode>& batch, const QList<qsizetype>& detailed,
+                     QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
+    void anchorPopovers(const QList<AXNode>& batch, const QList<Structure>& structure,
+                        QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
+    void rememberPopupWindows(const QString& service, qint64 pid);
+    QList<WindowInfo> popupWindowsOf(const QString& service);
     void readFurtherLabels(const QList<AXNode>& batch, const QList<qsizetype>& unnamed,
                            QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     std::optional<AXNode> findMenuBar(const AXNode& window, QDeadlineTimer deadline);
@@ -44,8 +49,6 @@ private:
     std::optional<qint64> pidOf(const QString& service, QDeadlineTimer deadline);
     bool placesRelativeToWindow(const QString& service, QDeadlineTimer deadline);
     void learnWindowOrigin(const AXNode& window, qint64 pid, QDeadlineTimer deadline);
-    std::optional<QPointF> originOf(const AXNode& node);
-    void inheritOrigin(const AXNode& parent, const QList<AXNode>& children);
     bool isGtk4(const QString& service);
 
     QDBusConnection m_bus;
@@ -55,6 +58,8 @@ private:
     QHash<QString, qint64> m_pidsByService; // unique bus names are never reused
     // Toolkits that give extents relative to their window (GTK 4), by service.
     QHash<QString, bool> m_windowRelative;
-    // For those toolkits: the screen position of each known node's window.
-    QHash<QString, QPointF> m_origins;
+    // For those toolkits: where each known node's window is, and the popup windows open as the
+    // current read started.
+    AtspiOrigins m_origins;
+    QHash<QString, QList<WindowInfo>> m_popupWindows;
 };

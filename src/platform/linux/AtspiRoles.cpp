@@ -38,6 +38,8 @@ const QHash<uint, QString>& table()
         {ATSPI_ROLE_ALERT, QStringLiteral("AXWindow")},
         {ATSPI_ROLE_FILE_CHOOSER, QStringLiteral("AXWindow")},
         {ATSPI_ROLE_APPLICATION, QStringLiteral("AXApplication")},
+        {ATSPI_ROLE_LABEL, QStringLiteral("AXStaticText")},
+        {ATSPI_ROLE_STATIC, QStringLiteral("AXStaticText")},
     };
     return roles;
 }

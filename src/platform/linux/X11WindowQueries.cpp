@@ -94,6 +94,9 @@ struct WindowCookies
     xcb_translate_coordinates_cookie_t origin;
 };
 
+// Toolkits map tiny helper windows of their own beside real popups.
+constexpr int minimumPopupExtent = 4;
+
 bool contains(const xcb_ewmh_get_atoms_reply_t& atoms, xcb_atom_t atom)
 {
     return std::find(atoms.atoms, atoms.atoms + atoms.atoms_len, atom) !=
@@ -169,4 +172,46 @@ std::optional<QList<WindowInfo>> X11WindowQueries::onScreenWindows()
         }
     }
     return windows;
+}
+
+QList<WindowInfo> X11WindowQueries::popups(qint64 pid)
+{
+    xcb_connection_t* c = m_x.get();
+    auto tree = xReply(xcb_query_tree_reply(c, xcb_query_tree(c, m_x.root()), nullptr));
+    if (!tree)
+        return {};
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    struct Asked
+    {
+        xcb_window_t window;
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_property_cookie_t pid;
+        xcb_get_geometry_cookie_t geometry;
+    };
+    QList<Asked> asked;
+    asked.reserve(count);
+    // The tree lists the root's children bottom to top; callers want the front first.
+    for (int i = count; i-- > 0;) {
+        const xcb_window_t w = children[i];
+        asked.append({w, xcb_get_window_attributes(c, w), xcb_ewmh_get_wm_pid(m_x.ewmh(), w),
+                      xcb_get_geometry(c, w)});
+    }
+    QList<WindowInfo> found;
+    for (const Asked& k : asked) {
+        auto attributes = xReply(xcb_get_window_attributes_reply(c, k.attributes, nullptr));
+        uint32_t owner = 0;
+        const bool hinted = xcb_ewmh_get_wm_pid_reply(m_x.ewmh(), k.pid, &owner, nullptr);
+        auto geometry = xReply(xcb_get_geometry_reply(c, k.geometry, nullptr));
+        if (!attributes || !geometry || !attributes->override_redirect ||
+            attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+            attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT ||
+            geometry->width < minimumPopupExtent || geometry->height < minimumPopupExtent)
+            continue;
+        if ((hinted ? std::optional<qint64>(owner) : pidOf(k.window)) != pid)
+            continue;
+        found.append({k.window, pid, popupLayer,
+                      QRectF(geometry->x, geometry->y, geometry->width, geometry->height)});
+    }
+    return found;
 }

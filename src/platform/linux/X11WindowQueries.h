@@ -17,6 +17,8 @@ public:
     static constexpr int panelLayer = 20;
     static constexpr int otherLayer = 3;
     static constexpr int desktopLayer = -1;
+    /// Popups float above every layer of managed windows.
+    static constexpr int popupLayer = 101;
 
     explicit X11WindowQueries(X11Connection& x);
 
@@ -28,6 +30,9 @@ public:
     xcb_window_t activeWindow();
     /// The managed windows, front to back, that are on screen (not hidden, not the desktop).
     std::optional<QList<WindowInfo>> onScreenWindows();
+    /// The open popups of `pid` (menus, lists, popovers, tooltips), front to back: windows that
+    /// bypass the window manager (override-redirect), are mapped and can be drawn in.
+    QList<WindowInfo> popups(qint64 pid);
 
 private:
     int layerOfTypes(const xcb_ewmh_get_atoms_reply_t* types);

@@ -15,7 +15,8 @@
 #include <csignal>
 #include <unistd.h>
 
-X11Windows::X11Windows(QObject* parent) : QObject(parent), m_queries(m_x)
+X11Windows::X11Windows(QObject* parent)
+    : QObject(parent), m_queries(m_x), m_readiness(m_x, m_queries)
 {
     if (!m_x.isValid()) {
         qCWarning(lcLinux) << "no X display";
@@ -32,7 +33,8 @@ X11Windows::X11Windows(QObject* parent) : QObject(parent), m_queries(m_x)
     }
     m_activeAtom = m_x.ewmh()->_NET_ACTIVE_WINDOW;
 
-    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    // Activations, and the maps and unmaps of popups.
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, m_x.root(), XCB_CW_EVENT_MASK, &mask);
     xcb_flush(c);
     m_lastActive = m_queries.activeWindow();
@@ -90,24 +92,32 @@ void X11Windows::processEvents()
         } else if (m_hasDamage && type == m_damageEvent + XCB_DAMAGE_NOTIFY) {
             const auto* damage = reinterpret_cast<xcb_damage_notify_event_t*>(raw);
             xcb_damage_subtract(c, damage->damage, XCB_NONE, XCB_NONE);
+            m_readiness.damaged(damage->drawable);
             if (X11FrameStream* stream = m_streams.value(damage->damage))
                 stream->damaged();
-        } else if (type == XCB_DESTROY_NOTIFY || type == XCB_UNMAP_NOTIFY) {
-            const xcb_window_t gone =
-                type == XCB_DESTROY_NOTIFY
-                    ? reinterpret_cast<xcb_destroy_notify_event_t*>(raw)->window
-                    : reinterpret_cast<xcb_unmap_notify_event_t*>(raw)->window;
-            m_painted.remove(gone);
-            if (type == XCB_DESTROY_NOTIFY)
-                m_redirected.remove(gone);
-            const QList<X11FrameStream*> streams = m_streams.values();
-            for (X11FrameStream* stream : streams) {
-                if (stream->window() == gone)
-                    stream->windowGone();
-            }
+        } else if (type == XCB_MAP_NOTIFY) {
+            const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(raw);
+            m_readiness.windowMapped(map->window, map->override_redirect);
+        } else if (type == XCB_UNMAP_NOTIFY) {
+            const xcb_window_t gone = reinterpret_cast<xcb_unmap_notify_event_t*>(raw)->window;
+            m_readiness.windowUnmapped(gone);
+            endStreamsOf(gone);
+        } else if (type == XCB_DESTROY_NOTIFY) {
+            const xcb_window_t gone = reinterpret_cast<xcb_destroy_notify_event_t*>(raw)->window;
+            m_readiness.windowDestroyed(gone);
+            endStreamsOf(gone);
         }
     }
     xcb_flush(c);
+}
+
+void X11Windows::endStreamsOf(xcb_window_t window)
+{
+    const QList<X11FrameStream*> streams = m_streams.values();
+    for (X11FrameStream* stream : streams) {
+        if (stream->window() == window)
+            stream->windowGone();
+    }
 }
 
 // The active window is announced first as none, then as the window, sometimes twice.
@@ -164,26 +174,26 @@ QList<ScreenInfo> X11Windows::screens()
     return list;
 }
 
-bool X11Windows::redirect(xcb_window_t window)
-{
-    if (m_redirected.contains(window))
-        return true;
-    xcb_connection_t* c = m_x.get();
-    auto error = xReply(xcb_request_check(
-        c, xcb_composite_redirect_window_checked(c, window, XCB_COMPOSITE_REDIRECT_AUTOMATIC)));
-    if (error) {
-        qCDebug(lcLinux) << "redirecting a window failed: X error" << error->error_code;
-        return false;
-    }
-    const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
-    m_redirected.insert(window);
-    return true;
-}
-
 bool X11Windows::hasCurrentPixels(quint64 windowId)
 {
-    return m_painted.contains(static_cast<xcb_window_t>(windowId));
+    return m_readiness.hasPixels(static_cast<xcb_window_t>(windowId));
+}
+
+QList<WindowInfo> X11Windows::popups(qint64 pid)
+{
+    return m_x.isValid() ? m_queries.popups(pid) : QList<WindowInfo>{};
+}
+
+void X11Windows::prepareCapture(qint64 pid)
+{
+    if (canCapture())
+        m_readiness.prepare(pid);
+}
+
+void X11Windows::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
+                             std::chrono::milliseconds longest, std::function<void()> settled)
+{
+    m_readiness.whenSettled(pid, quiet, longest, std::move(settled));
 }
 
 Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
@@ -191,7 +201,7 @@ Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
     const auto window = static_cast<xcb_window_t>(windowId);
     if (!canCapture())
         return Failure(Texts::noComposite);
-    if (!redirect(window))
+    if (!m_readiness.redirect(window))
         return Failure(Texts::windowGone);
     xcb_connection_t* c = m_x.get();
     auto geometry = xReply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
@@ -236,7 +246,7 @@ std::unique_ptr<FrameStreamPort> X11Windows::frameStream(quint64 windowId, QSize
 bool X11Windows::startStream(X11FrameStream* stream)
 {
     const xcb_window_t window = stream->window();
-    if (!redirect(window))
+    if (!m_readiness.redirect(window))
         return false;
     xcb_connection_t* c = m_x.get();
     const xcb_damage_damage_t damage = xcb_generate_id(c);

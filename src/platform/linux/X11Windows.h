@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowsPort.h"
+#include "platform/linux/X11CaptureReadiness.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11WindowQueries.h"
 
@@ -34,6 +35,10 @@ public:
     bool isTerminated(qint64 pid) override;
     void onActivation(std::function<void(const RunningApp&)> handler) override;
     Result<QList<WindowInfo>> onScreenWindows() override;
+    QList<WindowInfo> popups(qint64 pid) override;
+    void prepareCapture(qint64 pid) override;
+    void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
+                     std::function<void()> settled) override;
     bool hasCurrentPixels(quint64 windowId) override;
     Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) override;
     std::unique_ptr<FrameStreamPort> frameStream(quint64 windowId, QSize pixelSize) override;
@@ -45,15 +50,16 @@ private:
     void processEvents();
     void activeWindowChanged();
     std::optional<RunningApp> applicationOf(xcb_window_t window);
-    bool redirect(xcb_window_t window);
+    void endStreamsOf(xcb_window_t window);
 
     // Frame streams of redirected windows, driven by Damage events.
     bool startStream(X11FrameStream* stream);
     void stopStream(X11FrameStream* stream);
-    void markPainted(xcb_window_t window) { m_painted.insert(window); }
+    void markPainted(xcb_window_t window) { m_readiness.markPainted(window); }
 
     X11Connection m_x;
     X11WindowQueries m_queries;
+    X11CaptureReadiness m_readiness;
     bool m_hasComposite = false;
     bool m_hasDamage = false;
     uint8_t m_damageEvent = 0;
@@ -61,7 +67,5 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     std::function<void(const RunningApp&)> m_onActivation;
     xcb_window_t m_lastActive = XCB_NONE;
-    QSet<xcb_window_t> m_redirected;
-    QSet<xcb_window_t> m_painted; // redirected and drawn since: its pixmap holds its pixels
     QHash<xcb_damage_damage_t, X11FrameStream*> m_streams;
 };

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/AccessibilityPort.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QPointF>
+
+#include <optional>
+
+/// Where window-relative accessible frames sit on the screen. GTK 4 gives each node's frame
+/// relative to its window: a window's screen origin is learnt when the read starts, every node
+/// inherits its parent's origin as the tree is walked down, and a popover (shown in a popup
+/// window of its own) gives its subtree the origin of that popup window. Safe on any thread.
+class AtspiOrigins
+{
+public:
+    /// Called as each read starts: the remembered origins are bounded here, never during a
+    /// read, because the read learns again every origin it needs from its window down.
+    void startRead();
+
+    void set(const AXNode& node, QPointF origin);
+    std::optional<QPointF> of(const AXNode& node) const;
+    /// Gives `children` the origin of `parent`, when it has one.
+    void inherit(const AXNode& parent, const QList<AXNode>& children);
+
+    /// More than this many remembered nodes are forgotten at the start of the next read.
+    static constexpr qsizetype maxRemembered = 100000;
+
+private:
+    static QString key(const AXNode& node) { return node.service + node.path; }
+
+    mutable QMutex m_lock;
+    QHash<QString, QPointF> m_origins;
+};

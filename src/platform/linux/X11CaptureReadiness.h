@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/linux/X11Connection.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QTimer>
+
+#include <xcb/damage.h>
+
+#include <chrono>
+#include <functional>
+
+class X11WindowQueries;
+
+/// Keeps windows ready to be captured. A redirected window keeps its own pixels off screen, so
+/// they can be read even under other windows; one that has drawn since it was redirected holds
+/// what it shows. The target application's windows and popups are redirected as soon as it
+/// becomes the target (its popups as they open) and watched with Damage, which also tells when
+/// the application last changed anything; those of an application that stops being the target
+/// are let go. Main thread only.
+class X11CaptureReadiness
+{
+public:
+    X11CaptureReadiness(X11Connection& x, X11WindowQueries& queries);
+    ~X11CaptureReadiness();
+    X11CaptureReadiness(const X11CaptureReadiness&) = delete;
+    X11CaptureReadiness& operator=(const X11CaptureReadiness&) = delete;
+
+    /// `pid` is the target from now on.
+    void prepare(qint64 pid);
+
+    /// Redirects `window` (once); false when the server refuses (the window is gone).
+    bool redirect(xcb_window_t window);
+    /// Whether the window's pixels can be read now.
+    bool hasPixels(xcb_window_t window) const { return m_painted.contains(window); }
+    void markPainted(xcb_window_t window) { m_painted.insert(window); }
+
+    /// Events of the root window and of watched windows.
+    void windowMapped(xcb_window_t window, bool overrideRedirect);
+    void windowUnmapped(xcb_window_t window);
+    void windowDestroyed(xcb_window_t window);
+    void damaged(xcb_window_t window);
+
+    void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
+                     std::function<void()> settled);
+
+private:
+    struct Watched
+    {
+        qint64 pid;
+        xcb_damage_damage_t damage;
+    };
+    struct SettleWait
+    {
+        qint64 pid;
+        std::chrono::milliseconds quiet;
+        QTimer* quietTimer; // owned by `timers`, which goes once the wait has ended
+        QObject* timers;
+        std::function<void()> settled;
+    };
+
+    void watch(xcb_window_t window, qint64 pid);
+    void release(xcb_window_t window);
+    void finishWait(QObject* timers);
+
+    X11Connection& m_x;
+    X11WindowQueries& m_queries;
+    qint64 m_target = 0;
+    QSet<xcb_window_t> m_redirected;
+    QSet<xcb_window_t> m_painted; // redirected and drawn since: its pixmap holds its pixels
+    QHash<xcb_window_t, Watched> m_watched;
+    QList<SettleWait> m_waits;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QRectF>
+#include <QSizeF>
+
+#include <optional>
+
+/// Where the panel goes so that it never hides what the user is working on: beside the target
+/// window when it is shown, and off the ring and its card before they are shown. Pure; every
+/// rectangle is in global logical pixels.
+namespace PanelPlacement {
+
+/// The space kept between the panel and what it keeps clear of.
+inline constexpr double gap = 12;
+/// The least space between the panel and a screen's edge.
+inline constexpr double edgeMargin = 8;
+
+/// The panel beside `window`, on the side of its screen with the most room, never over the
+/// window where the screen has room for the panel beside it; otherwise against the screen's
+/// edge on the roomiest side, low down, over the part of the window farthest from its centre.
+/// Without a window, at the right edge of the first screen.
+QRectF besideWindow(const QList<QRectF>& screens, const std::optional<QRectF>& window,
+                    const QSizeF& panel);
+
+/// The panel where it is when it covers none of `keepClear`; otherwise the nearest place on a
+/// screen that covers none of them, preferring places that leave `window` uncovered as well.
+/// Where no such place exists the panel stays.
+QRectF clearOf(const QList<QRectF>& screens, const std::optional<QRectF>& window,
+               const QList<QRectF>& keepClear, const QRectF& panel);
+
+} // namespace PanelPlacement
