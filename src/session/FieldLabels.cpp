@@ -40,14 +40,6 @@ std::optional<double> gapAbove(const QRectF& field, const QRectF& text)
     return gap;
 }
 
-QString labelText(QString text)
-{
-    text = text.trimmed();
-    if (text.endsWith(u':'))
-        text.chop(1);
-    return text.trimmed();
-}
-
 std::optional<QString> labelOf(const QRectF& field, const QList<const TextLine*>& texts)
 {
     for (const auto& gapOf : {gapOnLine, gapAbove}) {
@@ -60,8 +52,9 @@ std::optional<QString> labelOf(const QRectF& field, const QList<const TextLine*>
                 nearestGap = *gap;
             }
         }
-        if (nearest && !labelText(nearest->text).isEmpty())
-            return labelText(nearest->text);
+        // The text as it stands (a colon and all), so the merge knows it as this field's.
+        if (nearest && !nearest->text.trimmed().isEmpty())
+            return nearest->text.trimmed();
     }
     return std::nullopt;
 }

@@ -87,10 +87,16 @@ QRectF besideOn(Side side, const QRectF& screen, const QRectF& window, const QSi
     return inside(screen, panel);
 }
 
-bool coversAny(const QRectF& panel, const QList<QRectF>& rects)
+// Whether the panel comes nearer to `r` than the gap it keeps.
+bool crowds(const QRectF& panel, const QRectF& r)
+{
+    return panel.intersects(r.adjusted(-gap, -gap, gap, gap));
+}
+
+bool crowdsAny(const QRectF& panel, const QList<QRectF>& rects)
 {
     return std::any_of(rects.begin(), rects.end(),
-                       [&](const QRectF& r) { return panel.intersects(r); });
+                       [&](const QRectF& r) { return crowds(panel, r); });
 }
 
 // Places to try: where the panel is, and against each side of what it must keep clear of, of
@@ -160,16 +166,16 @@ QRectF besideWindow(const QList<QRectF>& screens, const std::optional<QRectF>& w
 QRectF clearOf(const QList<QRectF>& screens, const std::optional<QRectF>& window,
                const QList<QRectF>& keepClear, const QRectF& panel)
 {
-    if (!coversAny(panel, keepClear))
+    if (!crowdsAny(panel, keepClear))
         return panel;
     std::optional<QRectF> best;
     bool bestCoversWindow = true;
     double bestDistance = std::numeric_limits<double>::max();
     for (const QRectF& screen : screens) {
         for (const QRectF& place : candidates(screen, window, keepClear, panel)) {
-            if (coversAny(place, keepClear))
+            if (crowdsAny(place, keepClear))
                 continue;
-            const bool coversWindow = window && place.intersects(*window);
+            const bool coversWindow = window && crowds(place, *window);
             const double d = distance(place, panel);
             if (!best || (bestCoversWindow && !coversWindow) ||
                 (coversWindow == bestCoversWindow && d < bestDistance)) {

@@ -23,9 +23,9 @@ inline constexpr double edgeMargin = 8;
 QRectF besideWindow(const QList<QRectF>& screens, const std::optional<QRectF>& window,
                     const QSizeF& panel);
 
-/// The panel where it is when it covers none of `keepClear`; otherwise the nearest place on a
-/// screen that covers none of them, preferring places that leave `window` uncovered as well.
-/// Where no such place exists the panel stays.
+/// The panel where it is when it keeps its gap from all of `keepClear`; otherwise the nearest
+/// place on a screen that does, preferring places that keep clear of `window` as well. Where
+/// no such place exists the panel stays.
 QRectF clearOf(const QList<QRectF>& screens, const std::optional<QRectF>& window,
                const QList<QRectF>& keepClear, const QRectF& panel);
 

@@ -17,6 +17,8 @@
 #include "session/GuideModel.h"
 
 #include <QElapsedTimer>
+#include <QPainter>
+#include <QRasterWindow>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,6 +44,29 @@ std::optional<GuideElement> find(const QList<GuideElement>& elements, const QStr
     }
     return std::nullopt;
 }
+
+std::optional<GuideElement> find(const AXSnapshot& snapshot, const QString& title)
+{
+    return find(snapshot.elements, title);
+}
+
+// A window of this process, solid green, above everything and outside the window manager's
+// list, as another application's popup would be.
+class CoverWindow : public QRasterWindow
+{
+public:
+    CoverWindow()
+    {
+        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                 Qt::WindowStaysOnTopHint);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).fillRect(QRect(QPoint(), size()), Qt::green);
+    }
+};
 
 QStringList texts(const QList<TextLine>& lines)
 {
@@ -192,6 +217,42 @@ private slots:
             texts(TextRecognizer::recognize(m_ocr, covered.image, covered.frame));
         QVERIFY2(!read.join(u' ').contains(QStringLiteral("COVERING")),
                  qPrintable(read.join(u'|')));
+    }
+
+    void openMenuIsCapturedWithTheWindowAndNothingOfOthers()
+    {
+        DesktopApp mousepad(QStringLiteral("mousepad"));
+        const AXSnapshot closed = waitForApp(mousepad, 7);
+        click(find(closed.elements, QStringLiteral("Edit"))->frame);
+        AXSnapshot open;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            find(open = AccessibilityReader::read(m_accessibility, mousepad.pid()),
+                 QStringLiteral("Preferences...")),
+            5000);
+        // The open menu's items come first, on their pixels below the window's menu bar.
+        QCOMPARE(open.elements.first().role, QStringLiteral("menu item"));
+        const GuideElement item = *find(open, QStringLiteral("Preferences..."));
+
+        // Another application's window lies over the menu's last item.
+        CoverWindow cover;
+        cover.setGeometry(item.frame.toAlignedRect().adjusted(0, -10, 0, 10));
+        cover.show();
+        QTRY_VERIFY(cover.isExposed());
+        QTest::qWait(300);
+
+        const CapturedWindow shot = capture(mousepad, open.windowFrame);
+        QVERIFY(shot.frame.contains(item.frame));
+        const QRect covered = cover.geometry().translated(-shot.frame.topLeft().toPoint());
+        int green = 0;
+        for (int y = covered.top(); y <= covered.bottom(); ++y) {
+            for (int x = covered.left(); x <= covered.right(); ++x)
+                green += shot.image.pixelColor(x, y) == QColor(Qt::green);
+        }
+        QCOMPARE(green, 0);
+        const QStringList read = texts(TextRecognizer::recognize(m_ocr, shot.image, shot.frame));
+        QVERIFY2(read.join(u'|').contains(QStringLiteral("Preferences")),
+                 qPrintable(read.join(u'|')));
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
     }
 
     void textRecognitionFindsTheLabelsWhereTheyAre()

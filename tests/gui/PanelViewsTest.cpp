@@ -12,6 +12,7 @@
 #include "ui/TrayMenu.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -83,6 +84,12 @@ private slots:
 
         panel.rig.windows.activate({9, QString(), true});
         QTRY_VERIFY(!view.targetLine()->isVisible());
+
+        // "Follow my clicks" is on at first; switching it off is remembered.
+        QVERIFY(view.followClicksBox()->isChecked());
+        view.followClicksBox()->click();
+        QVERIFY(!panel.model().followClicks());
+        QCOMPARE(panel.rig.settings.value(QStringLiteral("followClicks")).toBool(), false);
     }
 
     void stepFillsTheViewAndStopEmptiesIt()

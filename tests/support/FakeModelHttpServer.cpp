@@ -1,5 +1,6 @@
 #include "FakeModelHttpServer.h"
 
+#include <QDateTime>
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,7 +32,8 @@ void FakeModelHttpServer::handle(const QHttpServerRequest& request,
 {
     const bool post = request.method() == QHttpServerRequest::Method::Post;
     received.append({post ? QByteArray("POST") : QByteArray("GET"), request.url().path(),
-                     request.value("Content-Type"), request.body()});
+                     request.value("Content-Type"), request.body(),
+                     QDateTime::currentMSecsSinceEpoch()});
     const auto code = static_cast<QHttpServerResponder::StatusCode>(status);
     switch (behaviour) {
     case Behaviour::neverAnswer:

@@ -36,6 +36,8 @@ public:
         QString path;
         QByteArray contentType;
         QByteArray body;
+        /// When it arrived, in milliseconds since the epoch.
+        qint64 atMs = 0;
         QJsonObject json() const;
     };
 

@@ -187,6 +187,64 @@ private slots:
         QVERIFY(broad.read().elements.isEmpty());
         QVERIFY(broad.port.nodesRead <= 4000 + 2);
     }
+
+    void openPopupsComeFirst()
+    {
+        // A combo box whose list is open and a popover shown inside the window; an open "Edit"
+        // menu of the menu bar; a context menu that is a top-level node of its own.
+        AXNodeAttributes combo = control(QStringLiteral("AXComboBox"), QStringLiteral("Size"));
+        combo.open = true;
+        AXNodeAttributes popover = control(QStringLiteral("AXGroup"));
+        popover.popup = true;
+        Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("OK")), combo, popover});
+        const auto addChild = [&](const QString& parent, const QString& path,
+                                  const AXNodeAttributes& child) {
+            tree.port.nodes[parent].children.append(tree.port.add(path, child));
+        };
+        addChild(QStringLiteral("/w/1"), QStringLiteral("/list"),
+                 control(QStringLiteral("AXGroup")));
+        addChild(QStringLiteral("/list"), QStringLiteral("/list/big"),
+                 control(QStringLiteral("AXMenuItem"), QStringLiteral("Big")));
+        addChild(QStringLiteral("/w/2"), QStringLiteral("/popover/new"),
+                 control(QStringLiteral("AXMenuItem"), QStringLiteral("New Window")));
+        AXNodeAttributes edit = control(QStringLiteral("AXMenu"), QStringLiteral("Edit"));
+        edit.open = true;
+        tree.setMenuBar({control(QStringLiteral("AXMenu"), QStringLiteral("File")), edit});
+        addChild(QStringLiteral("/bar/1"), QStringLiteral("/edit/paste"),
+                 control(QStringLiteral("AXMenuItem"), QStringLiteral("Paste")));
+        AXNodeAttributes context = control(QStringLiteral("AXWindow"));
+        context.children = {
+            tree.port.add(QStringLiteral("/context/copy"),
+                          control(QStringLiteral("AXMenuItem"), QStringLiteral("Copy")))};
+        tree.top.popups = {tree.port.add(QStringLiteral("/context"), context)};
+
+        // Popups are walked together, a level at a time, before the menu bar and the window.
+        const AXSnapshot s = tree.read();
+        QCOMPARE(titles(s),
+                 QStringList({"Paste", "Copy", "Big", "New Window", "File", "Edit", "OK", "Size"}));
+        QVERIFY(!s.elements[0].isMenuBar);
+        QVERIFY(s.elements[4].isMenuBar);
+    }
+
+    void textsBesideUnlabelledFieldsAreGathered()
+    {
+        // A form: each entry has its label as a sibling, as toolkits without label relations
+        // lay them out. A labelled field's siblings are not read.
+        Tree tree({control(QStringLiteral("AXStaticText"), QStringLiteral("Name"),
+                           QRectF(10, 10, 40, 20)),
+                   control(QStringLiteral("AXTextField"), QString(), QRectF(60, 10, 100, 20)),
+                   control(QStringLiteral("AXStaticText"), QStringLiteral("   "),
+                           QRectF(10, 40, 40, 20))});
+        const AXSnapshot s = tree.read();
+        QCOMPARE(titles(s), QStringList{"(unlabeled)"});
+        QCOMPARE(s.labels.size(), 1);
+        QCOMPARE(s.labels.first().text, QStringLiteral("Name"));
+        QCOMPARE(s.labels.first().frame, QRectF(10, 10, 40, 20));
+
+        Tree labelled({control(QStringLiteral("AXStaticText"), QStringLiteral("Name")),
+                       control(QStringLiteral("AXTextField"), QStringLiteral("Name"))});
+        QVERIFY(labelled.read().labels.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(AccessibilityReaderTest)

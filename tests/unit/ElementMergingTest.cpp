@@ -1,4 +1,5 @@
 #include "session/ElementMerging.h"
+#include "session/FieldLabels.h"
 
 #include <QTest>
 
@@ -23,6 +24,12 @@ QStringList titles(const QList<GuideElement>& elements)
     for (const GuideElement& e : elements)
         out.append(e.title);
     return out;
+}
+
+GuideElement field(const QString& role, const QRectF& frame)
+{
+    return {0,    role, QStringLiteral("(unlabeled)"), frame, GuideElement::Source::accessibility,
+            false};
 }
 
 } // namespace
@@ -106,6 +113,35 @@ private slots:
             ElementMerging::merge({}, {line(QStringLiteral(" Open "))}, window);
         QCOMPARE(merged.first().title, QStringLiteral(" Open ")); // unchanged, not trimmed
         QCOMPARE(merged.first().id, 1);
+    }
+
+    void unlabelledFieldsTakeTheirVisibleLabel()
+    {
+        // A form laid out as zenity does: labels left of their fields on the same line, the
+        // labels read from the tree and from the screen; a text area labelled from above.
+        const QList<GuideElement> fields{
+            field(QStringLiteral("text field"), QRectF(586, 356, 168, 34)),
+            field(QStringLiteral("combo box"), QRectF(586, 436, 168, 34)),
+            field(QStringLiteral("text area"), QRectF(534, 520, 300, 120)),
+            field(QStringLiteral("text field"), QRectF(586, 700, 168, 34)),
+            axElement(QStringLiteral("OK"), QRectF(700, 760, 60, 30)),
+        };
+        const QList<TextLine> texts{
+            {QStringLiteral("Name"), QRectF(534, 356, 39, 34)},     // from the tree
+            {QStringLiteral("Colour:"), QRectF(530, 445, 46, 14)},  // recognised
+            {QStringLiteral("Notes"), QRectF(534, 496, 40, 14)},    // above the text area
+            {QStringLiteral("Lorem"), QRectF(470, 560, 50, 14)},    // beside it: not a label
+            {QStringLiteral("OK"), QRectF(715, 768, 20, 14)},       // a button's own text
+            {QStringLiteral("Far away"), QRectF(100, 710, 60, 14)}, // too far before
+        };
+        const QList<GuideElement> named = FieldLabels::nameUnlabelled(fields, texts);
+        QCOMPARE(titles(named), QStringList({"Name", "Colour:", "Notes", "(unlabeled)", "OK"}));
+
+        // Merged, a label that now names its field is not listed again as text.
+        const QList<GuideElement> merged =
+            ElementMerging::merge(named, {texts[1], texts[3]}, QRectF(0, 0, 1000, 1000));
+        QCOMPARE(titles(merged),
+                 QStringList({"Name", "Colour:", "Notes", "(unlabeled)", "OK", "Lorem"}));
     }
 };
 

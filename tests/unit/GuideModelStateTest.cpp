@@ -155,6 +155,7 @@ private slots:
         rig.windows.activate({7, QStringLiteral("Calculator"), true});
         QCOMPARE(model.targetName(), QString()); // queued, applied after the handler returns
         QTRY_COMPARE(model.targetName(), QStringLiteral("Calculator"));
+        QCOMPARE(rig.windows.prepared, QList<qint64>{7}); // its windows are made ready at once
 
         // Cuewell and a panel come and go in front; only the next ordinary app is followed.
         QList<qint64> followed;

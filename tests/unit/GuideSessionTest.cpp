@@ -330,6 +330,39 @@ private slots:
         QCOMPARE(rig.model->serverState(), ServerState::running);
     }
 
+    void aClickInsideTheRingAsksForTheNextStep()
+    {
+        SessionRig rig;
+        runFirstStep(rig); // rings Save at (120, 130, 60, 24)
+        GuideModel& model = *rig.model;
+        QVERIFY(model.followClicks());
+
+        rig.pointer.press(QPointF(500, 500)); // elsewhere: nothing
+        QVERIFY(rig.windows.settleWaits.isEmpty());
+
+        rig.pointer.press(QPointF(150, 140));
+        QCOMPARE(rig.windows.settleWaits.size(), 1);
+        rig.pointer.press(QPointF(150, 140)); // a second press while waiting adds nothing
+        QCOMPARE(rig.windows.settleWaits.size(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.modelServer.asked.size(), 1); // the app has not settled yet
+        rig.windows.settle();
+        QTRY_COMPARE(model.status(), QStringLiteral("Step 2 ready."));
+        QCOMPARE(rig.modelServer.asked.size(), 2);
+
+        // Switched off, and remembered as such.
+        model.setFollowClicks(false);
+        QCOMPARE(rig.settings.value(QStringLiteral("followClicks")).toBool(), false);
+        rig.pointer.press(QPointF(150, 140));
+        QVERIFY(rig.windows.settleWaits.isEmpty());
+
+        // After stop there is no ring to follow.
+        model.setFollowClicks(true);
+        model.stop();
+        rig.pointer.press(QPointF(150, 140));
+        QVERIFY(rig.windows.settleWaits.isEmpty());
+    }
+
 private:
     static void runFirstStepWithoutWaitingForServer(SessionRig& rig)
     {

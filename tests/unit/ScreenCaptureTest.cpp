@@ -6,6 +6,17 @@
 #include "AwaitTask.h"
 #include <QTest>
 
+namespace {
+
+QImage solid(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+} // namespace
+
 class ScreenCaptureTest : public QObject
 {
     Q_OBJECT
@@ -57,6 +68,37 @@ private slots:
         desktop.windows = QList<WindowInfo>{};
         captured = awaitTask(ScreenCapture::captureFrontWindow(desktop, 7, std::nullopt));
         QCOMPARE(captured.failure().description, Texts::noVisibleWindow);
+    }
+
+    void openPopupsAreDrawnInAtTheirPlaces()
+    {
+        // A window with two popups of its own: a menu hanging below its right edge, and a
+        // submenu over both. Another application's popup is left out.
+        FakeWindows desktop;
+        desktop.windows = QList<WindowInfo>{{1, 7, 0, QRectF(100, 100, 200, 100)}};
+        desktop.popupsByPid.insert(
+            7, {{3, 7, 101, QRectF(260, 150, 60, 40)}, {2, 7, 101, QRectF(250, 120, 40, 120)}});
+        desktop.popupsByPid.insert(8, {{9, 8, 101, QRectF(0, 0, 400, 400)}});
+        desktop.pixelsById.insert(1, solid(QSize(200, 100), Qt::white));
+        desktop.pixelsById.insert(2, solid(QSize(40, 120), Qt::blue));
+        desktop.pixelsById.insert(3, solid(QSize(60, 40), Qt::red));
+        desktop.pixelsById.insert(9, solid(QSize(400, 400), Qt::green));
+
+        const Result<CapturedWindow> captured =
+            awaitTask(ScreenCapture::captureFrontWindow(desktop, 7, std::nullopt));
+        QVERIFY(captured.ok());
+        const CapturedWindow& shot = captured.value();
+        QCOMPARE(shot.frame, QRectF(100, 100, 220, 140)); // window and popups together
+        const auto at = [&](double x, double y) {
+            return shot.image.pixelColor(QPointF(x - 100, y - 100).toPoint());
+        };
+        QCOMPARE(at(110, 110), QColor(Qt::white));
+        QCOMPARE(at(255, 220), QColor(Qt::blue));  // the menu, below the window
+        QCOMPARE(at(270, 160), QColor(Qt::red));   // the submenu, in front of the menu
+        QCOMPARE(at(310, 160), QColor(Qt::red));   // beyond the window's edge
+        QCOMPARE(at(150, 230), QColor(Qt::white)); // outside all: the window's colour
+        for (const auto& [id, size] : desktop.captures)
+            QVERIFY(id != 9);
     }
 };
 
