@@ -28,6 +28,12 @@ const QSet<QString>& roles()
     return set;
 }
 
+const QSet<QString>& popupRoles()
+{
+    static const QSet<QString> set = roles() + QSet<QString>{QStringLiteral("AXListItem")};
+    return set;
+}
+
 const QSet<QString>& textRoles()
 {
     static const QSet<QString> set{QStringLiteral("AXTextField"), QStringLiteral("AXTextArea"),
@@ -105,7 +111,7 @@ public:
     // together; visits nodes in exactly the order of a node-by-node walk of one work list.
     // Popups met on the way are not entered but handed to `popups`, to be walked first.
     void walk(QList<AXNode> roots, const std::optional<AXNodeAttributes>& rootAttributes,
-              QList<GuideElement>& out, QList<AXNode>* popups)
+              const QSet<QString>& elementRoles, QList<GuideElement>& out, QList<AXNode>* popups)
     {
         QList<Pending> level;
         for (const AXNode& root : roots)
@@ -121,7 +127,7 @@ public:
             for (const Pending& p : level)
                 batch.append(p.node);
             m_levels.push_back(first && rootAttributes ? QList<AXNodeAttributes>{*rootAttributes}
-                                                       : m_port.read(batch, &roles(), m_deadline));
+                                                       : m_port.read(batch, &elementRoles, m_deadline));
             first = false;
             QList<AXNodeAttributes>& attributes = m_levels.back();
             attributes.resize(batch.size());
@@ -135,7 +141,7 @@ public:
                     popups->append(level[i].node);
                     continue;
                 }
-                visit(node, level[i], out);
+                visit(node, level[i], elementRoles, out);
                 // Menu bars are read from the application; where a platform keeps the menu bar
                 // inside the window, its items are not listed a second time.
                 if (level[i].depth > maxExpandedDepth || node.role.trimmed() == menuBarRole)
@@ -171,10 +177,11 @@ public:
     }
 
 private:
-    void visit(const AXNodeAttributes& node, const Pending& pending, QList<GuideElement>& out)
+    void visit(const AXNodeAttributes& node, const Pending& pending,
+               const QSet<QString>& elementRoles, QList<GuideElement>& out)
     {
         const QString role = node.role.trimmed();
-        if (role.isEmpty() || !roles().contains(role))
+        if (role.isEmpty() || !elementRoles.contains(role))
             return;
         std::optional<GuideElement> element = makeElement(node, role, false);
         if (!element)
@@ -267,9 +274,9 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
     TreeWalk walk(port, deadline, menuBar.size());
     QList<GuideElement> inWindow;
     if (window)
-        walk.walk({*window}, windowAttributes, inWindow, &popups);
+        walk.walk({*window}, windowAttributes, roles(), inWindow, &popups);
     QList<GuideElement>& inPopups = snapshot.elements;
-    walk.walk(popups, std::nullopt, inPopups, nullptr);
+    walk.walk(popups, std::nullopt, popupRoles(), inPopups, nullptr);
     snapshot.elements += menuBar;
     snapshot.elements += inWindow;
     snapshot.labels = walk.labelsBesideUnlabelledFields();

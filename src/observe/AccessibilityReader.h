@@ -28,6 +28,9 @@ inline const QString staticTextRole = QStringLiteral("AXStaticText");
 
 /// Roles that become elements.
 const QSet<QString>& roles();
+/// Roles that become elements inside an open popup: also the items of an open list, which are
+/// what the user picks there.
+const QSet<QString>& popupRoles();
 /// Text-entry roles, kept even without a label.
 const QSet<QString>& textRoles();
 

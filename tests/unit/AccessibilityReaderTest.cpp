@@ -203,8 +203,11 @@ private slots:
         };
         addChild(QStringLiteral("/w/1"), QStringLiteral("/list"),
                  control(QStringLiteral("AXGroup")));
+        // The items of an open list are what the user picks there; in the window they are not.
         addChild(QStringLiteral("/list"), QStringLiteral("/list/big"),
-                 control(QStringLiteral("AXMenuItem"), QStringLiteral("Big")));
+                 control(QStringLiteral("AXListItem"), QStringLiteral("Big")));
+        addChild(QStringLiteral("/w"), QStringLiteral("/w/row"),
+                 control(QStringLiteral("AXListItem"), QStringLiteral("Row")));
         addChild(QStringLiteral("/w/2"), QStringLiteral("/popover/new"),
                  control(QStringLiteral("AXMenuItem"), QStringLiteral("New Window")));
         AXNodeAttributes edit = control(QStringLiteral("AXMenu"), QStringLiteral("Edit"));

@@ -38,6 +38,7 @@ const QHash<uint, QString>& table()
         {ATSPI_ROLE_ALERT, QStringLiteral("AXWindow")},
         {ATSPI_ROLE_FILE_CHOOSER, QStringLiteral("AXWindow")},
         {ATSPI_ROLE_APPLICATION, QStringLiteral("AXApplication")},
+        {ATSPI_ROLE_LIST_ITEM, QStringLiteral("AXListItem")},
         {ATSPI_ROLE_LABEL, QStringLiteral("AXStaticText")},
         {ATSPI_ROLE_STATIC, QStringLiteral("AXStaticText")},
     };
