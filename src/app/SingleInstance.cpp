@@ -1,18 +1,19 @@
 #include "app/SingleInstance.h"
 
 #include <QLocalSocket>
-
-#include <unistd.h>
+#include <QStandardPaths>
 
 namespace {
 constexpr int connectTimeoutMs = 500;
 } // namespace
 
+// The socket lives in the user's own runtime folder (mode 0700), where no other user can
+// create it first; one per display, so each desktop session has its Cuewell.
 SingleInstance::SingleInstance(QObject* parent)
     : QObject(parent),
-      m_name(QStringLiteral("cuewell-%1-%2")
-                 .arg(getuid())
-                 .arg(QString::fromLocal8Bit(qgetenv("DISPLAY")).remove(u':').remove(u'/')))
+      m_name(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+             QStringLiteral("/cuewell-") +
+             QString::fromLocal8Bit(qgetenv("DISPLAY")).remove(u':').remove(u'/'))
 {
 }
 

@@ -19,6 +19,9 @@ public:
     /// Listens for later starts; `onOpen` runs on the main thread for each.
     void listen(std::function<void()> onOpen);
 
+    /// The socket's path.
+    QString name() const { return m_name; }
+
 private:
     QString m_name;
     QLocalServer m_server;

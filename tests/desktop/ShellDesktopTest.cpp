@@ -3,10 +3,33 @@
 #include "DesktopApp.h"
 #include "observe/AccessibilityReader.h"
 #include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/X11Connection.h"
 #include "platform/linux/X11HotKey.h"
 
+#include <xcb/xcb_keysyms.h>
+
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// Grabs Control+Alt+G with `locks` on the root window through `x`; false when another program
+// holds that combination.
+bool grabG(X11Connection& x, uint16_t locks)
+{
+    std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
+        xcb_key_symbols_alloc(x.get()), &xcb_key_symbols_free);
+    std::unique_ptr<xcb_keycode_t, decltype(&free)> codes(
+        xcb_key_symbols_get_keycode(symbols.get(), 0x0067), &free);
+    const uint16_t modifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | locks;
+    auto error = xReply(xcb_request_check(
+        x.get(), xcb_grab_key_checked(x.get(), 1, x.root(), modifiers, codes.get()[0],
+                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+    return !error;
+}
+
+} // namespace
 
 class ShellDesktopTest : public QObject
 {
@@ -67,11 +90,29 @@ private slots:
         QVERIFY(!second.registerHotKey([] {}));
     }
 
+    void aPartlyHeldHotKeyIsNotTakenAtAll()
+    {
+        // Another program holds Control+Alt+G, but only with Num Lock on.
+        X11Connection other;
+        QVERIFY(grabG(other, XCB_MOD_MASK_2));
+        X11HotKey hotKey;
+        QVERIFY(!hotKey.registerHotKey([] {}));
+        QVERIFY(!hotKey.registerHotKey([] {})); // asked again, the answer is still the truth
+        // None of the other combinations stayed taken: a third program gets the plain one.
+        X11Connection third;
+        QVERIFY(grabG(third, 0));
+    }
+
     void secondStartBringsTheRunningPanelForward()
     {
         QProcess first;
         start(first);
         QTRY_VERIFY_WITH_TIMEOUT(panelShown(first), 15000);
+        // The running one listens in the user's own runtime folder, not in /tmp.
+        const QString display = qEnvironmentVariable("DISPLAY").remove(u':');
+        QVERIFY(QFileInfo(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/cuewell-") +
+                          display)
+                    .exists());
         closePanel(first);
 
         QProcess second;

@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -22,43 +23,58 @@ X11HotKey::X11HotKey(QObject* parent) : QObject(parent) {}
 
 X11HotKey::~X11HotKey()
 {
-    if (!m_x.isValid())
-        return;
-    for (xcb_keycode_t key : m_keycodes) {
+    if (m_x.isValid())
+        releaseAll();
+}
+
+// Releasing a grab another program holds does nothing: the server releases only our own.
+void X11HotKey::releaseAll()
+{
+    for (xcb_keycode_t key : std::as_const(m_keycodes)) {
         for (uint16_t lock : lockVariants)
             xcb_ungrab_key(m_x.get(), key, m_x.root(), modifiers | lock);
     }
+    m_keycodes.clear();
     xcb_flush(m_x.get());
 }
 
+// All or nothing: the key counts with every combination of the lock keys or not at all, so a
+// partly held key never swallows some presses while registration reports failure.
 bool X11HotKey::registerHotKey(std::function<void()> onPress)
 {
     m_onPress = std::move(onPress);
-    if (!m_x.isValid() || !m_keycodes.isEmpty())
-        return m_x.isValid();
+    if (!m_x.isValid())
+        return false;
+    if (!m_keycodes.isEmpty())
+        return true;
     std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
         xcb_key_symbols_alloc(m_x.get()), &xcb_key_symbols_free);
     std::unique_ptr<xcb_keycode_t, decltype(&free)> codes(
         xcb_key_symbols_get_keycode(symbols.get(), keysymG), &free);
     bool grabbed = true;
-    for (xcb_keycode_t* code = codes.get(); code && *code != XCB_NO_SYMBOL; ++code) {
+    for (xcb_keycode_t* code = codes.get(); grabbed && code && *code != XCB_NO_SYMBOL; ++code) {
+        m_keycodes.append(*code);
         for (uint16_t lock : lockVariants) {
-            // A checked request: another program holding the key answers BadAccess.
+            // A checked request: another program holding the combination answers BadAccess.
             auto error = xReply(xcb_request_check(
                 m_x.get(), xcb_grab_key_checked(m_x.get(), 1, m_x.root(), modifiers | lock, *code,
                                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
-            if (error)
+            if (error) {
                 qCDebug(lcLinux) << "grabbing the hot key failed: X error" << error->error_code;
-            grabbed = grabbed && !error;
+                grabbed = false;
+                break;
+            }
         }
-        m_keycodes.append(*code);
     }
     if (!grabbed || m_keycodes.isEmpty()) {
+        releaseAll();
         return false;
     }
-    m_notifier =
-        new QSocketNotifier(xcb_get_file_descriptor(m_x.get()), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &X11HotKey::processEvents);
+    if (!m_notifier) {
+        m_notifier =
+            new QSocketNotifier(xcb_get_file_descriptor(m_x.get()), QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &X11HotKey::processEvents);
+    }
     return true;
 }
 

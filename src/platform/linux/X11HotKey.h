@@ -21,6 +21,7 @@ public:
 
 private:
     void processEvents();
+    void releaseAll();
 
     X11Connection m_x;
     QList<xcb_keycode_t> m_keycodes;
