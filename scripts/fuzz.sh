@@ -20,3 +20,4 @@ run() {
 }
 run fuzz_reply_parsing reply
 run fuzz_server_bodies listing
+run fuzz_http_response http

@@ -5,6 +5,7 @@
 #include "app/PanelAwareOverlay.h"
 #include "core/Texts.h"
 #include "model_client/HttpModelServer.h"
+#include "model_client/OllamaHost.h"
 #include "overlay/OverlayController.h"
 #include "overlay/OverlayGeometry.h"
 #include "platform/linux/AtspiAccessibility.h"
@@ -26,12 +27,26 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+namespace {
+
+// LM Studio on its fixed port; Ollama where OLLAMA_HOST says, as long as that is this computer.
+std::map<Provider, Result<QUrl>> modelServerAddresses()
+{
+    std::map<Provider, Result<QUrl>> addresses = HttpModelServer::onLoopback({});
+    addresses.insert_or_assign(Provider::ollama,
+                               OllamaHost::baseUrl(qEnvironmentVariable("OLLAMA_HOST")));
+    return addresses;
+}
+
+} // namespace
+
 AppDelegate::AppDelegate()
     : m_windows(std::make_unique<X11Windows>()), m_pointer(std::make_unique<X11Pointer>()),
       m_accessibility(std::make_unique<AtspiAccessibility>()),
       m_permissions(std::make_unique<LinuxPermissions>(*m_windows)),
       m_textRecognition(std::make_unique<TesseractTextRecognition>()),
-      m_modelServer(std::make_unique<HttpModelServer>()),
+      m_modelServer(
+          std::make_unique<HttpModelServer>(modelServerAddresses(), HttpModelServer::Timeouts{})),
       m_overlay(std::make_unique<OverlayController>(
           [windows = m_windows.get()] { return windows->compositorRunning(); })),
       m_panelAwareOverlay(

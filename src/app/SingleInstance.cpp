@@ -10,10 +10,9 @@ constexpr int connectTimeoutMs = 500;
 // The socket lives in the user's own runtime folder (mode 0700), where no other user can
 // create it first; one per display, so each desktop session has its Cuewell.
 SingleInstance::SingleInstance(QObject* parent)
-    : QObject(parent),
-      m_name(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-             QStringLiteral("/cuewell-") +
-             QString::fromLocal8Bit(qgetenv("DISPLAY")).remove(u':').remove(u'/'))
+    : QObject(parent), m_name(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+                              QStringLiteral("/cuewell-") +
+                              QString::fromLocal8Bit(qgetenv("DISPLAY")).remove(u':').remove(u'/'))
 {
 }
 

@@ -86,8 +86,26 @@ inline const QString notRedirected =
 inline const QString windowClosed = QStringLiteral("The window closed.");
 inline const QString noFrameInTime = QStringLiteral("The window did not draw itself in time.");
 
+// A model server address that is refused.
+inline QString ollamaHostElsewhere(const QString& host)
+{
+    return QStringLiteral("OLLAMA_HOST names ") + host +
+           QStringLiteral(", which is not this computer. Cuewell sends screenshots only to a "
+                          "model server on this computer: unset OLLAMA_HOST or point it at "
+                          "127.0.0.1.");
+}
+
+inline QString unreadableOllamaHost(const QString& value)
+{
+    return QStringLiteral("OLLAMA_HOST (") + value +
+           QStringLiteral(") is not an address Cuewell can read. Unset it or set it to "
+                          "127.0.0.1:11434.");
+}
+
 // Why a model request failed, shown inside requestFailed.
 inline const QString requestTimedOut = QStringLiteral("The request timed out.");
+inline const QString answerCutShort = QStringLiteral("The server closed the connection early.");
+inline const QString answerNotHttp = QStringLiteral("The server's answer is not HTTP.");
 
 inline QString answerTooLarge(qint64 maxBytes)
 {

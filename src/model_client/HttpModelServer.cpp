@@ -1,100 +1,66 @@
 #include "model_client/HttpModelServer.h"
 
-#include "core/Texts.h"
-#include "model_client/ModelClientLog.h"
 #include "model_client/ModelServerWire.h"
 
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QPointer>
-#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <QCoro/QCoroFuture>
-#include <QCoro/QCoroNetworkReply>
+#include <QCoro/QCoroSignal>
 
-#include <memory>
-
-namespace {
-
-enum class AbortReason
-{
-    none,
-    tooLarge,
-    timedOut
-};
-
-} // namespace
-
-HttpModelServer::HttpModelServer(QObject* parent)
-    : HttpModelServer({{Provider::ollama, Providers::defaultPort(Provider::ollama)},
-                       {Provider::lmStudio, Providers::defaultPort(Provider::lmStudio)}},
-                      Timeouts{}, parent)
+HttpModelServer::HttpModelServer(std::map<Provider, Result<QUrl>> bases, Timeouts timeouts,
+                                 QObject* parent)
+    : QObject(parent), m_bases(std::move(bases)), m_timeouts(timeouts)
 {
 }
 
 HttpModelServer::HttpModelServer(QMap<Provider, quint16> ports, Timeouts timeouts, QObject* parent)
-    : QObject(parent), m_ports(std::move(ports)), m_timeouts(timeouts)
+    : HttpModelServer(onLoopback(ports), timeouts, parent)
 {
-    // Requests go straight to the loopback interface, never through a proxy.
-    m_network.setProxy(QNetworkProxy::NoProxy);
 }
 
-QUrl HttpModelServer::base(Provider provider) const
+std::map<Provider, Result<QUrl>> HttpModelServer::onLoopback(QMap<Provider, quint16> ports)
 {
-    return ModelServerWire::base(provider,
-                                 m_ports.value(provider, Providers::defaultPort(provider)));
+    std::map<Provider, Result<QUrl>> bases;
+    for (Provider provider : Providers::allCases) {
+        bases.insert_or_assign(
+            provider, ModelServerWire::base(
+                          provider, ports.value(provider, Providers::defaultPort(provider))));
+    }
+    return bases;
 }
 
-QCoro::Task<Result<HttpModelServer::Response>>
-HttpModelServer::send(const QNetworkRequest& toSend, const QByteArray& body, bool post,
-                      std::chrono::milliseconds total)
+Result<QUrl> HttpModelServer::base(Provider provider) const
 {
-    // A redirect could lead off this machine; it is treated as an answer, not followed.
-    QNetworkRequest request = toSend;
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    QNetworkReply* reply = post ? m_network.post(request, body) : m_network.get(request);
-    const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> owner(
-        reply, [](QNetworkReply* r) { r->deleteLater(); });
+    const auto it = m_bases.find(provider);
+    if (it != m_bases.end())
+        return it->second;
+    return ModelServerWire::base(provider, Providers::defaultPort(provider));
+}
 
-    auto reason = std::make_shared<AbortReason>(AbortReason::none);
-    const auto abortFor = [reply, reason](AbortReason why) {
-        if (*reason == AbortReason::none)
-            *reason = why;
-        reply->abort();
-    };
-    const auto checkSize = [reply, abortFor](qint64 received) {
-        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-        if (received > maxBodyBytes || announced > maxBodyBytes)
-            abortFor(AbortReason::tooLarge);
-    };
-    connect(reply, &QNetworkReply::metaDataChanged, reply, [checkSize] { checkSize(0); });
-    connect(reply, &QNetworkReply::downloadProgress, reply,
-            [checkSize](qint64 received, qint64) { checkSize(received); });
-    QTimer::singleShot(total, reply, [abortFor] { abortFor(AbortReason::timedOut); });
-
-    co_await reply;
-
-    if (reply->error() != QNetworkReply::NoError)
-        qCDebug(lcModelClient) << "request to" << request.url().path()
-                               << "ended:" << reply->error();
-    if (*reason == AbortReason::tooLarge)
-        co_return Failure{Texts::answerTooLarge(maxBodyBytes)};
-    if (*reason == AbortReason::timedOut || reply->error() == QNetworkReply::OperationCanceledError)
-        co_return Failure{Texts::requestTimedOut};
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (reply->error() != QNetworkReply::NoError && !status.isValid())
-        co_return Failure{reply->errorString()};
-    co_return Response{status.toInt(), reply->readAll()};
+QCoro::Task<Result<HttpExchange::Response>> HttpModelServer::send(const QUrl& url,
+                                                                  const QByteArray& body,
+                                                                  std::chrono::milliseconds idle,
+                                                                  std::chrono::milliseconds total)
+{
+    HttpExchange exchange(url, body, QByteArrayLiteral("application/json"),
+                          {maxBodyBytes, idle, total});
+    exchange.start();
+    if (!exchange.isFinished())
+        co_await qCoro(&exchange, &HttpExchange::finished);
+    Result<HttpExchange::Response> response = exchange.result();
+    co_return response;
 }
 
 QCoro::Task<Result<QStringList>> HttpModelServer::listModels(Provider provider)
 {
-    QNetworkRequest request(
-        ModelServerWire::endpoint(base(provider), ModelServerWire::listPath(provider)));
-    request.setTransferTimeout(static_cast<int>(m_timeouts.listing.count()));
-    const Result<Response> response = co_await send(request, {}, false, m_timeouts.listing);
+    // A refused address is never contacted.
+    const Result<QUrl> address = base(provider);
+    if (!address)
+        co_return address.failure();
+    const QUrl url =
+        ModelServerWire::endpoint(address.value(), ModelServerWire::listPath(provider));
+    const Result<HttpExchange::Response> response =
+        co_await send(url, {}, m_timeouts.listing, m_timeouts.listing);
     if (!response)
         co_return response.failure();
     // The status is not examined: any JSON answer means a server is there.
@@ -107,14 +73,16 @@ QCoro::Task<Result<QString>> HttpModelServer::ask(Provider provider, const QStri
                                                   const QString& system, const QString& user,
                                                   const std::optional<QString>& imageBase64)
 {
-    QNetworkRequest request(
-        ModelServerWire::endpoint(base(provider), ModelServerWire::chatPath(provider)));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-    request.setTransferTimeout(static_cast<int>(m_timeouts.chatIdle.count()));
+    const Result<QUrl> address = base(provider);
+    if (!address)
+        co_return address.failure();
+    const QUrl url =
+        ModelServerWire::endpoint(address.value(), ModelServerWire::chatPath(provider));
     QFuture<QByteArray> encoding =
         QtConcurrent::run(&ModelServerWire::chatBody, provider, model, system, user, imageBase64);
     const QByteArray body = co_await encoding;
-    const Result<Response> response = co_await send(request, body, true, m_timeouts.chatTotal);
+    const Result<HttpExchange::Response> response =
+        co_await send(url, body, m_timeouts.chatIdle, m_timeouts.chatTotal);
     if (!response)
         co_return response.failure();
     if (response.value().status >= 400)

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "model_client/HttpExchange.h"
 #include "model_client/ModelServerPort.h"
 
 #include <QByteArray>
 #include <QMap>
-#include <QNetworkAccessManager>
 #include <QObject>
 
 #include <chrono>
+#include <map>
 
 /// Ollama or LM Studio on this machine, over HTTP. Every reply is untrusted: its size is
 /// capped while it arrives, both requests are bounded in time, and decoding runs off the main
@@ -29,11 +30,17 @@ public:
         std::chrono::milliseconds chatTotal{900'000};
     };
 
-    /// Talks to each provider on its fixed port of the loopback interface.
-    explicit HttpModelServer(QObject* parent = nullptr);
+    /// Talks to each provider at its base address (its fixed port on this computer when not
+    /// given). A provider whose address was refused is never contacted: its requests fail at
+    /// once with the refusal.
+    HttpModelServer(std::map<Provider, Result<QUrl>> bases, Timeouts timeouts,
+                    QObject* parent = nullptr);
 
-    /// Talks to the given loopback ports instead (tests run fake servers on free ports).
+    /// Talks to the given ports of the loopback interface (tests run fake servers on free ones).
     HttpModelServer(QMap<Provider, quint16> ports, Timeouts timeouts, QObject* parent = nullptr);
+
+    /// Each provider on its port of the loopback interface (its fixed one when not given).
+    static std::map<Provider, Result<QUrl>> onLoopback(QMap<Provider, quint16> ports);
 
     QCoro::Task<Result<QStringList>> listModels(Provider provider) override;
     QCoro::Task<Result<QString>> ask(Provider provider, const QString& model, const QString& system,
@@ -41,17 +48,11 @@ public:
                                      const std::optional<QString>& imageBase64) override;
 
 private:
-    struct Response
-    {
-        int status = 0;
-        QByteArray body;
-    };
+    Result<QUrl> base(Provider provider) const;
+    QCoro::Task<Result<HttpExchange::Response>> send(const QUrl& url, const QByteArray& body,
+                                                     std::chrono::milliseconds idle,
+                                                     std::chrono::milliseconds total);
 
-    QUrl base(Provider provider) const;
-    QCoro::Task<Result<Response>> send(const QNetworkRequest& request, const QByteArray& body,
-                                       bool post, std::chrono::milliseconds total);
-
-    QNetworkAccessManager m_network;
-    QMap<Provider, quint16> m_ports;
+    std::map<Provider, Result<QUrl>> m_bases;
     Timeouts m_timeouts;
 };

@@ -16,6 +16,10 @@ class ModelServerPort
 public:
     virtual ~ModelServerPort() = default;
 
+    /// The domain of failures that say the server's address was refused (it is not on this
+    /// computer); their description is meant for the status line as it stands.
+    inline static const QString refusedAddress = QStringLiteral("address");
+
     /// The server's model names, sorted; fails when the server cannot be reached or its
     /// answer is not JSON.
     virtual QCoro::Task<Result<QStringList>> listModels(Provider provider) = 0;

@@ -21,8 +21,10 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
         if (step.modelGone())
             co_return;
     }
-    if (serverState() != ServerState::running)
-        co_return step.end(Texts::noServer);
+    if (serverState() != ServerState::running) {
+        const QString refusal = m_discovery.refusal();
+        co_return step.end(refusal.isEmpty() ? Texts::noServer : refusal);
+    }
     if (selectedModel().isEmpty())
         co_return step.end(provider() == Provider::ollama ? Texts::ollamaNoModel
                                                           : Texts::lmStudioNoModel);

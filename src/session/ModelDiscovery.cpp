@@ -64,6 +64,9 @@ QCoro::Task<> ModelDiscovery::refresh()
     const Result<QStringList> listed = co_await m_server.listModels(asked);
     if (!self || m_provider != asked)
         co_return;
+    m_refusal = !listed && listed.failure().domain == ModelServerPort::refusedAddress
+                    ? listed.failure().description
+                    : QString();
     if (!listed) {
         qCDebug(lcSession) << "model listing failed:" << listed.failure().description;
         setModels({});

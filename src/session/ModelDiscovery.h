@@ -29,6 +29,8 @@ public:
     /// Uses `model` and remembers it for the current provider.
     void setSelectedModel(const QString& model);
     ServerState serverState() const { return m_serverState; }
+    /// Why the server is not contacted at all (its address was refused), or empty.
+    QString refusal() const { return m_refusal; }
     /// A request to the server failed.
     void markDown();
 
@@ -57,4 +59,5 @@ private:
     QStringList m_models;
     QString m_selectedModel;
     ServerState m_serverState = ServerState::unknown;
+    QString m_refusal;
 };

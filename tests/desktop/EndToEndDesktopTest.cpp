@@ -151,7 +151,7 @@ class EndToEndDesktopTest : public QObject
         });
     }
 
-    void startCuewell(QProcess& cuewell)
+    void startCuewell(QProcess& cuewell, quint16 ollamaPort)
     {
         QDir(m_config.path()).mkpath(QStringLiteral("Cuewell"));
         QFile settings(m_config.filePath(QStringLiteral("Cuewell/Cuewell.conf")));
@@ -161,6 +161,8 @@ class EndToEndDesktopTest : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("cuewell.session.info=true"));
+        env.insert(QStringLiteral("OLLAMA_HOST"),
+                   QStringLiteral("127.0.0.1:") + QString::number(ollamaPort));
         cuewell.setProcessEnvironment(env);
         cuewell.setProcessChannelMode(QProcess::MergedChannels);
         cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
@@ -218,15 +220,15 @@ private slots:
             QSKIP(qPrintable(program + QStringLiteral(" is not installed")));
         m_statuses.clear();
 
-        FakeModelHttpServer ollama(Provider::ollama, 11434);
-        QVERIFY2(ollama.port() == 11434, "port 11434 is taken on this machine");
+        // On a free port, where OLLAMA_HOST tells Cuewell to look: a real Ollama may be running.
+        FakeModelHttpServer ollama(Provider::ollama);
         ollama.models = {QStringLiteral("llava:7b")};
         ollama.answer = answerInTurn(controls);
 
         DesktopApp app(program, command);
         readUntil(app.pid(), controls.first());
         QProcess cuewell;
-        startCuewell(cuewell);
+        startCuewell(cuewell, ollama.port());
         QVERIFY2(find(readUntil(cuewell.processId(), QStringLiteral("Next step")).elements,
                       QStringLiteral("Go")),
                  "the panel's controls are not accessible");

@@ -330,6 +330,21 @@ private slots:
         QCOMPARE(rig.model->serverState(), ServerState::running);
     }
 
+    void aRefusedServerAddressIsShownAsItStands()
+    {
+        SessionRig rig;
+        const QString refusal =
+            QStringLiteral("OLLAMA_HOST names 10.0.0.2, which is not this computer.");
+        rig.modelServer.listings.insert_or_assign(
+            Provider::ollama, Failure{refusal, ModelServerPort::refusedAddress});
+        GuideModel& model = rig.start();
+        QTRY_COMPARE(model.serverState(), ServerState::down);
+        model.setGoal(QStringLiteral("save it"));
+        model.submit();
+        QTRY_COMPARE(model.status(), refusal);
+        QVERIFY(rig.modelServer.asked.isEmpty());
+    }
+
     void aClickInsideTheRingAsksForTheNextStep()
     {
         SessionRig rig;

@@ -6,13 +6,76 @@
 #include "model_client/HttpModelServer.h"
 #include "model_client/ImageEncoding.h"
 #include "model_client/LLMClient.h"
+#include "model_client/OllamaHost.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
 #include <QTest>
+#include <atomic>
 
 using namespace std::chrono_literals;
+
+namespace {
+
+// Answers any request with a body that has no length given in advance, written a piece at a
+// time as the client takes it: chunks, or bytes until the connection closes.
+class FloodServer : public QObject
+{
+public:
+    FloodServer(bool chunked, qint64 total) : m_server(this), m_chunked(chunked), m_total(total)
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = m_server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                socket->readAll();
+                if (!m_started) {
+                    m_started = true;
+                    socket->write(m_chunked ? "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
+                                              "Content-Type: application/json\r\n\r\n"
+                                            : "HTTP/1.1 200 OK\r\nConnection: close\r\n"
+                                              "Content-Type: application/json\r\n\r\n");
+                    sendMore(socket);
+                }
+            });
+            connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket] {
+                if (socket->bytesToWrite() == 0)
+                    sendMore(socket);
+            });
+            connect(socket, &QTcpSocket::disconnected, this, [this] { disconnected = true; });
+        });
+    }
+
+    quint16 port() const { return m_server.serverPort(); }
+
+    std::atomic<qint64> written = 0;
+    std::atomic<bool> disconnected = false;
+
+private:
+    void sendMore(QTcpSocket* socket)
+    {
+        if (written >= m_total || socket->state() != QAbstractSocket::ConnectedState)
+            return;
+        const QByteArray piece(pieceBytes, ' ');
+        if (m_chunked)
+            socket->write(QByteArray::number(pieceBytes, 16) + "\r\n" + piece + "\r\n");
+        else
+            socket->write(piece);
+        written += pieceBytes;
+    }
+
+    static constexpr qint64 pieceBytes = 256 * 1024;
+    QTcpServer m_server;
+    bool m_chunked;
+    qint64 m_total;
+    bool m_started = false;
+};
+
+} // namespace
 
 namespace {
 
@@ -237,6 +300,90 @@ private slots:
             ask(client, Provider::ollama)
                 .failure()
                 .description.startsWith(QStringLiteral("The server's answer is not valid JSON")));
+    }
+
+    void endlessBodiesAreCutOffAtTheCapAsTheyArrive_data()
+    {
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("chunked") << true;
+        QTest::newRow("until the connection closes") << false;
+    }
+
+    void endlessBodiesAreCutOffAtTheCapAsTheyArrive()
+    {
+        // 64 MiB without a length given in advance, written as fast as the client reads.
+        // The server has a thread of its own, as a real one has a process.
+        QFETCH(bool, chunked);
+        QThread serving;
+        auto* flood = new FloodServer(chunked, 64 * 1024 * 1024);
+        flood->moveToThread(&serving);
+        connect(&serving, &QThread::finished, flood, &QObject::deleteLater);
+        serving.start();
+        HttpModelServer client({{Provider::ollama, flood->port()}}, {});
+        QCOMPARE(ask(client, Provider::ollama).failure().description,
+                 QStringLiteral("The server's answer is larger than 16 MiB."));
+        QTRY_VERIFY(flood->disconnected);
+        // The client stopped reading near the cap: the server could not send it all.
+        const qint64 written = flood->written;
+        serving.quit();
+        serving.wait();
+        QVERIFY2(written < 32 * 1024 * 1024, qPrintable(QString::number(written)));
+    }
+
+    void addressesOtherThanThisComputerAreNeverContacted()
+    {
+        const Failure refusal(QStringLiteral("not here"), ModelServerPort::refusedAddress);
+        std::map<Provider, Result<QUrl>> addresses = HttpModelServer::onLoopback({});
+        addresses.insert_or_assign(Provider::ollama, refusal);
+        HttpModelServer client(addresses, {});
+        const Result<QStringList> listed = awaitTask(client.listModels(Provider::ollama));
+        QCOMPARE(listed.failure().description, refusal.description);
+        QCOMPARE(listed.failure().domain, ModelServerPort::refusedAddress);
+        QCOMPARE(ask(client, Provider::ollama).failure().description, refusal.description);
+    }
+
+    void ollamaHostIsReadAsOllamaReadsIt_data()
+    {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("address"); // empty: refused
+        QTest::newRow("unset") << ""
+                               << "http://127.0.0.1:11434";
+        QTest::newRow("host") << "localhost"
+                              << "http://localhost:11434";
+        QTest::newRow("host and port") << " 127.0.0.1:8080 "
+                                       << "http://127.0.0.1:8080";
+        QTest::newRow("URL with a path") << "http://localhost:9000/ollama"
+                                         << "http://localhost:9000/ollama";
+        QTest::newRow("https takes 443") << "https://localhost"
+                                         << "https://localhost:443";
+        QTest::newRow("IPv6") << "[::1]:7000"
+                              << "http://[::1]:7000";
+        QTest::newRow("listen-everywhere means here") << "0.0.0.0:11435"
+                                                      << "http://127.0.0.1:11435";
+        QTest::newRow("bad port keeps the default") << "localhost:99999"
+                                                    << "http://localhost:11434";
+        QTest::newRow("another computer") << "192.168.1.20:11434"
+                                          << "";
+        QTest::newRow("a name elsewhere") << "http://ollama.example.com"
+                                          << "";
+        QTest::newRow("a loopback look-alike") << "127.0.0.1.example.com"
+                                               << "";
+        QTest::newRow("not a URL scheme we speak") << "ftp://localhost"
+                                                   << "";
+    }
+
+    void ollamaHostIsReadAsOllamaReadsIt()
+    {
+        QFETCH(QString, variable);
+        QFETCH(QString, address);
+        const Result<QUrl> url = OllamaHost::baseUrl(variable);
+        if (address.isEmpty()) {
+            QVERIFY(!url);
+            QCOMPARE(url.failure().domain, ModelServerPort::refusedAddress);
+            QVERIFY(url.failure().description.startsWith(QStringLiteral("OLLAMA_HOST")));
+        } else {
+            QCOMPARE(url.value().toString(), address);
+        }
     }
 
     void imagesAreScaledToTheMaximumWidth()
