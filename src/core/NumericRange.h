@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QRectF>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -19,6 +21,25 @@ inline std::optional<qint64> truncatedInt64(double value)
     if (!std::isfinite(truncated) || std::abs(truncated) >= int64Bound)
         return std::nullopt;
     return static_cast<qint64>(truncated);
+}
+
+/// No screen coordinate or extent lies beyond this; values past it are clamped where
+/// rectangles enter the program, so later conversions to integer pixels stay in range.
+inline constexpr double maxCoordinate = 1e6;
+
+/// `value` clamped into [-maxCoordinate, maxCoordinate]; not a number gives 0.
+inline double boundedCoordinate(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return std::clamp(value, -maxCoordinate, maxCoordinate);
+}
+
+/// `rect` with its origin and extent clamped into the coordinate range.
+inline QRectF boundedRect(const QRectF& rect)
+{
+    return QRectF(boundedCoordinate(rect.x()), boundedCoordinate(rect.y()),
+                  boundedCoordinate(rect.width()), boundedCoordinate(rect.height()));
 }
 
 } // namespace NumericRange

@@ -1,5 +1,6 @@
 #include "observe/AccessibilityReader.h"
 
+#include "core/NumericRange.h"
 #include "observe/ObserveLog.h"
 
 #include <QList>
@@ -59,7 +60,7 @@ std::optional<QRectF> usableFrame(const AXNodeAttributes& node)
     if (!node.frame || !(node.frame->width() > minimumExtent) ||
         !(node.frame->height() > minimumExtent))
         return std::nullopt;
-    return node.frame;
+    return NumericRange::boundedRect(*node.frame);
 }
 
 namespace {
@@ -219,7 +220,9 @@ QList<GuideElement> menuBarItems(AccessibilityPort& port, const AXNode& menuBar,
     if (bar.isEmpty() || bar.first().children.isEmpty())
         return items;
     const QString role = QStringLiteral("AXMenuBarItem");
-    for (const AXNodeAttributes& item : port.read(bar.first().children, nullptr, deadline)) {
+    // A menu bar is read in one batch: it is bounded as a window's tree is.
+    const QList<AXNode> children = bar.first().children.mid(0, maxVisitedNodes);
+    for (const AXNodeAttributes& item : port.read(children, nullptr, deadline)) {
         if (item.open)
             openMenus += item.children;
         std::optional<GuideElement> element = makeElement(item, role, true);

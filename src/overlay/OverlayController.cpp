@@ -1,5 +1,6 @@
 #include "overlay/OverlayController.h"
 
+#include "core/NumericRange.h"
 #include "overlay/OverlayGeometry.h"
 #include "overlay/OverlayLog.h"
 #include "overlay/OverlayView.h"
@@ -46,8 +47,9 @@ void OverlayController::followCompositor()
         show(m_shown->frame, m_shown->text, m_shown->title);
 }
 
-void OverlayController::show(const QRectF& frame, const QString& text, const QString& title)
+void OverlayController::show(const QRectF& requested, const QString& text, const QString& title)
 {
+    const QRectF frame = NumericRange::boundedRect(requested);
     const QList<OverlayGeometry::DisplayArea> screens = displays();
     if (screens.isEmpty()) {
         qCDebug(lcOverlay) << "no screen to show the highlight on";
@@ -63,9 +65,10 @@ void OverlayController::show(const QRectF& frame, const QString& text, const QSt
     m_compositorWatch.start();
 }
 
-std::optional<OverlayController::Covered> OverlayController::coveredBy(const QRectF& frame,
+std::optional<OverlayController::Covered> OverlayController::coveredBy(const QRectF& requested,
                                                                        const QString& text)
 {
+    const QRectF frame = NumericRange::boundedRect(requested);
     const QList<OverlayGeometry::DisplayArea> screens = displays();
     if (screens.isEmpty())
         return std::nullopt;

@@ -1,10 +1,12 @@
 #include "overlay/OverlayView.h"
 
 #include "core/Appearance.h"
+#include "core/DisplayText.h"
 #include "core/Texts.h"
 #include "overlay/OverlayGeometry.h"
 
 #include <QFontMetricsF>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextLayout>
@@ -86,9 +88,9 @@ OverlayView::OverlayView(bool composited)
 void OverlayView::setContent(const QRectF& target, const QString& text, const QString& title)
 {
     m_target = target;
-    m_text = text;
-    m_title = title;
-    updateMask();
+    m_text = DisplayText::bounded(text);
+    m_title = DisplayText::bounded(title, DisplayText::maxNameGraphemes);
+    placeCard();
     update();
 }
 
@@ -99,7 +101,7 @@ QRectF OverlayView::highlightRect() const
 
 QRectF OverlayView::cardRect() const
 {
-    return cardRectFor(m_target, m_text);
+    return m_card;
 }
 
 QRectF OverlayView::cardRectFor(const QRectF& target, const QString& text) const
@@ -146,7 +148,14 @@ void OverlayView::updateMask()
     setMask(shape);
 }
 
-void OverlayView::paintEvent(QPaintEvent*)
+// The card is laid out once per content and size, never per pulse frame.
+void OverlayView::placeCard()
+{
+    m_card = cardRectFor(m_target, m_text);
+    updateMask();
+}
+
+void OverlayView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -174,7 +183,9 @@ void OverlayView::paintEvent(QPaintEvent*)
         painter.setPen(QPen(ringColour, ringWidth));
         painter.drawPath(rounded(highlight.adjusted(-1, -1, 1, 1), OverlayGeometry::radius));
     }
-    paintCard(painter);
+    // The pulse repaints only the ring's band; the card is drawn when it was uncovered.
+    if (event->region().intersects(m_card.toAlignedRect()))
+        paintCard(painter);
 }
 
 void OverlayView::paintCard(QPainter& painter) const
@@ -225,5 +236,5 @@ void OverlayView::hideEvent(QHideEvent* event)
 void OverlayView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    updateMask();
+    placeCard();
 }

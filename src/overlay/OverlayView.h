@@ -20,6 +20,8 @@ public:
     /// `target` is the element's frame in this window's coordinates.
     void setContent(const QRectF& target, const QString& text, const QString& title);
 
+    /// The card's text as drawn (bounded in length).
+    QString shownText() const { return m_text; }
     QRectF highlightRect() const;
     QRectF cardRect() const;
     /// Where the card for `text` beside `target` would go, in this window's coordinates.
@@ -38,11 +40,13 @@ private:
     double cardHeightFor(double width, const QString& text) const;
     void paintCard(QPainter& painter) const;
     void updateMask();
+    void placeCard();
 
     bool m_composited;
     QRectF m_target;
     QString m_text;
     QString m_title;
+    QRectF m_card;
     double m_phase = 0;
     QTimeLine m_pulse;
 };

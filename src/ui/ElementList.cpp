@@ -1,5 +1,6 @@
 #include "ui/ElementList.h"
 
+#include "core/DisplayText.h"
 #include "core/Texts.h"
 #include "ui/UiStyle.h"
 
@@ -74,9 +75,9 @@ QVariant ElementListModel::data(const QModelIndex& index, int role) const
     const GuideElement& e = m_elements[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-        return e.title;
+        return DisplayText::bounded(e.title, DisplayText::maxNameGraphemes);
     case Qt::AccessibleTextRole:
-        return e.role + u' ' + e.title;
+        return DisplayText::bounded(e.role + u' ' + e.title, DisplayText::maxNameGraphemes);
     case roleRole:
         return e.role;
     default:

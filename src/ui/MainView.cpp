@@ -1,6 +1,7 @@
 #include "ui/MainView.h"
 
 #include "core/Appearance.h"
+#include "core/DisplayText.h"
 #include "core/Texts.h"
 #include "session/GuideModel.h"
 #include "ui/ElementList.h"
@@ -186,7 +187,7 @@ void MainView::updateTarget()
 
 void MainView::updateStatus()
 {
-    m_status->setText(m_model.status());
+    m_status->setText(DisplayText::bounded(m_model.status()));
     QPalette p = palette();
     if (m_model.serverState() == ServerState::down)
         p.setColor(QPalette::WindowText, Appearance::orange);
@@ -216,8 +217,9 @@ void MainView::updateSteps()
     m_stepCard->setVisible(any);
     m_historyHeading->setVisible(any);
     if (any) {
-        m_stepHeading->setText(Texts::next + steps.last().label);
-        m_stepExplanation->setText(steps.last().explanation);
+        m_stepHeading->setText(
+            DisplayText::bounded(Texts::next + steps.last().label, DisplayText::maxNameGraphemes));
+        m_stepExplanation->setText(DisplayText::bounded(steps.last().explanation));
     }
     qsizetype kept = 0;
     while (kept < m_history->count() && kept < steps.size() &&
@@ -231,8 +233,9 @@ void MainView::updateSteps()
     }
     for (qsizetype i = kept; i < steps.size(); ++i) {
         const Step& step = steps[i];
-        QLabel* line = UiStyle::label(Texts::historyLine(step.number, step.label, step.explanation),
-                                      UiStyle::TextStyle::callout);
+        QLabel* line = UiStyle::label(
+            DisplayText::bounded(Texts::historyLine(step.number, step.label, step.explanation)),
+            UiStyle::TextStyle::callout);
         line->setProperty("stepId", step.id);
         m_history->addWidget(line);
     }

@@ -1,5 +1,6 @@
 #include "ui/ModelRow.h"
 
+#include "core/DisplayText.h"
 #include "core/Texts.h"
 #include "session/GuideModel.h"
 #include "ui/UiStyle.h"
@@ -12,7 +13,20 @@
 #include <QToolButton>
 
 namespace {
+
 constexpr int providerSwitchWidth = 170;
+// A picker longer than this is of no use to anyone, and slow to fill.
+constexpr qsizetype maxListedModels = 500;
+
+// The models the picker offers: the first ones of the server's list, and the chosen one.
+QStringList shownModels(const QStringList& models, const QString& selected)
+{
+    QStringList shown = models.mid(0, maxListedModels);
+    if (!selected.isEmpty() && models.contains(selected) && !shown.contains(selected))
+        shown.append(selected);
+    return shown;
+}
+
 } // namespace
 
 ModelRow::ModelRow(GuideModel& model, QWidget* parent) : QWidget(parent), m_model(model)
@@ -56,7 +70,7 @@ ModelRow::ModelRow(GuideModel& model, QWidget* parent) : QWidget(parent), m_mode
     connect(m_providers, &QButtonGroup::idClicked, this,
             [this](int id) { m_model.setProvider(Providers::allCases[id]); });
     connect(m_models, &QComboBox::activated, this,
-            [this](int index) { m_model.setSelectedModel(m_models->itemText(index)); });
+            [this](int index) { m_model.setSelectedModel(m_models->itemData(index).toString()); });
     connect(m_refresh, &QToolButton::clicked, this, [this] { m_model.refreshModels(); });
     connect(&m_model, &GuideModel::providerChanged, this, &ModelRow::updateProvider);
     connect(&m_model, &GuideModel::modelsChanged, this, &ModelRow::updateModels);
@@ -86,12 +100,14 @@ void ModelRow::updateModels()
     m_notice->setVisible(none);
     m_models->setVisible(!none);
     const QSignalBlocker quiet(m_models);
+    const QStringList listed = shownModels(models, m_model.selectedModel());
     QStringList shown;
     for (int i = 0; i < m_models->count(); ++i)
-        shown.append(m_models->itemText(i));
-    if (shown != models) {
+        shown.append(m_models->itemData(i).toString());
+    if (shown != listed) {
         m_models->clear();
-        m_models->addItems(models);
+        for (const QString& name : listed)
+            m_models->addItem(DisplayText::bounded(name, DisplayText::maxNameGraphemes), name);
     }
-    m_models->setCurrentIndex(static_cast<int>(models.indexOf(m_model.selectedModel())));
+    m_models->setCurrentIndex(static_cast<int>(listed.indexOf(m_model.selectedModel())));
 }

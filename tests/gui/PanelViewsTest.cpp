@@ -2,7 +2,10 @@
 // texts, and the switch between the explainer and the main view. Saves pictures of the panel
 // in the build tree.
 #include "SessionRig.h"
+#include "core/DisplayText.h"
 #include "core/Texts.h"
+#include "overlay/OverlayController.h"
+#include "overlay/OverlayView.h"
 #include "ui/ContentView.h"
 #include "ui/ElementList.h"
 #include "ui/ExplainerView.h"
@@ -65,6 +68,48 @@ class PanelViewsTest : public QObject
     };
 
 private slots:
+    void hugeTextsFromOutsideAreDrawnBounded()
+    {
+        Panel panel;
+        const QString huge(2 * 1024 * 1024, u'a');
+        panel.rig.modelServer.reply = QStringLiteral(R"({"id": 2, "explanation": "%1"})").arg(huge);
+        panel.runStep();
+        // Kept whole for the next prompt, drawn bounded in the panel and on the card.
+        QCOMPARE(panel.model().steps().last().explanation, huge);
+        QVERIFY(panel.main().stepExplanation()->text().size() <= DisplayText::maxGraphemes + 1);
+        for (const QString& line : panel.main().historyLines())
+            QVERIFY(line.size() <= DisplayText::maxGraphemes + 1);
+        OverlayController overlay([] { return false; });
+        overlay.show(QRectF(10, 10, 50, 20), huge, QStringLiteral("button"));
+        QVERIFY(overlay.view()->shownText().size() <= DisplayText::maxGraphemes + 1);
+
+        // A server offering 200,000 models: the picker offers a bounded few, the chosen one
+        // among them.
+        QStringList names;
+        for (int i = 0; i < 200000; ++i)
+            names.append(QStringLiteral("model-%1").arg(i, 6, 10, QLatin1Char('0')));
+        panel.rig.modelServer.listings.insert_or_assign(Provider::ollama, names);
+        panel.model().setSelectedModel(names.last());
+        panel.model().refreshModels();
+        QTRY_COMPARE(panel.model().models().size(), names.size());
+        QComboBox* picker = panel.main().modelRow()->modelPicker();
+        QVERIFY(picker->count() <= 501);
+        QCOMPARE(picker->currentData().toString(), names.last());
+    }
+
+    void theOverlayDrawsAnyRectangleItIsGiven()
+    {
+        // Extents near the integer limits, from a broken application, are drawn (clamped)
+        // without an out-of-range conversion.
+        OverlayController overlay([] { return false; });
+        overlay.show(QRectF(2147483000.0, -2147483000.0, 4e9, 30), QStringLiteral("Far away"),
+                     QStringLiteral("button"));
+        QVERIFY(overlay.view());
+        QVERIFY(!overlay.view()->grab().isNull());
+        QVERIFY(overlay.coveredBy(QRectF(-1e300, 1e300, 1e300, 1e300), QStringLiteral("x")));
+        overlay.hide();
+    }
+
     void idleMainView()
     {
         Panel panel;

@@ -120,6 +120,14 @@ private slots:
         QCOMPARE(titles(tree.read()), QStringList({"On", "Wide"}));
     }
 
+    void framesNearTheIntegerLimitsAreBounded()
+    {
+        Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("Far"),
+                           QRectF(2147483000, -2147483000, 4e9, 30))});
+        const QRectF frame = tree.read().elements.first().frame;
+        QVERIFY(frame.right() <= 2e6 && frame.top() >= -1e6 && frame.width() <= 1e6);
+    }
+
     void windowChoiceFallsBack()
     {
         Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("OK"))});
@@ -163,6 +171,13 @@ private slots:
         items.append(control(QStringLiteral("AXMenu"), QStringLiteral("m400")));
         tree.setMenuBar(items);
         QCOMPARE(tree.read().elements.size(), 401); // no limit on the menu bar; no window walk
+
+        // A menu bar of 100,000 items is read no further than a window would be.
+        tree.setMenuBar(QList<AXNodeAttributes>(
+            100000, control(QStringLiteral("AXMenu"), QStringLiteral("m"))));
+        tree.port.nodesRead = 0;
+        QCOMPARE(tree.read().elements.size(), AccessibilityReader::maxVisitedNodes);
+        QVERIFY(tree.port.nodesRead <= AccessibilityReader::maxVisitedNodes + 2);
     }
 
     void depthAndNodeLimits()

@@ -1,5 +1,6 @@
 // Grouping recognised words into the phrases that label controls.
 #include "platform/linux/TextPhrases.h"
+#include "platform/linux/TesseractTextRecognition.h"
 
 #include <QTest>
 
@@ -41,6 +42,24 @@ private slots:
         QVERIFY(TextPhrases::isDark(dark));
         dark.fill(QColor(246, 245, 244));
         QVERIFY(!TextPhrases::isDark(dark));
+    }
+
+    void recognitionWorkIsBoundedForHugeWindows()
+    {
+        using Scales = TesseractTextRecognition::PassScales;
+        const auto pixels = [](QSize size, double scale) {
+            return size.width() * scale * size.height() * scale;
+        };
+        // An ordinary window is read as it is and enlarged twice for small text.
+        const Scales ordinary = TesseractTextRecognition::passScales({1280, 800});
+        QCOMPARE(ordinary.layout, 1.0);
+        QCOMPARE(ordinary.sparse, 2.0);
+        // A window across two 4K screens is neither enlarged nor read at full size.
+        const QSize huge(7680, 2160);
+        const Scales bounded = TesseractTextRecognition::passScales(huge);
+        QVERIFY(pixels(huge, bounded.layout) <= TesseractTextRecognition::maxLayoutPixels + 1);
+        QVERIFY(pixels(huge, bounded.sparse) <= TesseractTextRecognition::maxSparsePixels + 1);
+        QVERIFY(bounded.layout > 0 && bounded.sparse > 0);
     }
 };
 

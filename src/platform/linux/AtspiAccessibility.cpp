@@ -1,5 +1,6 @@
 #include "platform/linux/AtspiAccessibility.h"
 
+#include "core/NumericRange.h"
 #include "platform/linux/AtspiBus.h"
 #include "platform/linux/AtspiRoles.h"
 #include "platform/linux/AtspiTypes.h"
@@ -287,12 +288,15 @@ QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QLi
         return out;
     QList<QDBusPendingCall> roles, states, children;
     for (const AXNode& node : batch) {
+        // Sending takes time too: a huge batch stops at the deadline, the rest unread.
+        if (deadline.hasExpired())
+            break;
         roles.append(call(node, accessibleInterface, QStringLiteral("GetRole"), {}, deadline));
         states.append(call(node, accessibleInterface, QStringLiteral("GetState"), {}, deadline));
         children.append(
             call(node, accessibleInterface, QStringLiteral("GetChildren"), {}, deadline));
     }
-    for (qsizetype i = 0; i < batch.size(); ++i) {
+    for (qsizetype i = 0; i < roles.size(); ++i) {
         const std::optional<uint> role = valueOf<uint>(roles[i]);
         const std::optional<QList<uint>> state = valueOf<QList<uint>>(states[i]);
         if (!role || !state)
@@ -416,7 +420,7 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
         node.title = labelText(names[k], gtk4);
         node.description = labelText(descriptions[k], gtk4);
         if (const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[k]))
-            node.frame = QRectF(r->x, r->y, r->width, r->height);
+            node.frame = NumericRange::boundedRect(QRectF(r->x, r->y, r->width, r->height));
         if (node.title.trimmed().isEmpty() && node.description.trimmed().isEmpty())
             unnamed.append(i);
     }

@@ -7,11 +7,13 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
 
-constexpr int enlargement = 2;
+constexpr double enlargement = 2;
 
 // One engine per thread, initialised on first use and kept: initialising costs ~50 ms.
 tesseract::TessBaseAPI* threadEngine()
@@ -30,16 +32,22 @@ tesseract::TessBaseAPI* threadEngine()
     return engine.get();
 }
 
-QList<TextPhrases::Phrase> phrasesOf(const QImage& image, tesseract::PageSegMode mode, int scale)
+// The phrases on `original` seen at `scale`, with boxes in the original's pixels.
+QList<TextPhrases::Phrase> phrasesOf(const QImage& original, tesseract::PageSegMode mode,
+                                     double scale)
 {
     tesseract::TessBaseAPI* engine = threadEngine();
-    if (!engine || image.isNull())
+    if (!engine || original.isNull())
         return {};
+    const QImage image = scale == 1.0
+                             ? original
+                             : original.scaled(original.size() * scale, Qt::IgnoreAspectRatio,
+                                               Qt::SmoothTransformation);
     constexpr int screenDpi = 96;
     engine->SetPageSegMode(mode);
     engine->SetImage(image.constBits(), image.width(), image.height(), 3,
                      static_cast<int>(image.bytesPerLine()));
-    engine->SetSourceResolution(screenDpi * scale);
+    engine->SetSourceResolution(static_cast<int>(screenDpi * scale));
     if (engine->Recognize(nullptr) != 0) {
         engine->Clear();
         return {};
@@ -56,9 +64,9 @@ QList<TextPhrases::Phrase> phrasesOf(const QImage& image, tesseract::PageSegMode
             const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
             int left = 0, top = 0, right = 0, bottom = 0;
             if (text && it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
+                const QRectF box = QRectF(QPointF(left, top), QPointF(right, bottom));
                 line.append({QString::fromUtf8(text.get()).trimmed(),
-                             QRect(QPoint(left / scale, top / scale),
-                                   QPoint(right / scale - 1, bottom / scale - 1))});
+                             QRectF(box.topLeft() / scale, box.size() / scale).toRect()});
             }
         } while (it->Next(tesseract::RIL_WORD));
     }
@@ -85,6 +93,18 @@ bool TesseractTextRecognition::isAvailable()
     return threadEngine() != nullptr;
 }
 
+TesseractTextRecognition::PassScales TesseractTextRecognition::passScales(QSize image)
+{
+    const double pixels = double(image.width()) * image.height();
+    if (pixels <= 0)
+        return {1, 1};
+    // The scale at which the image has `budget` pixels, never more than `wanted`.
+    const auto within = [pixels](double budget, double wanted) {
+        return std::min(wanted, std::sqrt(budget / pixels));
+    };
+    return {within(maxLayoutPixels, 1), within(maxSparsePixels, enlargement)};
+}
+
 QList<RecognizedLine> TesseractTextRecognition::recognize(const QImage& capture)
 {
     if (capture.isNull())
@@ -92,12 +112,13 @@ QList<RecognizedLine> TesseractTextRecognition::recognize(const QImage& capture)
     QImage image = capture.convertToFormat(QImage::Format_RGB888);
     if (TextPhrases::isDark(image))
         image.invertPixels();
-    QFuture<QList<TextPhrases::Phrase>> layoutPass = QtConcurrent::run(
-        &m_secondPass, [image] { return phrasesOf(image, tesseract::PSM_AUTO, 1); });
-    const QImage enlarged =
-        image.scaled(image.size() * enlargement, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const PassScales scales = passScales(image.size());
+    QFuture<QList<TextPhrases::Phrase>> layoutPass =
+        QtConcurrent::run(&m_secondPass, [image, scales] {
+            return phrasesOf(image, tesseract::PSM_AUTO, scales.layout);
+        });
     const QList<TextPhrases::Phrase> sparse =
-        phrasesOf(enlarged, tesseract::PSM_SPARSE_TEXT, enlargement);
+        phrasesOf(image, tesseract::PSM_SPARSE_TEXT, scales.sparse);
     const QList<TextPhrases::Phrase> phrases = TextPhrases::merge(sparse, layoutPass.result());
 
     QList<RecognizedLine> lines;

@@ -18,6 +18,20 @@ public:
     /// Whether the English model could be loaded.
     bool isAvailable();
 
+    /// The page-layout pass reads at most this many pixels; a larger window is read shrunk.
+    static constexpr double maxLayoutPixels = 4096.0 * 2160;
+    /// The sparse-text pass reads the window enlarged, but never to more than this many pixels.
+    static constexpr double maxSparsePixels = 4096.0 * 4096;
+
+    /// The scale each pass reads an image of `size` at: the work stays bounded whatever the
+    /// window's size.
+    struct PassScales
+    {
+        double layout;
+        double sparse;
+    };
+    static PassScales passScales(QSize size);
+
     QList<RecognizedLine> recognize(const QImage& image) override;
 
 private:

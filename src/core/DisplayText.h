@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/Graphemes.h"
+#include "core/Texts.h"
+
+#include <QString>
+
+/// What is drawn of texts that come from outside (a model's explanation, an application's
+/// labels, a server's model names): the start of the text, at most so many user-perceived
+/// characters, with an ellipsis where it was cut. The texts themselves are kept whole.
+namespace DisplayText {
+
+/// Enough for any sentence a person reads in a panel or on a card.
+inline constexpr qsizetype maxGraphemes = 500;
+/// Enough for a control's label or a model's name.
+inline constexpr qsizetype maxNameGraphemes = 120;
+
+inline QString bounded(const QString& text, qsizetype max = maxGraphemes)
+{
+    const QString start = Graphemes::left(text, max);
+    return start.size() == text.size() ? text : start + Texts::ellipsis;
+}
+
+} // namespace DisplayText
