@@ -4,6 +4,8 @@
 #include "core/Texts.h"
 #include "ui/UiStyle.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -111,12 +113,40 @@ ElementList::ElementList(QWidget* parent) : QWidget(parent)
     column->addWidget(m_rows);
 
     connect(m_header, &QToolButton::toggled, this, &ElementList::setExpanded);
-    const auto pick = [this](const QModelIndex& index) {
-        if (index.isValid())
-            emit picked(m_model.element(index.row()));
-    };
-    connect(m_rows, &QListView::clicked, this, pick);
-    connect(m_rows, &QListView::activated, this, pick);
+    // A row is picked by a click (not by "activated", which some styles send on the same
+    // click, and a double-click sends on its second press) or by Return on the current row.
+    connect(m_rows, &QListView::clicked, this, &ElementList::clickedRow);
+    m_rows->installEventFilter(this);
+}
+
+void ElementList::clickedRow(const QModelIndex& index)
+{
+    // The second click of a double-click on the same row is part of the same pick.
+    const bool secondOfDouble = index.row() == m_lastPickedRow && m_sinceLastPick.isValid() &&
+                                m_sinceLastPick.elapsed() < QApplication::doubleClickInterval();
+    if (!secondOfDouble)
+        pickRow(index);
+}
+
+void ElementList::pickRow(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    m_lastPickedRow = index.row();
+    m_sinceLastPick.start();
+    emit picked(m_model.element(index.row()));
+}
+
+bool ElementList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_rows && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            pickRow(m_rows->currentIndex());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ElementList::setElements(const QList<GuideElement>& elements)

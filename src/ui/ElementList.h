@@ -3,6 +3,7 @@
 #include "core/GuideElement.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QListView;
@@ -44,8 +45,16 @@ public:
 signals:
     void picked(const GuideElement& element);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void clickedRow(const QModelIndex& index);
+    void pickRow(const QModelIndex& index);
+
     QToolButton* m_header;
     QListView* m_rows;
     ElementListModel m_model;
+    int m_lastPickedRow = -1;
+    QElapsedTimer m_sinceLastPick;
 };

@@ -23,6 +23,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -68,6 +69,51 @@ class PanelViewsTest : public QObject
     };
 
 private slots:
+    void onePickPerClick()
+    {
+        Panel panel;
+        panel.runStep();
+        ElementList* list = panel.main().elementList();
+        list->setExpanded(true);
+        QListView* rows = list->rows();
+        const QPoint first = rows->visualRect(rows->model()->index(0, 0)).center();
+        const auto picks = [&] { return panel.model().steps().size() - 1; };
+
+        // A double-click as a mouse makes it: a click, then a second press that is the double
+        // click, then its release.
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, first);
+        QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, first);
+        QCOMPARE(picks(), 1); // one pick
+
+        // Under a style that activates items on a single click, a click is still one pick.
+        class SingleClickStyle : public QProxyStyle
+        {
+        public:
+            int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                          QStyleHintReturn* data) const override
+            {
+                if (hint == QStyle::SH_ItemView_ActivateItemOnSingleClick)
+                    return 1;
+                return QProxyStyle::styleHint(hint, option, widget, data);
+            }
+        };
+        SingleClickStyle style;
+        rows->setStyle(&style);
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {},
+                          rows->visualRect(rows->model()->index(1, 0)).center());
+        QCOMPARE(picks(), 2);
+        QCOMPARE(panel.model().steps().last().label, QStringLiteral("button \u201CSave\u201D"));
+
+        // Return on the current row picks it, once.
+        rows->setCurrentIndex(rows->model()->index(0, 0));
+        rows->setFocus();
+        QTest::keyClick(rows, Qt::Key_Return);
+        QCOMPARE(picks(), 3);
+        QCOMPARE(panel.model().steps().last().label,
+                 QStringLiteral("menu bar item \u201CFile\u201D"));
+        rows->setStyle(nullptr);
+    }
+
     void hugeTextsFromOutsideAreDrawnBounded()
     {
         Panel panel;
