@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QThread>
 
 #include <atomic>
 
@@ -18,6 +19,9 @@ public:
     QHash<QString, AXNodeAttributes> nodes;
     std::atomic<int> readCalls{0};
     std::atomic<int> nodesRead{0};
+    /// Each read of an application takes this long, as a slow one would.
+    std::atomic<int> slowReadMs{0};
+    std::atomic<bool> reading{false};
 
     static AXNode node(const QString& path) { return AXNode{QStringLiteral("fake"), path}; }
 
@@ -32,6 +36,9 @@ public:
 
     std::optional<AXNode> application(qint64 pid, QDeadlineTimer) override
     {
+        reading = true;
+        if (slowReadMs > 0)
+            QThread::msleep(static_cast<unsigned long>(slowReadMs.load()));
         ++readCalls;
         const auto it = applications.constFind(pid);
         return it == applications.constEnd() ? std::nullopt : std::optional<AXNode>(*it);

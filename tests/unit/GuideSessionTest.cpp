@@ -330,6 +330,22 @@ private slots:
         QCOMPARE(rig.model->serverState(), ServerState::running);
     }
 
+    void theModelGoesOnlyOnceItsWorkersHaveStopped()
+    {
+        // Quitting while an application is being read: the read runs on a worker and uses the
+        // ports, which go right after the model (AddressSanitizer tells if they go first).
+        auto rig = std::make_unique<SessionRig>();
+        rig->accessibility.slowReadMs = 300;
+        GuideModel& model = rig->start();
+        QTRY_COMPARE(model.serverState(), ServerState::running);
+        model.setGoal(QStringLiteral("save it"));
+        model.submit();
+        QTRY_VERIFY(rig->accessibility.reading);
+        rig.reset();
+        // The step, suspended when its model went, resumes into nothing.
+        QCoreApplication::processEvents();
+    }
+
     void aRefusedServerAddressIsShownAsItStands()
     {
         SessionRig rig;

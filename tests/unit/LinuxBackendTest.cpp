@@ -1,12 +1,14 @@
-// Grouping recognised words into the phrases that label controls.
-#include "platform/linux/TextPhrases.h"
+// The pure parts of the Linux backend: grouping recognised words into the phrases that label
+// controls, bounding recognition work, and where window-relative frames sit on the screen.
+#include "platform/linux/AtspiOrigins.h"
 #include "platform/linux/TesseractTextRecognition.h"
+#include "platform/linux/TextPhrases.h"
 
 #include <QTest>
 
 using TextPhrases::Phrase;
 
-class TextPhrasesTest : public QObject
+class LinuxBackendTest : public QObject
 {
     Q_OBJECT
 
@@ -61,7 +63,27 @@ private slots:
         QVERIFY(pixels(huge, bounded.sparse) <= TesseractTextRecognition::maxSparsePixels + 1);
         QVERIFY(bounded.layout > 0 && bounded.sparse > 0);
     }
+
+    void originsAreBoundedBetweenReadsNeverDuringOne()
+    {
+        AtspiOrigins origins;
+        const auto node = [](int i) { return AXNode{QStringLiteral(":1.5"), QString::number(i)}; };
+        origins.startRead();
+        origins.set(node(0), QPointF(100, 50));
+        // One read walks a huge tree: every node learns its window's origin, also past the
+        // bound, and keeps it for the rest of the read.
+        QList<AXNode> children;
+        for (int i = 1; i <= AtspiOrigins::maxRemembered + 10; ++i)
+            children.append(node(i));
+        origins.inherit(node(0), children);
+        origins.inherit(children.last(), {node(-1)});
+        QCOMPARE(origins.of(node(-1)), std::optional<QPointF>(QPointF(100, 50)));
+        QCOMPARE(origins.of(node(1)), std::optional<QPointF>(QPointF(100, 50)));
+        // The next read starts afresh, and learns again from its window down.
+        origins.startRead();
+        QCOMPARE(origins.of(node(1)), std::nullopt);
+    }
 };
 
-QTEST_GUILESS_MAIN(TextPhrasesTest)
-#include "TextPhrasesTest.moc"
+QTEST_GUILESS_MAIN(LinuxBackendTest)
+#include "LinuxBackendTest.moc"
