@@ -1,15 +1,21 @@
 #pragma once
 
-/// The two capabilities Cuewell needs from the desktop, and the ways to obtain them.
+#include <functional>
+
+/// The two capabilities Cuewell needs from the desktop, and the ways to obtain them. Answers
+/// come at once from what is known, never prompting and never waiting on the desktop: a check
+/// that takes time runs in the background, and `onChanged` tells when an answer changes.
 class PermissionsPort
 {
 public:
     virtual ~PermissionsPort() = default;
 
-    /// Whether other applications' windows can be captured. Never prompts.
+    /// Whether other applications' windows can be captured.
     virtual bool mayCapture() = 0;
-    /// Whether other applications' accessibility trees can be read. Never prompts.
+    /// Whether other applications' accessibility trees can be read.
     virtual bool mayReadAccessibility() = 0;
+    /// Calls `changed` on the main thread whenever an answer above changes.
+    virtual void onChanged(std::function<void()> changed) = 0;
 
     virtual void requestCapture() = 0;
     virtual void requestAccessibility() = 0;

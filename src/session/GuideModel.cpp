@@ -36,6 +36,10 @@ GuideModel::GuideModel(GuideServices services, QObject* parent)
         if (self)
             self->onActivation(app);
     });
+    m_services.permissions.onChanged([self] {
+        if (self)
+            self->refreshPermissions();
+    });
     refreshPermissions();
     m_discovery.startRefresh();
 }

@@ -12,6 +12,8 @@ public:
 
     bool mayCapture() override { return capture; }
     bool mayReadAccessibility() override { return accessibility; }
+    void onChanged(std::function<void()> changed) override { this->changed = std::move(changed); }
+    std::function<void()> changed;
     void requestCapture() override { ++requests; }
     void requestAccessibility() override { ++requests; }
     bool canOpenSettings = true;

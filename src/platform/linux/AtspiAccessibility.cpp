@@ -102,9 +102,20 @@ struct AtspiAccessibility::Structure
     }
 };
 
-AtspiAccessibility::AtspiAccessibility() : m_bus(AtspiBus::connection()), m_xWindows(m_x)
+AtspiAccessibility::AtspiAccessibility() : m_xWindows(m_x)
 {
     registerAtspiTypes();
+}
+
+QDBusConnection AtspiAccessibility::bus()
+{
+    QMutexLocker lock(&m_lock);
+    return m_bus;
+}
+
+bool AtspiAccessibility::connected()
+{
+    return AtspiBus::connection().isConnected();
 }
 
 bool AtspiAccessibility::isTrusted()
@@ -122,7 +133,7 @@ QDBusPendingCall AtspiAccessibility::call(const AXNode& node, const QString& int
     // Every request of a read ends at the same moment, so waiting on them one after another
     // never adds their timeouts up.
     const int remaining = static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
-    return m_bus.asyncCall(message, remaining);
+    return bus().asyncCall(message, remaining);
 }
 
 QDBusPendingCall AtspiAccessibility::property(const AXNode& node, const QString& interface,
@@ -206,7 +217,13 @@ void AtspiAccessibility::learnWindowOrigin(const AXNode& window, qint64 pid,
 
 std::optional<AXNode> AtspiAccessibility::application(qint64 pid, QDeadlineTimer deadline)
 {
-    if (!m_bus.isConnected() || deadline.hasExpired())
+    // Each read starts on a live connection: one lost with a restarted bus is made again.
+    QDBusConnection live = AtspiBus::connection();
+    {
+        QMutexLocker lock(&m_lock);
+        m_bus = live;
+    }
+    if (!live.isConnected() || deadline.hasExpired())
         return std::nullopt;
     QDBusPendingCall pending = call(AXNode{registryService, rootPath}, accessibleInterface,
                                     QStringLiteral("GetChildren"), {}, deadline);

@@ -16,12 +16,12 @@
 class AtspiAccessibility : public AccessibilityPort
 {
 public:
-    /// Connects to the accessibility bus that the session bus announces; without one, every
-    /// read returns nothing.
+    /// Reads over the accessibility bus that the session bus announces, connecting as each
+    /// read starts; without one, every read returns nothing.
     AtspiAccessibility();
 
-    /// Whether the accessibility bus answered.
-    bool connected() const { return m_bus.isConnected(); }
+    /// Whether the accessibility bus answers. Blocks while the session bus answers.
+    bool connected();
 
     bool isTrusted() override;
     std::optional<AXNode> application(qint64 pid, QDeadlineTimer deadline) override;
@@ -42,6 +42,7 @@ private:
     void readFurtherLabels(const QList<AXNode>& batch, const QList<qsizetype>& unnamed,
                            QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     std::optional<AXNode> findMenuBar(const AXNode& window, QDeadlineTimer deadline);
+    QDBusConnection bus();
     QDBusPendingCall call(const AXNode& node, const QString& interface, const QString& method,
                           const QVariantList& arguments, QDeadlineTimer deadline);
     QDBusPendingCall property(const AXNode& node, const QString& interface, const QString& name,
@@ -51,7 +52,7 @@ private:
     void learnWindowOrigin(const AXNode& window, qint64 pid, QDeadlineTimer deadline);
     bool isGtk4(const QString& service);
 
-    QDBusConnection m_bus;
+    QDBusConnection m_bus{QString()}; // the connection of the read under way
     X11Connection m_x;
     X11WindowQueries m_xWindows;
     QMutex m_lock;

@@ -5,6 +5,7 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QMutex>
 
 namespace AtspiBus {
 
@@ -12,7 +13,6 @@ namespace {
 
 const QString busService = QStringLiteral("org.a11y.Bus");
 const QString busPath = QStringLiteral("/org/a11y/bus");
-constexpr int timeoutMs = 1000;
 
 QDBusMessage statusCall(const QString& method, const QVariantList& arguments)
 {
@@ -24,16 +24,19 @@ QDBusMessage statusCall(const QString& method, const QVariantList& arguments)
 
 } // namespace
 
+// A bus that went away (the session's accessibility restarted) leaves a disconnected
+// connection under the name; it is dropped and the bus asked for again.
 QDBusConnection connection()
 {
     static const QString name = QStringLiteral("cuewell-a11y");
+    static QMutex lock;
+    QMutexLocker locked(&lock);
     QDBusConnection existing(name);
     if (existing.isConnected())
         return existing;
-    QDBusMessage message = QDBusMessage::createMethodCall(busService, busPath, busService,
-                                                          QStringLiteral("GetAddress"));
+    QDBusConnection::disconnectFromBus(name);
     const QDBusReply<QString> address =
-        QDBusConnection::sessionBus().call(message, QDBus::Block, timeoutMs);
+        QDBusConnection::sessionBus().call(addressCall(), QDBus::Block, timeoutMs);
     if (!address.isValid() || address.value().isEmpty()) {
         qCDebug(lcLinux) << "no accessibility bus:" << address.error().name();
         return QDBusConnection(name);
@@ -41,12 +44,22 @@ QDBusConnection connection()
     return QDBusConnection::connectToBus(address.value(), name);
 }
 
+QDBusMessage addressCall()
+{
+    return QDBusMessage::createMethodCall(busService, busPath, busService,
+                                          QStringLiteral("GetAddress"));
+}
+
+QDBusMessage isEnabledCall()
+{
+    return statusCall(QStringLiteral("Get"),
+                      {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")});
+}
+
 bool isEnabled()
 {
-    const QDBusReply<QDBusVariant> reply = QDBusConnection::sessionBus().call(
-        statusCall(QStringLiteral("Get"),
-                   {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
-        QDBus::Block, timeoutMs);
+    const QDBusReply<QDBusVariant> reply =
+        QDBusConnection::sessionBus().call(isEnabledCall(), QDBus::Block, timeoutMs);
     if (!reply.isValid())
         qCDebug(lcLinux) << "accessibility status unknown:" << reply.error().name();
     return reply.isValid() && reply.value().variant().toBool();
@@ -57,15 +70,13 @@ bool isReadable()
     return connection().isConnected() && isEnabled();
 }
 
-void enable()
+QDBusPendingCall enable()
 {
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(
+    return QDBusConnection::sessionBus().asyncCall(
         statusCall(QStringLiteral("Set"),
                    {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"),
                     QVariant::fromValue(QDBusVariant(true))}),
-        QDBus::Block, timeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage)
-        qCDebug(lcLinux) << "switching accessibility on failed:" << reply.errorName();
+        timeoutMs);
 }
 
 } // namespace AtspiBus

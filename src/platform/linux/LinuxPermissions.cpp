@@ -3,10 +3,17 @@
 #include "platform/linux/AtspiBus.h"
 #include "platform/linux/X11Windows.h"
 
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QProcess>
 #include <QStandardPaths>
 
-LinuxPermissions::LinuxPermissions(X11Windows& windows) : m_windows(windows) {}
+LinuxPermissions::LinuxPermissions(X11Windows& windows, QObject* parent)
+    : QObject(parent), m_windows(windows)
+{
+    checkAccessibility();
+}
 
 bool LinuxPermissions::mayCapture()
 {
@@ -15,7 +22,52 @@ bool LinuxPermissions::mayCapture()
 
 bool LinuxPermissions::mayReadAccessibility()
 {
-    return AtspiBus::isReadable();
+    checkAccessibility();
+    return m_readable;
+}
+
+void LinuxPermissions::onChanged(std::function<void()> changed)
+{
+    m_changed = std::move(changed);
+}
+
+// Both questions go out together; the answer is taken when both have come back (or timed out).
+void LinuxPermissions::checkAccessibility()
+{
+    if (m_pending > 0)
+        return;
+    QDBusConnection session = QDBusConnection::sessionBus();
+    if (!session.isConnected())
+        return;
+    m_pending = 2;
+    auto* enabled = new QDBusPendingCallWatcher(
+        session.asyncCall(AtspiBus::isEnabledCall(), AtspiBus::timeoutMs), this);
+    connect(enabled, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        const QDBusPendingReply<QDBusVariant> reply = *w;
+        m_enabled = !reply.isError() && reply.value().variant().toBool();
+        w->deleteLater();
+        answered();
+    });
+    auto* address = new QDBusPendingCallWatcher(
+        session.asyncCall(AtspiBus::addressCall(), AtspiBus::timeoutMs), this);
+    connect(address, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        const QDBusPendingReply<QString> reply = *w;
+        m_busFound = !reply.isError() && !reply.value().isEmpty();
+        w->deleteLater();
+        answered();
+    });
+}
+
+void LinuxPermissions::answered()
+{
+    if (--m_pending > 0)
+        return;
+    const bool readable = m_enabled && m_busFound;
+    if (readable == m_readable)
+        return;
+    m_readable = readable;
+    if (m_changed)
+        m_changed();
 }
 
 void LinuxPermissions::requestCapture()
@@ -25,7 +77,11 @@ void LinuxPermissions::requestCapture()
 
 void LinuxPermissions::requestAccessibility()
 {
-    AtspiBus::enable();
+    auto* watcher = new QDBusPendingCallWatcher(AtspiBus::enable(), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        checkAccessibility();
+    });
 }
 
 bool LinuxPermissions::openCaptureSettings()
