@@ -7,6 +7,7 @@
 #include "ui/ElementList.h"
 #include "ui/ModelRow.h"
 #include "ui/RoundedCard.h"
+#include "ui/StatusLine.h"
 #include "ui/UiStyle.h"
 
 #include <QCheckBox>
@@ -117,9 +118,7 @@ QWidget* MainView::buildStatusRow()
     m_spinner->setTextVisible(false);
     m_spinner->setFixedSize(36, 10);
     m_spinner->setAccessibleName(Texts::workingName);
-    m_status = UiStyle::label(QString(), UiStyle::TextStyle::callout);
-    m_status->setAccessibleName(Texts::statusName);
-    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_status = new StatusLine;
     layout->addWidget(m_spinner, 0, Qt::AlignTop);
     layout->addWidget(m_status, 1, Qt::AlignTop);
     return row;
@@ -187,7 +186,7 @@ void MainView::updateTarget()
 
 void MainView::updateStatus()
 {
-    m_status->setText(DisplayText::bounded(m_model.status()));
+    m_status->setStatus(m_model.status());
     QPalette p = palette();
     if (m_model.serverState() == ServerState::down)
         p.setColor(QPalette::WindowText, Appearance::orange);

@@ -8,6 +8,7 @@ class QCheckBox;
 class GuideModel;
 class ModelRow;
 class QLabel;
+class StatusLine;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -30,7 +31,7 @@ public:
     QPushButton* permissionsButton() const { return m_permissions; }
     QCheckBox* followClicksBox() const { return m_follow; }
     QLabel* targetLine() const { return m_target; }
-    QLabel* statusLine() const { return m_status; }
+    StatusLine* statusLine() const { return m_status; }
     QProgressBar* spinner() const { return m_spinner; }
     QLabel* accessibilityNotice() const { return m_notice; }
     QFrame* stepCard() const { return m_stepCard; }
@@ -69,7 +70,7 @@ private:
     QCheckBox* m_follow;
     QPushButton* m_permissions;
     QProgressBar* m_spinner;
-    QLabel* m_status;
+    StatusLine* m_status;
     QLabel* m_notice;
     QFrame* m_stepCard;
     QLabel* m_stepHeading;

@@ -4,10 +4,14 @@
 // is never touched until the task is done; it must never cover a ring.
 #include "DesktopApp.h"
 #include "FakeModelHttpServer.h"
+#include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/AtspiBus.h"
 #include "session/FieldLabels.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -95,6 +99,49 @@ bool windowNamed(const QString& name)
     return search.waitForFinished(5000) && !search.readAllStandardOutput().trimmed().isEmpty();
 }
 
+// What a screen reader is told: the accessibility events of one kind, as they are broadcast.
+class EventListener : public QObject
+{
+    Q_OBJECT
+public:
+    struct Event
+    {
+        QString sender;
+        QString path;
+        QString kind;
+        int detail = 0;
+    };
+
+    EventListener(QDBusConnection bus, const QString& member) : m_bus(std::move(bus))
+    {
+        m_bus.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"), member,
+                      this, SLOT(received(QDBusMessage)));
+    }
+
+    /// Asks the registry to have applications send `event`, as screen readers do.
+    void subscribe(const QString& event)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/registry"),
+            QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("RegisterEvent"));
+        message.setArguments({event, QStringList(), QString()});
+        m_bus.call(message, QDBus::Block, 5000);
+    }
+
+    QList<Event> events;
+
+private slots:
+    void received(const QDBusMessage& message)
+    {
+        const QVariantList arguments = message.arguments();
+        events.append({message.service(), message.path(), arguments.value(0).toString(),
+                       arguments.value(1).toInt()});
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
 } // namespace
 
 class EndToEndDesktopTest : public QObject
@@ -169,7 +216,83 @@ class EndToEndDesktopTest : public QObject
         QVERIFY(cuewell.waitForStarted());
     }
 
+    // Every text in the tree of `pid`, as a screen reader reads it.
+    QStringList textsOf(qint64 pid)
+    {
+        QStringList texts;
+        const QDeadlineTimer deadline(5000);
+        const std::optional<AXNode> application = m_accessibility.application(pid, deadline);
+        if (!application)
+            return texts;
+        QList<AXNode> level = m_accessibility.applicationNodes(*application, deadline).windows;
+        for (int depth = 0; depth < 30 && !level.isEmpty(); ++depth) {
+            QList<AXNode> next;
+            for (const AXNodeAttributes& node : m_accessibility.read(level, nullptr, deadline)) {
+                if (!node.title.isEmpty())
+                    texts.append(node.title);
+                next += node.children;
+            }
+            level = next;
+        }
+        return texts;
+    }
+
 private slots:
+    void thePanelReadsToAScreenReaderAsItShows()
+    {
+        FakeModelHttpServer ollama(Provider::ollama);
+        ollama.models = {QStringLiteral("llava:7b")};
+        ollama.answer = answerInTurn({QStringLiteral("File")});
+        DesktopApp mousepad(QStringLiteral("mousepad"));
+        readUntil(mousepad.pid(), QStringLiteral("File"));
+        EventListener shown(AtspiBus::connection(), QStringLiteral("StateChanged"));
+        shown.subscribe(QStringLiteral("object:state-changed:showing"));
+        QProcess cuewell;
+        startCuewell(cuewell, ollama.port());
+        const AXSnapshot panel = readUntil(cuewell.processId(), QStringLiteral("Next step"));
+        QVERIFY(panel.windowFrame);
+        QTRY_VERIFY(textsOf(cuewell.processId()).contains(Texts::typeAGoal));
+
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                 QStringLiteral("--name"), QStringLiteral("Mousepad"),
+                 QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")});
+        QTest::qWait(500);
+        xdotool({QStringLiteral("type"), QStringLiteral("open a file")});
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        QVERIFY(waitForStatus(cuewell, QStringLiteral("Step 1 ready.")));
+
+        // Each status was announced as a notification shown, from the status line itself.
+        const QString service =
+            m_accessibility.application(cuewell.processId(), QDeadlineTimer(2000))->service;
+        QTRY_VERIFY(std::any_of(shown.events.begin(), shown.events.end(), [&](const auto& e) {
+            return e.sender == service && e.kind == QLatin1String("showing") && e.detail == 1 &&
+                   m_accessibility.read({AXNode{service, e.path}}, nullptr, QDeadlineTimer(2000))
+                           .value(0)
+                           .title == QLatin1String("Step 1 ready.");
+        }));
+        // Every text the panel shows reads as it shows.
+        const QStringList texts = textsOf(cuewell.processId());
+        for (const QString& expected :
+             {QStringLiteral("Step 1 ready."),
+              QStringLiteral("Next: menu bar item \u201CFile\u201D"),
+              QStringLiteral("Choose File."),
+              QStringLiteral("1. menu bar item \u201CFile\u201D \u2014 Choose File."),
+              QStringLiteral("Helping with: Mousepad")})
+            QVERIFY2(texts.contains(expected), qPrintable(texts.join(u'|')));
+        // The element rows, once the list is open, read as kind and title.
+        const AXSnapshot controls = AccessibilityReader::read(m_accessibility, cuewell.processId());
+        const auto header = std::find_if(
+            controls.elements.begin(), controls.elements.end(),
+            [](const GuideElement& e) { return e.title.startsWith(QLatin1String("Detected")); });
+        QVERIFY(header != controls.elements.end());
+        clickAt(header->frame.center());
+        QTRY_VERIFY2(textsOf(cuewell.processId()).contains(QStringLiteral("menu bar item File")),
+                     qPrintable(textsOf(cuewell.processId()).join(u'|')));
+        cuewell.kill();
+        cuewell.waitForFinished();
+    }
+
     void wholeTask_data()
     {
         QTest::addColumn<QStringList>("command");

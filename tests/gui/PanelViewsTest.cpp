@@ -12,6 +12,7 @@
 #include "ui/MainView.h"
 #include "ui/ModelRow.h"
 #include "ui/PermissionCard.h"
+#include "ui/StatusLine.h"
 #include "ui/TrayMenu.h"
 
 #include <QApplication>
