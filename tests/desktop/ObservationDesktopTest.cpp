@@ -10,6 +10,7 @@
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/TesseractTextRecognition.h"
+#include "platform/linux/X11Connection.h"
 #include "platform/linux/X11Pointer.h"
 #include "platform/linux/X11Windows.h"
 #include "recognize/TextRecognizer.h"
@@ -17,6 +18,9 @@
 #include "session/GuideModel.h"
 
 #include <QElapsedTimer>
+
+#include <xcb/composite.h>
+
 #include <QPainter>
 #include <QRasterWindow>
 #include <QSettings>
@@ -253,6 +257,31 @@ private slots:
         QVERIFY2(read.join(u'|').contains(QStringLiteral("Preferences")),
                  qPrintable(read.join(u'|')));
         xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    }
+
+    void onlyTheTargetsWindowsStayRedirected()
+    {
+        DesktopApp editor(QStringLiteral("mousepad"));
+        DesktopApp dialog(QStringLiteral("zenity"), {QStringLiteral("--info")});
+        QTRY_VERIFY_WITH_TIMEOUT(windowOf(editor) && windowOf(dialog), 10000);
+        // Whether some client keeps the window's pixels off screen, asked as any client may:
+        // a window that is not redirected has no pixmap to name.
+        X11Connection probe;
+        const auto redirected = [&probe](const WindowInfo& window) {
+            const xcb_pixmap_t pixmap = xcb_generate_id(probe.get());
+            auto error = xReply(xcb_request_check(
+                probe.get(), xcb_composite_name_window_pixmap_checked(
+                                 probe.get(), static_cast<xcb_window_t>(window.id), pixmap)));
+            if (!error)
+                xcb_free_pixmap(probe.get(), pixmap);
+            return !error;
+        };
+        m_windows.prepareCapture(editor.pid());
+        QVERIFY(redirected(*windowOf(editor)));
+        QVERIFY(!redirected(*windowOf(dialog)));
+        m_windows.prepareCapture(dialog.pid()); // the target changes: the editor is let go
+        QVERIFY(!redirected(*windowOf(editor)));
+        QVERIFY(redirected(*windowOf(dialog)));
     }
 
     void textRecognitionFindsTheLabelsWhereTheyAre()
