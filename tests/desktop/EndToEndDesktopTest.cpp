@@ -198,7 +198,7 @@ class EndToEndDesktopTest : public QObject
         });
     }
 
-    void startCuewell(QProcess& cuewell, quint16 ollamaPort)
+    void startCuewell(QProcess& cuewell, quint16 ollamaPort, const QStringList& tracedBy = {})
     {
         QDir(m_config.path()).mkpath(QStringLiteral("Cuewell"));
         QFile settings(m_config.filePath(QStringLiteral("Cuewell/Cuewell.conf")));
@@ -212,7 +212,10 @@ class EndToEndDesktopTest : public QObject
                    QStringLiteral("127.0.0.1:") + QString::number(ollamaPort));
         cuewell.setProcessEnvironment(env);
         cuewell.setProcessChannelMode(QProcess::MergedChannels);
-        cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
+        if (tracedBy.isEmpty())
+            cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
+        else
+            cuewell.start(tracedBy.first(), tracedBy.mid(1) + QStringList{CUEWELL_BINARY});
         QVERIFY(cuewell.waitForStarted());
     }
 
@@ -291,6 +294,82 @@ private slots:
                      qPrintable(textsOf(cuewell.processId()).join(u'|')));
         cuewell.kill();
         cuewell.waitForFinished();
+    }
+
+    void aSessionWritesOnlyItsSettingsAndTalksOnlyToThisComputer()
+    {
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty())
+            QSKIP("strace is not installed");
+        FakeModelHttpServer ollama(Provider::ollama);
+        ollama.models = {QStringLiteral("llava:7b")};
+        ollama.answer = answerInTurn({QStringLiteral("File"), QStringLiteral("Open...")});
+        DesktopApp mousepad(QStringLiteral("mousepad"));
+        readUntil(mousepad.pid(), QStringLiteral("File"));
+        QTemporaryDir traces;
+        const QString trace = traces.filePath(QStringLiteral("calls"));
+        QProcess cuewell;
+        startCuewell(cuewell, ollama.port(),
+                     {strace, QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"),
+                      trace, QStringLiteral("-e"),
+                      QStringLiteral("trace=open,openat,creat,rename,renameat,renameat2,link,"
+                                     "linkat,symlink,truncate,mkdir,mkdirat,connect,sendto")});
+        readUntil(cuewell.processId(), QStringLiteral("Next step"));
+
+        // A whole guided session: the goal, a step, a click through the ring, the next step.
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                 QStringLiteral("--name"), QStringLiteral("Mousepad"),
+                 QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")});
+        QTest::qWait(500);
+        xdotool({QStringLiteral("type"), QStringLiteral("open a file")});
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        QVERIFY(waitForStatus(cuewell, QStringLiteral("Step 1 ready."), 60000));
+        clickAt(
+            find(readUntil(mousepad.pid(), QStringLiteral("File")).elements, QStringLiteral("File"))
+                ->frame.center());
+        QVERIFY(waitForStatus(cuewell, QStringLiteral("Step 2 ready."), 60000));
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+        // Cuewell runs as strace's child; ending it ends the trace.
+        QProcess::execute(QStringLiteral("pkill"),
+                          {QStringLiteral("-P"), QString::number(cuewell.processId())});
+        QVERIFY(cuewell.waitForFinished(10000));
+
+        QFile calls(trace);
+        QVERIFY(calls.open(QIODevice::ReadOnly));
+        const QString settings = m_config.path() + QStringLiteral("/Cuewell");
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/';
+        static const QRegularExpression written(
+            QStringLiteral("(open|openat|creat|rename|renameat2?|link|linkat|symlink|truncate|"
+                           "mkdir|mkdirat)\\(.*\"([^\"]+)\"(.*)\\) = [0-9]"));
+        static const QRegularExpression network(
+            QStringLiteral("(connect|sendto)\\(.*sa_family=AF_INET6?,.*(inet_addr|inet_pton)"
+                           "\\((AF_INET6, )?\"([^\"]+)\""));
+        QStringList offences;
+        int serverConnections = 0;
+        while (!calls.atEnd()) {
+            const QString line = QString::fromUtf8(calls.readLine()).trimmed();
+            const QRegularExpressionMatch file = written.match(line);
+            const bool opens = file.captured(1).startsWith(QLatin1String("open"));
+            const bool forWriting = line.contains(QLatin1String("O_WRONLY")) ||
+                                    line.contains(QLatin1String("O_RDWR")) ||
+                                    line.contains(QLatin1String("O_CREAT"));
+            const bool writes = file.hasMatch() && (!opens || forWriting);
+            if (writes && !file.captured(2).startsWith(settings) &&
+                !file.captured(2).startsWith(runtime) &&
+                !file.captured(2).startsWith(QLatin1String("/dev/")))
+                offences.append(line);
+            const QRegularExpressionMatch peer = network.match(line);
+            if (peer.hasMatch()) {
+                const QString address = peer.captured(4);
+                if (address == QLatin1String("127.0.0.1") || address == QLatin1String("::1"))
+                    ++serverConnections;
+                else
+                    offences.append(line);
+            }
+        }
+        QVERIFY2(offences.isEmpty(), qPrintable(offences.join(u'\n')));
+        QVERIFY(serverConnections > 0); // the trace did see the requests to the model server
     }
 
     void wholeTask_data()
