@@ -4,6 +4,9 @@
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimer>
+
+#include <memory>
 
 QJsonObject FakeModelHttpServer::Received::json() const
 {
@@ -52,6 +55,12 @@ void FakeModelHttpServer::handle(const QHttpServerRequest& request,
     }
     const QByteArray body =
         post ? chatBody(QJsonDocument::fromJson(request.body()).object()) : listingBody();
+    if (post && chatDelay.count() > 0) {
+        auto held = std::make_shared<QHttpServerResponder>(std::move(responder));
+        QTimer::singleShot(chatDelay,
+                           [held, body, code] { held->write(body, "application/json", code); });
+        return;
+    }
     responder.write(body, "application/json", code);
 }
 

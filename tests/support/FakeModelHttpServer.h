@@ -9,6 +9,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -57,6 +58,8 @@ public:
     QByteArray rawChatBody;
     int status = 200;
     Behaviour behaviour = Behaviour::normal;
+    /// Chat answers wait this long, as a model thinking would.
+    std::chrono::milliseconds chatDelay{0};
     QList<Received> received;
 
 private:
