@@ -123,7 +123,8 @@ int main(int argc, char** argv)
         else
             model.nextStep();
         waitUntilIdle(model);
-        if (i == 9) { // measured once everything is warm
+        server.received.clear(); // the stand-in server's own record is not Cuewell's memory
+        if (i == 9) {            // measured once everything is warm
             startKiB = residentKiB();
             startFiles = openFiles();
             clock.start();

@@ -31,7 +31,13 @@ while IFS= read -r file; do
   from=$(folder "$file")
   [ "$from" = . ] && continue
   while IFS= read -r included; do
-    [ -f "$included" ] || continue # Qt's generated files and the test support live elsewhere
+    # An include names a file from src/ or, relatively, from the including file's folder;
+    # anything else (Qt's generated files) is not ours.
+    if [ ! -f "$included" ]; then
+      relative=$(realpath -m --relative-to=. "$(dirname "$file")/$included")
+      [ -f "$relative" ] || continue
+      included=$relative
+    fi
     to=$(folder "$included")
     [ "$to" = "$from" ] && continue
     if [ "$(rank "$to")" -ge "$(rank "$from")" ]; then

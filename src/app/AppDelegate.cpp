@@ -6,6 +6,7 @@
 #include "core/Texts.h"
 #include "model_client/HttpModelServer.h"
 #include "model_client/OllamaHost.h"
+#include "observe/ScreenCapture.h"
 #include "overlay/OverlayController.h"
 #include "overlay/OverlayGeometry.h"
 #include "platform/linux/AtspiAccessibility.h"
@@ -65,6 +66,7 @@ void AppDelegate::launch()
 {
     m_panel = std::make_unique<GuidePanel>(*m_model, *m_permissions);
     m_panelAwareOverlay->setPanel(m_panel.get());
+    connect(m_panel.get(), &GuidePanel::openChanged, m_model.get(), &GuideModel::setPanelOpen);
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), m_panel.get());
     quit->setContext(Qt::ApplicationShortcut);
     connect(quit, &QShortcut::activated, qApp, &QApplication::quit);
@@ -117,12 +119,12 @@ std::optional<QRectF> AppDelegate::targetWindow()
     QList<OverlayGeometry::DisplayArea> displays;
     for (const QScreen* screen : QGuiApplication::screens())
         displays.append({QRectF(screen->geometry()), screen->devicePixelRatio()});
-    for (const WindowInfo& window : windows.value()) {
-        if (window.pid == target->pid && window.layer == 0) {
-            // Window frames are device pixels; the panel is placed in logical ones.
-            return QRectF(OverlayGeometry::toLogical(window.frame.topLeft(), displays),
-                          OverlayGeometry::toLogical(window.frame.bottomRight(), displays));
-        }
-    }
-    return std::nullopt;
+    // The window a step would observe; frames are device pixels, the panel is placed in logical
+    // ones.
+    const std::optional<WindowInfo> window =
+        ScreenCapture::chooseWindow(windows.value(), target->pid, std::nullopt);
+    if (!window)
+        return std::nullopt;
+    return QRectF(OverlayGeometry::toLogical(window->frame.topLeft(), displays),
+                  OverlayGeometry::toLogical(window->frame.bottomRight(), displays));
 }

@@ -90,3 +90,17 @@ void GuidePanel::closeEvent(QCloseEvent* event)
     event->ignore();
     hide();
 }
+
+void GuidePanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    emit openChanged(true);
+}
+
+// Closed by the user, the panel is placed afresh beside the window in use when it comes back.
+void GuidePanel::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_movedByHand = false;
+    emit openChanged(false);
+}

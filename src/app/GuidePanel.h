@@ -26,11 +26,15 @@ public:
     /// Moves the panel off `ring` and `card` before they are shown (off the ring only, once
     /// the user has moved the panel by hand).
     void keepClearOf(const QRectF& ring, const QRectF& card, const std::optional<QRectF>& window);
-    bool movedByHand() const { return m_movedByHand; }
+
+signals:
+    void openChanged(bool open);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void placeAt(const QPointF& frameTopLeft);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <deque>
+#include <utility>
 
 namespace AccessibilityReader {
 
@@ -127,8 +128,9 @@ public:
             batch.reserve(budget);
             for (const Pending& p : level)
                 batch.append(p.node);
-            m_levels.push_back(first && rootAttributes ? QList<AXNodeAttributes>{*rootAttributes}
-                                                       : m_port.read(batch, &elementRoles, m_deadline));
+            m_levels.push_back(first && rootAttributes
+                                   ? QList<AXNodeAttributes>{*rootAttributes}
+                                   : m_port.read(batch, &elementRoles, m_deadline));
             first = false;
             QList<AXNodeAttributes>& attributes = m_levels.back();
             attributes.resize(batch.size());
@@ -270,21 +272,26 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
             snapshot.windowFrame = usableFrame(*windowAttributes);
         }
     }
+    // What the user is looking at is read first, while the budget is whole: the open popups
+    // known at once, then the window (which may hold more of them), then those found in it.
     QList<AXNode> popups = nodes.popups;
     QList<GuideElement> menuBar;
     if (nodes.menuBar)
         menuBar = menuBarItems(port, *nodes.menuBar, deadline, popups);
     TreeWalk walk(port, deadline, menuBar.size());
-    QList<GuideElement> inWindow;
-    if (window)
-        walk.walk({*window}, windowAttributes, roles(), inWindow, &popups);
-    QList<GuideElement>& inPopups = snapshot.elements;
+    QList<GuideElement> inPopups;
     walk.walk(popups, std::nullopt, popupRoles(), inPopups, nullptr);
-    snapshot.elements += menuBar;
-    snapshot.elements += inWindow;
+    QList<GuideElement> inWindow;
+    QList<AXNode> popupsInWindow;
+    if (window)
+        walk.walk({*window}, windowAttributes, roles(), inWindow, &popupsInWindow);
+    for (const AXNode& popup : std::as_const(popups))
+        popupsInWindow.removeAll(popup); // a popup listed both ways is read once
+    walk.walk(popupsInWindow, std::nullopt, popupRoles(), inPopups, nullptr);
+    snapshot.elements = inPopups + menuBar + inWindow;
     snapshot.labels = walk.labelsBesideUnlabelledFields();
     qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid << "in"
-                       << popups.size() << "popup roots"
+                       << popups.size() + popupsInWindow.size() << "popup roots"
                        << (deadline.hasExpired() ? "(cut short at the deadline)" : "");
     return snapshot;
 }

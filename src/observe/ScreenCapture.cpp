@@ -40,6 +40,17 @@ QCoro::Task<Result<QImage>> takePixels(WindowsPort& windows, quint64 id, QSize s
 
 } // namespace
 
+QList<WindowInfo> popupsOf(const QList<WindowInfo>& popups, const QRectF& window)
+{
+    const QRectF near = window.adjusted(-popupReach, -popupReach, popupReach, popupReach);
+    QList<WindowInfo> kept;
+    for (const WindowInfo& popup : popups) {
+        if (popup.frame.intersects(near))
+            kept.append(popup);
+    }
+    return kept;
+}
+
 std::optional<WindowInfo> chooseWindow(const QList<WindowInfo>& windows, qint64 pid,
                                        const std::optional<QRectF>& preferredFrame)
 {
@@ -88,7 +99,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
         co_return Failure{Texts::captureFailed(pixels.failure().description)};
     }
     const CapturedWindow window{std::move(pixels).value(), chosen->frame};
-    const QList<WindowInfo> popups = windows.popups(pid);
+    const QList<WindowInfo> popups = popupsOf(windows.popups(pid), chosen->frame);
     QList<CapturedWindow> drawn;
     for (auto popup = popups.crbegin(); popup != popups.crend(); ++popup) {
         const QSize popupSize = pixelSize(popup->frame.size(), scale);

@@ -15,6 +15,8 @@ namespace ScreenCapture {
 inline constexpr double minimumWindowExtent = 50.0;
 /// The scale used when no display is known.
 inline constexpr double fallbackScale = 2.0;
+/// Popups this far or farther from the window belong to something else the application shows.
+inline constexpr double popupReach = 200.0;
 
 /// Captures the window of `pid` closest to `preferredFrame` (the first one without it), with
 /// the application's open popups drawn in at their places: what the user sees of that
@@ -26,6 +28,9 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
 /// The window to capture among `candidates` (front to back), or absent.
 std::optional<WindowInfo> chooseWindow(const QList<WindowInfo>& windows, qint64 pid,
                                        const std::optional<QRectF>& preferredFrame);
+
+/// The popups (front to back) that belong with `window`: those on it or near it.
+QList<WindowInfo> popupsOf(const QList<WindowInfo>& popups, const QRectF& window);
 
 /// The image size for a window of `points` at `scale`: truncated, at least 1 by 1.
 QSize pixelSize(const QSizeF& points, double scale);

@@ -47,37 +47,43 @@ void OverlayController::followCompositor()
         show(m_shown->frame, m_shown->text, m_shown->title);
 }
 
-void OverlayController::show(const QRectF& requested, const QString& text, const QString& title)
+// Readies the window to cover every display and gives `requested` in its coordinates, with
+// the covered area's origin; nothing when there is no display.
+std::optional<OverlayController::Placement> OverlayController::place(const QRectF& requested)
 {
-    const QRectF frame = NumericRange::boundedRect(requested);
     const QList<OverlayGeometry::DisplayArea> screens = displays();
     if (screens.isEmpty()) {
         qCDebug(lcOverlay) << "no screen to show the highlight on";
-        return;
+        return std::nullopt;
     }
     const QRectF covered = OverlayGeometry::coveredArea(screens);
     ensureViewMode();
-    m_shown = Shown{frame, text, title};
     m_view->setGeometry(covered.toAlignedRect());
-    m_view->setContent(OverlayGeometry::toOverlay(frame, screens, covered), text, title);
+    return Placement{
+        OverlayGeometry::toOverlay(NumericRange::boundedRect(requested), screens, covered),
+        covered.topLeft()};
+}
+
+void OverlayController::show(const QRectF& frame, const QString& text, const QString& title)
+{
+    const std::optional<Placement> placement = place(frame);
+    if (!placement)
+        return;
+    m_shown = Shown{frame, text, title};
+    m_view->setContent(placement->target, text, title);
     m_view->show();
     m_view->raise();
     m_compositorWatch.start();
 }
 
-std::optional<OverlayController::Covered> OverlayController::coveredBy(const QRectF& requested,
+std::optional<OverlayController::Covered> OverlayController::coveredBy(const QRectF& frame,
                                                                        const QString& text)
 {
-    const QRectF frame = NumericRange::boundedRect(requested);
-    const QList<OverlayGeometry::DisplayArea> screens = displays();
-    if (screens.isEmpty())
+    const std::optional<Placement> placement = place(frame);
+    if (!placement)
         return std::nullopt;
-    const QRectF covered = OverlayGeometry::coveredArea(screens);
-    ensureViewMode();
-    m_view->setGeometry(covered.toAlignedRect());
-    const QRectF target = OverlayGeometry::toOverlay(frame, screens, covered);
-    return Covered{m_view->ringAreaFor(target).translated(covered.topLeft()),
-                   m_view->cardRectFor(target, text).translated(covered.topLeft())};
+    return Covered{m_view->ringAreaFor(placement->target).translated(placement->origin),
+                   m_view->cardRectFor(placement->target, text).translated(placement->origin)};
 }
 
 void OverlayController::hide()

@@ -46,6 +46,13 @@ private:
         QString title;
     };
 
+    struct Placement
+    {
+        QRectF target;  // in the window's coordinates
+        QPointF origin; // of the window, in global logical pixels
+    };
+
+    std::optional<Placement> place(const QRectF& requested);
     void ensureViewMode();
     void followCompositor();
 

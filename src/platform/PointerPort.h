@@ -4,14 +4,22 @@
 
 #include <functional>
 
-/// Presses of the primary mouse button anywhere on screen, seen without taking them: every
-/// press still reaches the application under the pointer.
+/// Clicks of the primary mouse button anywhere on screen, seen without taking them: every click
+/// still reaches the application under the pointer.
 class PointerPort
 {
 public:
     virtual ~PointerPort() = default;
 
-    /// Calls `onPress` on the main thread with the position of each press of the primary button
-    /// (global top-left-origin points). False when presses cannot be watched on this desktop.
-    virtual bool watchPrimaryPresses(std::function<void(QPointF)> onPress) = 0;
+    /// A click: where the button went down (global top-left-origin points) and the process
+    /// whose window took it (0 when that cannot be told).
+    struct Click
+    {
+        QPointF position;
+        qint64 pid = 0;
+    };
+
+    /// Calls `onReleased` on the main thread each time the primary button comes up, with where
+    /// it went down. False when clicks cannot be watched on this desktop.
+    virtual bool watchPrimaryClicks(std::function<void(const Click&)> onReleased) = 0;
 };

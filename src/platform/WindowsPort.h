@@ -64,8 +64,8 @@ public:
     virtual QList<WindowInfo> popups(qint64 pid) = 0;
 
     /// Keeps the windows and popups of `pid` ready to be captured at once from now on, and lets
-    /// those of the application prepared before go. Called when an application becomes the
-    /// target, so a step never waits for a window to draw itself.
+    /// those of the application prepared before go (all of them for 0). Called for the target
+    /// while the panel is open or a session runs, so a step never waits for a window to draw.
     virtual void prepareCapture(qint64 pid) = 0;
 
     /// Calls `settled` once on the main thread when the windows of `pid` have not changed for

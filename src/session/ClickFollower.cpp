@@ -17,9 +17,9 @@ ClickFollower::ClickFollower(PointerPort& pointer, WindowsPort& windows, QSettin
       m_enabled(settings.value(followClicksKey, true).toBool())
 {
     QPointer<ClickFollower> self(this);
-    const bool watching = pointer.watchPrimaryPresses([self](QPointF point) {
+    const bool watching = pointer.watchPrimaryClicks([self](const PointerPort::Click& click) {
         if (self)
-            self->pressed(point);
+            self->clicked(click);
     });
     if (!watching)
         qCDebug(lcSession) << "clicks cannot be watched on this desktop";
@@ -32,10 +32,11 @@ void ClickFollower::setEnabled(bool enabled)
     emit enabledChanged();
 }
 
-void ClickFollower::ringShown(const QRectF& frame, qint64 pid)
+void ClickFollower::ringShown(const QRectF& frame, qint64 pid, bool followable)
 {
     m_ring = frame.adjusted(-ringMargin, -ringMargin, ringMargin, ringMargin);
     m_pid = pid;
+    m_followable = followable;
 }
 
 void ClickFollower::ringHidden()
@@ -43,9 +44,12 @@ void ClickFollower::ringHidden()
     m_ring.reset();
 }
 
-void ClickFollower::pressed(QPointF point)
+// A click another window took (Cuewell's own panel, another application) is not the user's
+// click on the ringed control; one whose window cannot be told is given the benefit.
+void ClickFollower::clicked(const PointerPort::Click& click)
 {
-    if (!m_enabled || m_waiting || !m_ring || !m_ring->contains(point))
+    if (!m_enabled || m_waiting || !m_ring || !m_followable || !m_ring->contains(click.position) ||
+        (click.pid != 0 && click.pid != m_pid))
         return;
     m_waiting = true;
     QPointer<ClickFollower> self(this);

@@ -1,24 +1,27 @@
 #pragma once
 
+#include "platform/PointerPort.h"
+
 #include <QObject>
 #include <QRectF>
 
 #include <chrono>
 #include <optional>
 
-class PointerPort;
 class QSettings;
 class WindowsPort;
 
-/// Lets the next step follow the user's click: a press of the primary button inside the ring
-/// that is shown, once the application has settled after it, is a request for the next step.
-/// Presses are watched, never taken, so the click still reaches the application. Can be
-/// switched off; the choice is remembered.
+/// Lets the next step follow the user's click: a click of the primary button inside the ring,
+/// taken by the application the ring is on, is a request for the next step once the
+/// application has settled after it. Clicks are watched, never taken, so they still reach the
+/// application. A click into a text field is not followed (the user is about to type there).
+/// Can be switched off; the choice is remembered.
 class ClickFollower : public QObject
 {
     Q_OBJECT
 public:
-    /// The application has settled when its windows have been quiet this long...
+    /// The application has settled when its windows have been quiet this long after the
+    /// button came up...
     static constexpr std::chrono::milliseconds quietSpell{150};
     /// ...or this long after the press, whatever they do.
     static constexpr std::chrono::milliseconds longestWait{1000};
@@ -31,22 +34,24 @@ public:
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
 
-    /// The ring now shows `frame`, a control of the application `pid`.
-    void ringShown(const QRectF& frame, qint64 pid);
+    /// The ring now shows `frame`, a control of the application `pid`; a click on it is
+    /// followed only when `followable`.
+    void ringShown(const QRectF& frame, qint64 pid, bool followable);
     void ringHidden();
 
 signals:
     void enabledChanged();
-    /// The user pressed inside the ring and the application has settled since.
+    /// The user clicked inside the ring and the application has settled since.
     void followed();
 
 private:
-    void pressed(QPointF point);
+    void clicked(const PointerPort::Click& click);
 
     WindowsPort& m_windows;
     QSettings& m_settings;
     bool m_enabled = true;
     std::optional<QRectF> m_ring;
     qint64 m_pid = 0;
+    bool m_followable = false;
     bool m_waiting = false;
 };

@@ -40,13 +40,32 @@ std::optional<double> gapAbove(const QRectF& field, const QRectF& text)
     return gap;
 }
 
-std::optional<QString> labelOf(const QRectF& field, const QList<const TextLine*>& texts)
+// Whether another element stands between a text and the field it would label.
+bool somethingBetween(const QRectF& field, const QRectF& text, const QList<GuideElement>& elements)
+{
+    const QRectF between = text.united(field);
+    return std::any_of(elements.begin(), elements.end(), [&](const GuideElement& e) {
+        if (e.frame == field || e.source != GuideElement::Source::accessibility ||
+            !between.contains(e.frame.center()))
+            return false;
+        const bool beside =
+            e.frame.left() >= text.right() - slack && e.frame.right() <= field.left() + slack;
+        const bool below =
+            e.frame.top() >= text.bottom() - slack && e.frame.bottom() <= field.top() + slack;
+        return beside || below;
+    });
+}
+
+std::optional<QString> labelOf(const QRectF& field, const QList<const TextLine*>& texts,
+                               const QList<GuideElement>& elements)
 {
     for (const auto& gapOf : {gapOnLine, gapAbove}) {
         const TextLine* nearest = nullptr;
         double nearestGap = 0;
         for (const TextLine* text : texts) {
             const std::optional<double> gap = gapOf(field, text->frame);
+            if (gap && somethingBetween(field, text->frame, elements))
+                continue;
             if (gap && (!nearest || *gap < nearestGap)) {
                 nearest = text;
                 nearestGap = *gap;
@@ -72,7 +91,7 @@ QList<GuideElement> nameUnlabelled(QList<GuideElement> elements, const QList<Tex
         if (element.source != GuideElement::Source::accessibility ||
             element.title != AccessibilityReader::unlabeled)
             continue;
-        if (const std::optional<QString> label = labelOf(element.frame, free))
+        if (const std::optional<QString> label = labelOf(element.frame, free, elements))
             element.title = *label;
     }
     return elements;

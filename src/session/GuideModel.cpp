@@ -52,16 +52,36 @@ void GuideModel::chooseInitialTarget()
     if (front && FocusRule::qualifiesAsTarget(*front, m_services.windows.ownPid())) {
         m_targetApp = front;
         m_targetName = front->name;
-        m_services.windows.prepareCapture(front->pid);
     }
+}
+
+void GuideModel::setPanelOpen(bool open)
+{
+    m_panelOpen = open;
+    keepTargetReady();
+}
+
+// The target's windows are kept ready for capture only while a step may soon be asked for;
+// otherwise Cuewell leaves every window as it found it.
+void GuideModel::keepTargetReady()
+{
+    const bool needed = (m_panelOpen || m_sessionActive) && m_targetApp;
+    const qint64 pid = needed ? m_targetApp->pid : 0;
+    if (pid == 0 && m_preparedPid == 0)
+        return; // nothing was made ready, so nothing is let go
+    m_preparedPid = pid;
+    // Asked again for the same application too: a window it opened since is made ready.
+    m_services.windows.prepareCapture(pid);
 }
 
 void GuideModel::setTarget(const RunningApp& app)
 {
+    // The ring stays on screen, but a click there no longer asks anything of the new target.
+    if (m_observedPid && *m_observedPid != app.pid)
+        m_follower.ringHidden();
     m_targetApp = app;
     setTargetName(app.name);
-    // Its windows are made ready now, so a step never waits for them to draw.
-    m_services.windows.prepareCapture(app.pid);
+    keepTargetReady();
 }
 
 // The update is queued so that it lands between the suspensions of a running step.
@@ -133,6 +153,7 @@ void GuideModel::setSessionActive(bool active)
 {
     m_sessionActive = active;
     emit sessionActiveChanged();
+    keepTargetReady();
 }
 
 void GuideModel::setTargetName(const QString& name)

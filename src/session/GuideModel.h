@@ -11,6 +11,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QThreadPool>
 
@@ -68,6 +69,9 @@ public:
     void pick(const GuideElement& element);
     void refreshPermissions();
     QCoro::Task<> refreshModels() { return m_discovery.refresh(); }
+    /// Whether the panel is open. While it is, or a session runs, the target's windows are
+    /// kept ready for capture.
+    void setPanelOpen(bool open);
 
 signals:
     void goalChanged();
@@ -93,6 +97,8 @@ private:
     void chooseInitialTarget();
     void setTarget(const RunningApp& app);
     void hideRing();
+    void keepTargetReady();
+    static const QSet<QString>& textEntryRoles();
     void onActivation(const RunningApp& app);
     void startStep();
     QCoro::Task<> runStep();
@@ -124,6 +130,8 @@ private:
     qint64 m_focusToken = 0;
     bool m_showExplainer = true;
     bool m_sessionActive = false;
+    bool m_panelOpen = false;
+    qint64 m_preparedPid = 0;
     QString m_targetName;
     std::optional<RunningApp> m_targetApp;
     // The application the latest step observed: its windows are the ones the ring is on.

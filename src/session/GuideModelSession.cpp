@@ -64,14 +64,24 @@ void GuideModel::record(const GuideElement& element, const QString& explanation,
     const QString label =
         element.role + QStringLiteral(" \u201C") + element.title + QStringLiteral("\u201D");
     m_services.overlay.show(element.frame, explanation, label);
+    // Typing follows a click into a text field, not the next step.
+    const bool followable = !textEntryRoles().contains(element.role);
     if (m_observedPid)
-        m_follower.ringShown(element.frame, *m_observedPid);
+        m_follower.ringShown(element.frame, *m_observedPid, followable);
     else if (m_targetApp)
-        m_follower.ringShown(element.frame, m_targetApp->pid);
+        m_follower.ringShown(element.frame, m_targetApp->pid, followable);
     QList<Step> steps = m_steps;
     steps.append(
         {QUuid::createUuid(), steps.size() + 1, label, explanation, element.frame, manual});
     setSteps(steps);
+}
+
+const QSet<QString>& GuideModel::textEntryRoles()
+{
+    static const QSet<QString> roles{AccessibilityReader::readableRole(u"AXTextField"),
+                                     AccessibilityReader::readableRole(u"AXTextArea"),
+                                     AccessibilityReader::readableRole(u"AXSearchField")};
+    return roles;
 }
 
 void GuideModel::hideRing()

@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -200,6 +201,7 @@ class EndToEndDesktopTest : public QObject
 
     void startCuewell(QProcess& cuewell, quint16 ollamaPort, const QStringList& tracedBy = {})
     {
+        m_statuses.clear(); // a new program, a new line of statuses
         QDir(m_config.path()).mkpath(QStringLiteral("Cuewell"));
         QFile settings(m_config.filePath(QStringLiteral("Cuewell/Cuewell.conf")));
         QVERIFY(settings.open(QIODevice::WriteOnly));
@@ -314,6 +316,14 @@ private slots:
                       trace, QStringLiteral("-e"),
                       QStringLiteral("trace=open,openat,creat,rename,renameat,renameat2,link,"
                                      "linkat,symlink,truncate,mkdir,mkdirat,connect,sendto")});
+        // Cuewell runs as strace's child: whatever happens, it is ended with the test.
+        auto endTraced = std::make_unique<QScopeGuard<std::function<void()>>>([&cuewell] {
+            const QString tracer = QString::number(cuewell.processId());
+            QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-P"), tracer});
+            if (!cuewell.waitForFinished(5000))
+                QProcess::execute(QStringLiteral("pkill"),
+                                  {QStringLiteral("-KILL"), QStringLiteral("-P"), tracer});
+        });
         readUntil(cuewell.processId(), QStringLiteral("Next step"));
 
         // A whole guided session: the goal, a step, a click through the ring, the next step.
@@ -328,11 +338,13 @@ private slots:
         clickAt(
             find(readUntil(mousepad.pid(), QStringLiteral("File")).elements, QStringLiteral("File"))
                 ->frame.center());
-        QVERIFY(waitForStatus(cuewell, QStringLiteral("Step 2 ready."), 60000));
+        const auto chats = [&ollama] {
+            return std::count_if(ollama.received.begin(), ollama.received.end(),
+                                 [](const auto& r) { return r.method == "POST"; });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(chats(), 2, 60000); // the next step followed the click
         xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
-        // Cuewell runs as strace's child; ending it ends the trace.
-        QProcess::execute(QStringLiteral("pkill"),
-                          {QStringLiteral("-P"), QString::number(cuewell.processId())});
+        endTraced.reset(); // ending Cuewell ends the trace
         QVERIFY(cuewell.waitForFinished(10000));
 
         QFile calls(trace);
@@ -420,7 +432,6 @@ private slots:
         const QString program = command.takeFirst();
         if (QStandardPaths::findExecutable(program).isEmpty() && !QFile::exists(program))
             QSKIP(qPrintable(program + QStringLiteral(" is not installed")));
-        m_statuses.clear();
 
         // On a free port, where OLLAMA_HOST tells Cuewell to look: a real Ollama may be running.
         FakeModelHttpServer ollama(Provider::ollama);
@@ -446,6 +457,7 @@ private slots:
         qint64 triggered = QDateTime::currentMSecsSinceEpoch();
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
 
+        QRectF lastRinged;
         for (qsizetype step = 0; step < controls.size(); ++step) {
             const QString ready = QStringLiteral("Step %1 ready.").arg(step + 1);
             QVERIFY2(waitForStatus(cuewell, ready), qPrintable(m_statuses.join(u'|')));
@@ -467,6 +479,7 @@ private slots:
             if (step == 1 && program == QLatin1String("mousepad"))
                 savePicture(shown, QStringLiteral("whole-task.png"));
             triggered = QDateTime::currentMSecsSinceEpoch();
+            lastRinged = control->frame;
             clickAt(control->frame.center());
         }
         QTRY_VERIFY_WITH_TIMEOUT(windowNamed(finished) || listed(app.pid(), finished), 10000);
@@ -476,6 +489,7 @@ private slots:
         clickAt(find(panel.elements, QStringLiteral("Stop"))->frame.center());
         QVERIFY(
             waitForStatus(cuewell, QStringLiteral("Stopped. Type a new goal and press Return.")));
+        QTRY_COMPARE(orangeSides(screenshot(), lastRinged), 0);
         cuewell.kill();
         cuewell.waitForFinished();
     }

@@ -22,6 +22,8 @@ bool grabG(X11Connection& x, uint16_t locks)
         xcb_key_symbols_alloc(x.get()), &xcb_key_symbols_free);
     std::unique_ptr<xcb_keycode_t, decltype(&free)> codes(
         xcb_key_symbols_get_keycode(symbols.get(), 0x0067), &free);
+    if (!codes)
+        return false;
     const uint16_t modifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | locks;
     auto error = xReply(xcb_request_check(
         x.get(), xcb_grab_key_checked(x.get(), 1, x.root(), modifiers, codes.get()[0],

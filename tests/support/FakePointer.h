@@ -2,22 +2,23 @@
 
 #include "platform/PointerPort.h"
 
-/// Presses made by the test.
+/// Clicks made by the test.
 class FakePointer : public PointerPort
 {
 public:
-    bool watchPrimaryPresses(std::function<void(QPointF)> onPress) override
+    bool watchPrimaryClicks(std::function<void(const Click&)> onReleased) override
     {
-        m_onPress = std::move(onPress);
+        m_onReleased = std::move(onReleased);
         return true;
     }
 
-    void press(QPointF point)
+    /// A click at `point` that the window of `pid` took.
+    void click(QPointF point, qint64 pid)
     {
-        if (m_onPress)
-            m_onPress(point);
+        if (m_onReleased)
+            m_onReleased({point, pid});
     }
 
 private:
-    std::function<void(QPointF)> m_onPress;
+    std::function<void(const Click&)> m_onReleased;
 };

@@ -244,6 +244,17 @@ private slots:
         QVERIFY(s.elements[4].isMenuBar);
     }
 
+    void openPopupsAreReadBeforeABigWindowSpendsTheBudget()
+    {
+        Tree tree(QList<AXNodeAttributes>(5000, control(QStringLiteral("AXGroup"))));
+        AXNodeAttributes menu = control(QStringLiteral("AXWindow"));
+        menu.children = {
+            tree.port.add(QStringLiteral("/menu/open"),
+                          control(QStringLiteral("AXMenuItem"), QStringLiteral("Open")))};
+        tree.top.popups = {tree.port.add(QStringLiteral("/menu"), menu)};
+        QCOMPARE(titles(tree.read()), QStringList{"Open"});
+    }
+
     void textsBesideUnlabelledFieldsAreGathered()
     {
         // A form: each entry has its label as a sibling, as toolkits without label relations

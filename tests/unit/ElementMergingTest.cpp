@@ -137,6 +137,15 @@ private slots:
         const QList<GuideElement> named = FieldLabels::nameUnlabelled(fields, texts);
         QCOMPARE(titles(named), QStringList({"Name", "Colour:", "Notes", "(unlabeled)", "OK"}));
 
+        // A field standing between a text and another field takes the text; the other does not.
+        const QList<GuideElement> row{{0, QStringLiteral("text field"), QStringLiteral("First"),
+                                       QRectF(60, 10, 50, 20), GuideElement::Source::accessibility,
+                                       false},
+                                      field(QStringLiteral("text field"), QRectF(120, 10, 50, 20))};
+        QCOMPARE(titles(FieldLabels::nameUnlabelled(
+                     row, {{QStringLiteral("Name:"), QRectF(10, 12, 40, 14)}})),
+                 QStringList({"First", "(unlabeled)"}));
+
         // Merged, a label that now names its field is not listed again as text.
         const QList<GuideElement> merged =
             ElementMerging::merge(named, {texts[1], texts[3]}, QRectF(0, 0, 1000, 1000));

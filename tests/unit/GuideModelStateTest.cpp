@@ -155,7 +155,7 @@ private slots:
         rig.windows.activate({7, QStringLiteral("Calculator"), true});
         QCOMPARE(model.targetName(), QString()); // queued, applied after the handler returns
         QTRY_COMPARE(model.targetName(), QStringLiteral("Calculator"));
-        QCOMPARE(rig.windows.prepared, QList<qint64>{7}); // its windows are made ready at once
+        QVERIFY(rig.windows.prepared.isEmpty()); // nothing is touched while Cuewell is idle
 
         // Cuewell and a panel come and go in front; only the next ordinary app is followed.
         QList<qint64> followed;
@@ -166,6 +166,23 @@ private slots:
         rig.windows.activate({9, QString(), true});
         QTRY_COMPARE(followed, QList<qint64>{9});
         QCOMPARE(model.targetName(), QString());
+    }
+
+    void theTargetsWindowsAreReadyOnlyWhileTheyMayBeNeeded()
+    {
+        SessionRig rig;
+        GuideModel& model = rig.start();
+        model.setPanelOpen(true); // the panel comes up over the editor
+        QCOMPARE(rig.windows.prepared.last(), SessionRig::targetPid);
+        rig.windows.activate({7, QStringLiteral("Calculator"), true});
+        QTRY_COMPARE(rig.windows.prepared.last(), 7); // the new target, at once
+        model.setPanelOpen(false);
+        QCOMPARE(rig.windows.prepared.last(), 0); // all let go
+        model.setGoal(QStringLiteral("add"));
+        model.submit(); // a session keeps them ready with the panel closed
+        QCOMPARE(rig.windows.prepared.last(), 7);
+        model.stop();
+        QCOMPARE(rig.windows.prepared.last(), 0);
     }
 
     void activationDuringAStepChangesOnlyTheName()

@@ -364,16 +364,22 @@ private slots:
     void aClickInsideTheRingAsksForTheNextStep()
     {
         SessionRig rig;
-        runFirstStep(rig); // rings Save at (120, 130, 60, 24)
+        runFirstStep(rig); // rings Save at (120, 130, 60, 24) of the target, pid 42
         GuideModel& model = *rig.model;
         QVERIFY(model.followClicks());
+        const QPointF onSave(150, 140);
+        const qint64 target = SessionRig::targetPid;
 
-        rig.pointer.press(QPointF(500, 500)); // elsewhere: nothing
+        // Clicks that are not the user's on the ringed control: elsewhere, or taken by another
+        // window at that place (Cuewell's own panel, another application).
+        rig.pointer.click(QPointF(500, 500), target);
+        rig.pointer.click(onSave, rig.windows.pid);
+        rig.pointer.click(onSave, 77);
         QVERIFY(rig.windows.settleWaits.isEmpty());
 
-        rig.pointer.press(QPointF(150, 140));
+        rig.pointer.click(onSave, target);
         QCOMPARE(rig.windows.settleWaits.size(), 1);
-        rig.pointer.press(QPointF(150, 140)); // a second press while waiting adds nothing
+        rig.pointer.click(onSave, target); // a second click while waiting adds nothing
         QCOMPARE(rig.windows.settleWaits.size(), 1);
         QCoreApplication::processEvents();
         QCOMPARE(rig.modelServer.asked.size(), 1); // the app has not settled yet
@@ -384,13 +390,39 @@ private slots:
         // Switched off, and remembered as such.
         model.setFollowClicks(false);
         QCOMPARE(rig.settings.value(QStringLiteral("followClicks")).toBool(), false);
-        rig.pointer.press(QPointF(150, 140));
+        rig.pointer.click(onSave, target);
         QVERIFY(rig.windows.settleWaits.isEmpty());
 
         // After stop there is no ring to follow.
         model.setFollowClicks(true);
         model.stop();
-        rig.pointer.press(QPointF(150, 140));
+        rig.pointer.click(onSave, target);
+        QVERIFY(rig.windows.settleWaits.isEmpty());
+    }
+
+    void aClickIntoATextFieldWaitsForTheTyping()
+    {
+        SessionRig rig;
+        AXNodeAttributes field;
+        field.role = QStringLiteral("AXTextField");
+        field.title = QStringLiteral("Name");
+        field.frame = QRectF(200, 300, 100, 24);
+        rig.accessibility.nodes[QStringLiteral("/win")].children.append(
+            rig.accessibility.add(QStringLiteral("/win/name"), field));
+        rig.modelServer.reply = QStringLiteral(R"({"id": 3, "explanation": "Type your name."})");
+        runFirstStep(rig);
+        QCOMPARE(rig.model->steps().first().label, QStringLiteral("text field \u201CName\u201D"));
+        rig.pointer.click(QPointF(250, 310), SessionRig::targetPid);
+        QVERIFY(rig.windows.settleWaits.isEmpty());
+    }
+
+    void anotherTargetEndsFollowingTheOldRing()
+    {
+        SessionRig rig;
+        runFirstStep(rig);
+        rig.windows.activate({77, QStringLiteral("Calculator"), true});
+        QTRY_COMPARE(rig.model->targetName(), QStringLiteral("Calculator"));
+        rig.pointer.click(QPointF(150, 140), SessionRig::targetPid);
         QVERIFY(rig.windows.settleWaits.isEmpty());
     }
 

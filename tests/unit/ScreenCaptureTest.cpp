@@ -99,6 +99,14 @@ private slots:
         QCOMPARE(at(150, 230), QColor(Qt::white)); // outside all: the window's colour
         for (const auto& [id, size] : desktop.captures)
             QVERIFY(id != 9);
+
+        // On a display of twice the density, every layer lands at twice the offset.
+        const CapturedWindow dense = ScreenCapture::compose(
+            {solid(QSize(400, 200), Qt::white), QRectF(100, 100, 200, 100)},
+            {{solid(QSize(80, 240), Qt::blue), QRectF(250, 120, 40, 120)}}, 2.0);
+        QCOMPARE(dense.image.size(), QSize(400, 280));
+        QCOMPARE(dense.image.pixelColor(305, 270), QColor(Qt::blue));
+        QCOMPARE(dense.image.pixelColor(295, 270), QColor(Qt::white));
     }
 };
 

@@ -6,6 +6,7 @@
 #include <xcb/composite.h>
 
 #include <algorithm>
+#include <utility>
 
 X11CaptureReadiness::X11CaptureReadiness(X11Connection& x, X11WindowQueries& queries)
     : m_x(x), m_queries(queries)
@@ -27,10 +28,20 @@ X11CaptureReadiness::~X11CaptureReadiness()
 void X11CaptureReadiness::prepare(qint64 pid)
 {
     if (pid != m_target) {
+        // Everything redirected for the application before goes, watched or captured once.
         const QList<xcb_window_t> previous = m_watched.keys();
         for (xcb_window_t window : previous)
             release(window);
+        const QSet<xcb_window_t> captured = std::exchange(m_redirected, {});
+        for (xcb_window_t window : captured) {
+            xcb_composite_unredirect_window(m_x.get(), window, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+            m_painted.remove(window);
+        }
         m_target = pid;
+    }
+    if (pid <= 0) {
+        xcb_flush(m_x.get());
+        return;
     }
     if (const std::optional<QList<WindowInfo>> windows = m_queries.onScreenWindows()) {
         for (const WindowInfo& window : *windows) {
@@ -84,6 +95,7 @@ void X11CaptureReadiness::release(xcb_window_t window)
     if (m_redirected.remove(window))
         xcb_composite_unredirect_window(c, window, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     m_painted.remove(window);
+    m_drawn.remove(window);
 }
 
 void X11CaptureReadiness::windowMapped(xcb_window_t window, bool overrideRedirect)
@@ -100,21 +112,32 @@ void X11CaptureReadiness::windowUnmapped(xcb_window_t window)
 {
     // An unmapped window's pixmap is gone; the window draws again when it is mapped.
     m_painted.remove(window);
+    m_drawn.remove(window);
 }
 
 void X11CaptureReadiness::windowDestroyed(xcb_window_t window)
 {
     m_painted.remove(window);
+    m_drawn.remove(window);
     m_redirected.remove(window);
     m_watched.remove(window); // the server frees its Damage with it
 }
 
-void X11CaptureReadiness::damaged(xcb_window_t window)
+// A redirected window holds what it shows only once it has drawn all of itself: until then,
+// parts of its pixmap are the copy of the screen taken when it was redirected.
+void X11CaptureReadiness::damaged(xcb_window_t window, const QRect& area, const QSize& size)
 {
     const auto watched = m_watched.constFind(window);
     if (watched == m_watched.constEnd())
         return;
-    m_painted.insert(window);
+    if (!m_painted.contains(window)) {
+        QRect& drawn = m_drawn[window];
+        drawn = drawn.united(area);
+        if (drawn.contains(QRect(QPoint(0, 0), size))) {
+            m_painted.insert(window);
+            m_drawn.remove(window);
+        }
+    }
     for (const SettleWait& wait : m_waits) {
         if (wait.pid == watched->pid)
             wait.quietTimer->start(wait.quiet);

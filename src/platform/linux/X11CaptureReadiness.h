@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QRect>
 #include <QSet>
 #include <QTimer>
 
@@ -28,7 +29,7 @@ public:
     X11CaptureReadiness(const X11CaptureReadiness&) = delete;
     X11CaptureReadiness& operator=(const X11CaptureReadiness&) = delete;
 
-    /// `pid` is the target from now on.
+    /// `pid` is the target from now on; 0 lets every window go.
     void prepare(qint64 pid);
 
     /// Redirects `window` (once); false when the server refuses (the window is gone).
@@ -41,7 +42,8 @@ public:
     void windowMapped(xcb_window_t window, bool overrideRedirect);
     void windowUnmapped(xcb_window_t window);
     void windowDestroyed(xcb_window_t window);
-    void damaged(xcb_window_t window);
+    /// `area` of the window was drawn; `size` is the window's.
+    void damaged(xcb_window_t window, const QRect& area, const QSize& size);
 
     void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
                      std::function<void()> settled);
@@ -71,5 +73,7 @@ private:
     QSet<xcb_window_t> m_redirected;
     QSet<xcb_window_t> m_painted; // redirected and drawn since: its pixmap holds its pixels
     QHash<xcb_window_t, Watched> m_watched;
+    // What a watched window has drawn since it was redirected, until it has drawn all of it.
+    QHash<xcb_window_t, QRect> m_drawn;
     QList<SettleWait> m_waits;
 };

@@ -6,11 +6,18 @@
 
 #include <QSocketNotifier>
 
-X11Pointer::X11Pointer(QObject* parent) : QObject(parent) {}
+#include <utility>
 
-bool X11Pointer::watchPrimaryPresses(std::function<void(QPointF)> onPress)
+namespace {
+// Top-level windows hold their widgets' windows only a few levels deep.
+constexpr int maxWindowDepth = 16;
+} // namespace
+
+X11Pointer::X11Pointer(QObject* parent) : QObject(parent), m_queries(m_x) {}
+
+bool X11Pointer::watchPrimaryClicks(std::function<void(const Click&)> onReleased)
 {
-    m_onPress = std::move(onPress);
+    m_onReleased = std::move(onReleased);
     if (m_notifier)
         return true;
     if (!m_x.isValid())
@@ -30,7 +37,9 @@ bool X11Pointer::watchPrimaryPresses(std::function<void(QPointF)> onPress)
     {
         xcb_input_event_mask_t head;
         uint32_t mask;
-    } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS};
+    } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+                XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
+                    XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE};
     auto error = xReply(xcb_request_check(
         c, xcb_input_xi_select_events_checked(c, m_x.root(), 1, &selection.head)));
     if (error) {
@@ -56,6 +65,28 @@ uint32_t X11Pointer::primaryButton()
     return 1;
 }
 
+// The pointer's window is found by descending from the root to the innermost window under it;
+// its owner is the process the press reached (a click-through overlay takes no part in this).
+PointerPort::Click X11Pointer::pointerNow()
+{
+    xcb_connection_t* c = m_x.get();
+    Click click;
+    xcb_window_t window = m_x.root();
+    for (int depth = 0; depth < maxWindowDepth; ++depth) {
+        auto pointer = xReply(xcb_query_pointer_reply(c, xcb_query_pointer(c, window), nullptr));
+        if (!pointer)
+            break;
+        if (depth == 0)
+            click.position = QPointF(pointer->root_x, pointer->root_y);
+        if (pointer->child == XCB_NONE)
+            break;
+        window = pointer->child;
+    }
+    if (window != m_x.root())
+        click.pid = m_queries.pidOf(window).value_or(0);
+    return click;
+}
+
 void X11Pointer::processEvents()
 {
     xcb_connection_t* c = m_x.get();
@@ -64,15 +95,19 @@ void X11Pointer::processEvents()
         if ((raw->response_type & 0x7f) != XCB_GE_GENERIC)
             continue;
         const auto* generic = reinterpret_cast<xcb_ge_generic_event_t*>(raw);
+        const bool press = generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS;
         if (generic->extension != m_xinputOpcode ||
-            generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS)
+            (!press && generic->event_type != XCB_INPUT_RAW_BUTTON_RELEASE))
             continue;
-        const auto* press = reinterpret_cast<xcb_input_raw_button_press_event_t*>(raw);
-        if (press->detail != primaryButton())
+        const auto* button = reinterpret_cast<xcb_input_raw_button_press_event_t*>(raw);
+        if (button->detail != primaryButton())
             continue;
-        auto pointer =
-            xReply(xcb_query_pointer_reply(c, xcb_query_pointer(c, m_x.root()), nullptr));
-        if (pointer && m_onPress)
-            m_onPress(QPointF(pointer->root_x, pointer->root_y));
+        if (press) {
+            m_pressed = pointerNow();
+        } else if (m_pressed) {
+            const Click click = *std::exchange(m_pressed, std::nullopt);
+            if (m_onReleased)
+                m_onReleased(click);
+        }
     }
 }

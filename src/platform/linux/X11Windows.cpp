@@ -92,7 +92,10 @@ void X11Windows::processEvents()
         } else if (m_hasDamage && type == m_damageEvent + XCB_DAMAGE_NOTIFY) {
             const auto* damage = reinterpret_cast<xcb_damage_notify_event_t*>(raw);
             xcb_damage_subtract(c, damage->damage, XCB_NONE, XCB_NONE);
-            m_readiness.damaged(damage->drawable);
+            m_readiness.damaged(
+                damage->drawable,
+                QRect(damage->area.x, damage->area.y, damage->area.width, damage->area.height),
+                QSize(damage->geometry.width, damage->geometry.height));
             if (X11FrameStream* stream = m_streams.value(damage->damage))
                 stream->damaged();
         } else if (type == XCB_MAP_NOTIFY) {
