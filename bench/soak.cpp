@@ -81,6 +81,13 @@ void waitUntilIdle(GuideModel& model)
     loop.exec();
 }
 
+// Step numbers are left out so that statuses differing only in them are counted together.
+QString countedAsOne(QString status)
+{
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    return status.replace(number, QStringLiteral("N"));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -110,7 +117,7 @@ int main(int argc, char** argv)
                       overlay, settings});
     QMap<QString, int> statuses;
     QObject::connect(&model, &GuideModel::statusChanged, &model,
-                     [&] { ++statuses[model.status()]; });
+                     [&] { ++statuses[countedAsOne(model.status())]; });
 
     QElapsedTimer clock;
     qint64 startKiB = 0;

@@ -1,4 +1,5 @@
-// Any listing or chat body a model server sends decodes to names, a reply text or a failure.
+// Any listing, description or chat body a model server sends decodes to names, capabilities, a
+// reply or a failure.
 #include "model_client/ModelServerWire.h"
 
 #include <cstddef>
@@ -17,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
         }
         (void)ModelServerWire::decodeChatReply(provider, body);
+        (void)ModelServerWire::decodeCapabilities(provider, QStringLiteral("m"), body);
     }
     (void)ModelServerWire::httpFailure(500, body);
     return 0;

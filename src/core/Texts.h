@@ -57,6 +57,41 @@ inline QString stepReady(qint64 number)
     return QStringLiteral("Step ") + QString::number(number) + QStringLiteral(" ready.");
 }
 
+// Said after a step's status when not every element went to the model.
+inline QString elementsLeftOut(qsizetype sent, qsizetype total)
+{
+    return QStringLiteral(" Only ") + QString::number(sent) + QStringLiteral(" of ") +
+           QString::number(total) +
+           QStringLiteral(" elements fit the model's context; the rest were left out.");
+}
+
+inline const QString screenshotLeftOut =
+    QStringLiteral(" The screenshot did not fit the model's context and was not sent.");
+
+// Said after a step's status when the server reports it read a full context.
+inline QString promptCut(qint64 tokensRead)
+{
+    return QStringLiteral(" The model server cut the request to fit its context (it read ") +
+           QString::number(tokensRead) + QStringLiteral(" tokens), so this answer may be wrong.");
+}
+
+inline QString promptTooLong(qint64 limit)
+{
+    return QStringLiteral("The goal and the steps so far are too long for this model, whose "
+                          "context holds ") +
+           QString::number(limit) +
+           QStringLiteral(" tokens. Stop and start again with a shorter goal.");
+}
+
+// Shown beside the status line while a request is out, and under it after a while.
+inline QString waitingFor(qint64 seconds)
+{
+    return QString::number(seconds) + QStringLiteral(" s");
+}
+inline const QString modelMayBeLoading = QStringLiteral(
+    "Still waiting: the model may be loading, which can take half a minute the first time.");
+inline const QString waitingName = QStringLiteral("Waiting time");
+
 inline QString requestFailed(const QString& description)
 {
     return QStringLiteral("The model request failed (") + description + QStringLiteral("). ") +
@@ -112,6 +147,9 @@ inline QString answerTooLarge(qint64 maxBytes)
     return QStringLiteral("The server's answer is larger than ") +
            QString::number(maxBytes / (1024 * 1024)) + QStringLiteral(" MiB.");
 }
+
+inline const QString modelNotDescribed =
+    QStringLiteral("The server's model listing does not describe this model.");
 
 inline QString answerNotJson(const QString& error, qint64 offset)
 {

@@ -1,5 +1,6 @@
 #include "model_client/HttpModelServer.h"
 
+#include "model_client/ModelClientLog.h"
 #include "model_client/ModelServerWire.h"
 
 #include <QtConcurrent/QtConcurrentRun>
@@ -69,17 +70,56 @@ QCoro::Task<Result<QStringList>> HttpModelServer::listModels(Provider provider)
     co_return co_await decoding;
 }
 
-QCoro::Task<Result<QString>> HttpModelServer::ask(Provider provider, const QString& model,
-                                                  const QString& system, const QString& user,
-                                                  const std::optional<QString>& imageBase64)
+QCoro::Task<Result<ModelCapabilities>> HttpModelServer::capabilities(Provider provider,
+                                                                     const QString& model)
 {
     const Result<QUrl> address = base(provider);
     if (!address)
         co_return address.failure();
+    const QUrl url = ModelServerWire::capabilitiesUrl(provider, address.value());
+    const QByteArray body = ModelServerWire::capabilitiesBody(provider, model);
+    const Result<HttpExchange::Response> response =
+        co_await send(url, body, m_timeouts.listing, m_timeouts.listing);
+    if (!response)
+        co_return response.failure();
+    if (response.value().status >= 400)
+        co_return ModelServerWire::httpFailure(response.value().status, response.value().body);
+    QFuture<Result<ModelCapabilities>> decoding = QtConcurrent::run(
+        &ModelServerWire::decodeCapabilities, provider, model, response.value().body);
+    co_return co_await decoding;
+}
+
+// Not a coroutine: the exchange is a child of the server, so quitting while a load is under
+// way ends it with the server instead of leaving a suspended request behind.
+void HttpModelServer::warmUp(Provider provider, const QString& model, qint64 contextTokens)
+{
+    const Result<QUrl> address = base(provider);
+    if (!address)
+        return;
+    auto* exchange = new HttpExchange(ModelServerWire::warmUpUrl(provider, address.value()),
+                                      ModelServerWire::warmUpBody(provider, model, contextTokens),
+                                      QByteArrayLiteral("application/json"),
+                                      {maxBodyBytes, m_timeouts.warmUp, m_timeouts.warmUp}, this);
+    connect(exchange, &HttpExchange::finished, exchange, [exchange, model] {
+        const Result<HttpExchange::Response>& result = exchange->result();
+        if (!result)
+            qCDebug(lcModelClient)
+                << "loading" << model << "failed:" << result.failure().description;
+        else
+            qCDebug(lcModelClient) << "loading" << model << "answered" << result.value().status;
+        exchange->deleteLater();
+    });
+    exchange->start();
+}
+
+QCoro::Task<Result<ChatAnswer>> HttpModelServer::ask(const ChatRequest& request)
+{
+    const Result<QUrl> address = base(request.provider);
+    if (!address)
+        co_return address.failure();
     const QUrl url =
-        ModelServerWire::endpoint(address.value(), ModelServerWire::chatPath(provider));
-    QFuture<QByteArray> encoding =
-        QtConcurrent::run(&ModelServerWire::chatBody, provider, model, system, user, imageBase64);
+        ModelServerWire::endpoint(address.value(), ModelServerWire::chatPath(request.provider));
+    QFuture<QByteArray> encoding = QtConcurrent::run(&ModelServerWire::chatBody, request);
     const QByteArray body = co_await encoding;
     const Result<HttpExchange::Response> response =
         co_await send(url, body, m_timeouts.chatIdle, m_timeouts.chatTotal);
@@ -87,7 +127,7 @@ QCoro::Task<Result<QString>> HttpModelServer::ask(Provider provider, const QStri
         co_return response.failure();
     if (response.value().status >= 400)
         co_return ModelServerWire::httpFailure(response.value().status, response.value().body);
-    QFuture<Result<QString>> decoding =
-        QtConcurrent::run(&ModelServerWire::decodeChatReply, provider, response.value().body);
+    QFuture<Result<ChatAnswer>> decoding = QtConcurrent::run(
+        &ModelServerWire::decodeChatReply, request.provider, response.value().body);
     co_return co_await decoding;
 }

@@ -28,6 +28,9 @@ public:
         std::chrono::milliseconds chatIdle{240'000};
         /// The whole chat request, so a server that trickles bytes cannot hold it open.
         std::chrono::milliseconds chatTotal{900'000};
+        /// A load the server is asked for in the background; loading a large model from a slow
+        /// disk can take minutes.
+        std::chrono::milliseconds warmUp{600'000};
     };
 
     /// Talks to each provider at its base address (its fixed port on this computer when not
@@ -43,9 +46,10 @@ public:
     static std::map<Provider, Result<QUrl>> onLoopback(QMap<Provider, quint16> ports);
 
     QCoro::Task<Result<QStringList>> listModels(Provider provider) override;
-    QCoro::Task<Result<QString>> ask(Provider provider, const QString& model, const QString& system,
-                                     const QString& user,
-                                     const std::optional<QString>& imageBase64) override;
+    QCoro::Task<Result<ModelCapabilities>> capabilities(Provider provider,
+                                                        const QString& model) override;
+    void warmUp(Provider provider, const QString& model, qint64 contextTokens) override;
+    QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request) override;
 
 private:
     Result<QUrl> base(Provider provider) const;

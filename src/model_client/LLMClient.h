@@ -23,6 +23,9 @@ bool isVision(const QString& model);
 /// The fixed instructions sent with every request.
 extern const QString systemPrompt;
 
+/// One element's line of the user prompt, with its frame relative to `window`.
+QString elementLine(const GuideElement& element, const QRectF& window);
+
 /// The goal, the steps so far and the numbered elements, with frames relative to `window`.
 QString userPrompt(const QString& goal, const QList<Step>& steps,
                    const QList<GuideElement>& elements, const QRectF& window);

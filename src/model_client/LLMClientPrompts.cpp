@@ -47,10 +47,16 @@ QString relativeFrame(const QRectF& element, const QRectF& window)
 
 } // namespace
 
+QString elementLine(const GuideElement& element, const QRectF& window)
+{
+    const QString bar = QStringLiteral(" | ");
+    return QString::number(element.id) + bar + element.role + bar + cleanTitle(element.title) +
+           bar + relativeFrame(element.frame, window) + u'\n';
+}
+
 QString userPrompt(const QString& goal, const QList<Step>& steps,
                    const QList<GuideElement>& elements, const QRectF& window)
 {
-    const QString bar = QStringLiteral(" | ");
     QString prompt = QStringLiteral("Goal: ") + goal + u'\n';
     if (!steps.isEmpty()) {
         prompt +=
@@ -60,10 +66,8 @@ QString userPrompt(const QString& goal, const QList<Step>& steps,
     }
     prompt += QStringLiteral(
         "\nElements (id | kind | label | x,y,width,height relative to the window):\n");
-    for (const GuideElement& element : elements) {
-        prompt += QString::number(element.id) + bar + element.role + bar +
-                  cleanTitle(element.title) + bar + relativeFrame(element.frame, window) + u'\n';
-    }
+    for (const GuideElement& element : elements)
+        prompt += elementLine(element, window);
     prompt += QStringLiteral("\nWhich element should the user use next?");
     return prompt;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/Result.h"
+#include "model_client/ChatAnswer.h"
+#include "model_client/ChatRequest.h"
+#include "model_client/ModelCapabilities.h"
 #include "model_client/Provider.h"
 
 #include <QString>
@@ -8,9 +11,7 @@
 
 #include <QCoro/QCoroTask>
 
-#include <optional>
-
-/// The two requests the session makes of a local model server.
+/// What the session asks of a local model server.
 class ModelServerPort
 {
 public:
@@ -24,12 +25,18 @@ public:
     /// answer is not JSON.
     virtual QCoro::Task<Result<QStringList>> listModels(Provider provider) = 0;
 
-    /// One non-streaming chat request; the reply text, or a failure with a readable
-    /// description. `imageBase64` is a JPEG for vision models, absent otherwise.
+    /// What the server says `model` can do; fails when it cannot be asked or does not know the
+    /// model. Every field of the answer is optional.
     ///
     /// Coroutines here take their arguments by reference (GCC 12 destroys by-value coroutine
     /// parameters of class type twice): callers await the call at once, keeping them alive.
-    virtual QCoro::Task<Result<QString>> ask(Provider provider, const QString& model,
-                                             const QString& system, const QString& user,
-                                             const std::optional<QString>& imageBase64) = 0;
+    virtual QCoro::Task<Result<ModelCapabilities>> capabilities(Provider provider,
+                                                                const QString& model) = 0;
+
+    /// Asks the server to load `model` with a context of `contextTokens` and keep it loaded,
+    /// and returns at once; the outcome is only logged. Nothing is retried.
+    virtual void warmUp(Provider provider, const QString& model, qint64 contextTokens) = 0;
+
+    /// One non-streaming chat request: the reply, or a failure with a readable description.
+    virtual QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request) = 0;
 };

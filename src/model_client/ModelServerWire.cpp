@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -45,6 +46,64 @@ QString validUtf8(const QByteArray& bytes)
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder(bytes);
     return decoder.hasError() ? QString() : text;
+}
+
+// A token count: a whole number from one to a billion; anything else counts as not given.
+std::optional<qint64> tokenCount(const QJsonValue& value)
+{
+    constexpr double largest = 1e9;
+    const double number = value.toDouble(-1);
+    if (!value.isDouble() || !(number >= 1 && number <= largest) || number != std::floor(number))
+        return std::nullopt;
+    return static_cast<qint64>(number);
+}
+
+// LM Studio's OpenAI-style address ends in "/v1"; its own API lives beside it, at the root.
+QUrl serverRoot(const QUrl& base)
+{
+    QUrl root = base;
+    QString path = base.path();
+    if (path.endsWith(QLatin1String("/v1")))
+        path.chop(3);
+    root.setPath(path);
+    return root;
+}
+
+// Ollama's show answer: "capabilities" lists "vision" for models that read images (older
+// servers leave the list out but describe a vision model's image encoder under
+// "projector_info"); "model_info" holds the context length under the architecture's name.
+ModelCapabilities ollamaCapabilities(const QJsonObject& show)
+{
+    ModelCapabilities capabilities;
+    if (show.value("capabilities").isArray()) {
+        capabilities.vision = show.value("capabilities").toArray().contains(QJsonValue("vision"));
+    } else if (show.value("projector_info").isObject()) {
+        capabilities.vision = true;
+    }
+    const QJsonObject info = show.value("model_info").toObject();
+    const QString architecture = info.value("general.architecture").toString();
+    capabilities.contextLength = tokenCount(info.value(architecture + ".context_length"));
+    for (auto it = info.begin(); !capabilities.contextLength && it != info.end(); ++it) {
+        if (it.key().endsWith(QLatin1String(".context_length")))
+            capabilities.contextLength = tokenCount(it.value());
+    }
+    return capabilities;
+}
+
+// One entry of LM Studio's own listing: "type" is "vlm" for vision models and "llm" for text
+// ones, "state" says whether it is loaded.
+ModelCapabilities lmStudioCapabilities(const QJsonObject& entry)
+{
+    ModelCapabilities capabilities;
+    const QString type = entry.value("type").toString();
+    if (type == QLatin1String("vlm") || type == QLatin1String("llm"))
+        capabilities.vision = type == QLatin1String("vlm");
+    capabilities.contextLength = tokenCount(entry.value("max_context_length"));
+    const QString state = entry.value("state").toString();
+    if (state == QLatin1String("loaded") || state == QLatin1String("not-loaded"))
+        capabilities.loaded = state == QLatin1String("loaded");
+    capabilities.loadedContextLength = tokenCount(entry.value("loaded_context_length"));
+    return capabilities;
 }
 
 } // namespace
@@ -104,28 +163,31 @@ Result<QStringList> decodeModelList(Provider provider, const QByteArray& body)
     return names;
 }
 
-QByteArray chatBody(Provider provider, const QString& model, const QString& system,
-                    const QString& user, const std::optional<QString>& imageBase64)
+QByteArray chatBody(const ChatRequest& request)
 {
-    const QJsonObject systemMessage{{"role", "system"}, {"content", system}};
+    const QJsonObject systemMessage{{"role", "system"}, {"content", request.system}};
     QJsonObject userMessage{{"role", "user"}};
-    QJsonObject body{{"model", model}, {"stream", false}};
-    if (provider == Provider::ollama) {
-        userMessage.insert("content", user);
-        if (imageBase64)
-            userMessage.insert("images", QJsonArray{*imageBase64});
+    QJsonObject body{{"model", request.model}, {"stream", false}};
+    if (request.provider == Provider::ollama) {
+        userMessage.insert("content", request.user);
+        if (request.imageBase64)
+            userMessage.insert("images", QJsonArray{*request.imageBase64});
         body.insert("format", "json");
-        body.insert("options", QJsonObject{{"temperature", 0}});
+        QJsonObject options{{"temperature", 0}};
+        if (request.contextTokens)
+            options.insert("num_ctx", *request.contextTokens);
+        body.insert("options", options);
+        body.insert("keep_alive", keepAlive);
     } else {
-        if (imageBase64) {
-            const QJsonObject text{{"type", "text"}, {"text", user}};
+        if (request.imageBase64) {
+            const QJsonObject text{{"type", "text"}, {"text", request.user}};
             const QJsonObject image{
                 {"type", "image_url"},
-                {"image_url",
-                 QJsonObject{{"url", QStringLiteral("data:image/jpeg;base64,") + *imageBase64}}}};
+                {"image_url", QJsonObject{{"url", QStringLiteral("data:image/jpeg;base64,") +
+                                                      *request.imageBase64}}}};
             userMessage.insert("content", QJsonArray{text, image});
         } else {
-            userMessage.insert("content", user);
+            userMessage.insert("content", request.user);
         }
         body.insert("temperature", 0);
     }
@@ -133,21 +195,73 @@ QByteArray chatBody(Provider provider, const QString& model, const QString& syst
     return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }
 
-Result<QString> decodeChatReply(Provider provider, const QByteArray& body)
+Result<ChatAnswer> decodeChatReply(Provider provider, const QByteArray& body)
 {
     const Result<QJsonDocument> document = decodeJson(body);
     if (!document)
         return document.failure();
     const QJsonObject top = document.value().object();
     QJsonValue message;
+    std::optional<qint64> promptTokens;
     if (provider == Provider::ollama) {
         message = top.value("message");
+        promptTokens = tokenCount(top.value("prompt_eval_count"));
     } else {
         const QJsonArray choices = top.value("choices").toArray();
         if (!choices.isEmpty())
             message = choices.first().toObject().value("message");
+        promptTokens = tokenCount(top.value("usage").toObject().value("prompt_tokens"));
     }
-    return message.toObject().value("content").toString();
+    return ChatAnswer{message.toObject().value("content").toString(), promptTokens};
+}
+
+QUrl capabilitiesUrl(Provider provider, const QUrl& base)
+{
+    return provider == Provider::ollama
+               ? endpoint(base, QStringLiteral("api/show"))
+               : endpoint(serverRoot(base), QStringLiteral("api/v0/models"));
+}
+
+QByteArray capabilitiesBody(Provider provider, const QString& model)
+{
+    if (provider != Provider::ollama)
+        return {};
+    return QJsonDocument(QJsonObject{{"model", model}}).toJson(QJsonDocument::Compact);
+}
+
+Result<ModelCapabilities> decodeCapabilities(Provider provider, const QString& model,
+                                             const QByteArray& body)
+{
+    const Result<QJsonDocument> document = decodeJson(body);
+    if (!document)
+        return document.failure();
+    const QJsonObject top = document.value().object();
+    if (provider == Provider::ollama)
+        return ollamaCapabilities(top);
+    for (const QJsonValue& entry : objectArray(top.value("data"))) {
+        if (entry.toObject().value("id").toString() == model)
+            return lmStudioCapabilities(entry.toObject());
+    }
+    return Failure{Texts::modelNotDescribed};
+}
+
+QUrl warmUpUrl(Provider provider, const QUrl& base)
+{
+    return provider == Provider::ollama
+               ? endpoint(base, QStringLiteral("api/generate"))
+               : endpoint(serverRoot(base), QStringLiteral("api/v1/models/load"));
+}
+
+QByteArray warmUpBody(Provider provider, const QString& model, qint64 contextTokens)
+{
+    // Ollama loads a model for a generate request that has no prompt, and keeps it as long as
+    // it is told; the context is the one the steps will ask for, so they do not reload it.
+    const QJsonObject body = provider == Provider::ollama
+                                 ? QJsonObject{{"model", model},
+                                               {"keep_alive", keepAlive},
+                                               {"options", QJsonObject{{"num_ctx", contextTokens}}}}
+                                 : QJsonObject{{"model", model}, {"context_length", contextTokens}};
+    return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }
 
 Failure httpFailure(int status, const QByteArray& body)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/Result.h"
+#include "model_client/ChatAnswer.h"
+#include "model_client/ChatRequest.h"
+#include "model_client/ModelCapabilities.h"
 #include "model_client/Provider.h"
 
 #include <QByteArray>
@@ -26,13 +29,29 @@ QString chatPath(Provider provider);
 /// Decodes a model listing body: the names, sorted; a failure when it is not JSON.
 Result<QStringList> decodeModelList(Provider provider, const QByteArray& body);
 
-/// The JSON body of a chat request.
-QByteArray chatBody(Provider provider, const QString& model, const QString& system,
-                    const QString& user, const std::optional<QString>& imageBase64);
+/// How long Ollama is asked to keep a model loaded after a request: long enough that a pause
+/// between two steps never pays for a reload.
+inline const QString keepAlive = QStringLiteral("30m");
 
-/// The reply text of a chat response body; the empty text when the path is missing, a failure
-/// when the body is not JSON.
-Result<QString> decodeChatReply(Provider provider, const QByteArray& body);
+/// The JSON body of a chat request.
+QByteArray chatBody(const ChatRequest& request);
+
+/// The reply of a chat response body: its text (empty when the path is missing) and the prompt
+/// tokens the server reports; a failure when the body is not JSON.
+Result<ChatAnswer> decodeChatReply(Provider provider, const QByteArray& body);
+
+/// Where the server says what a model can do: Ollama's show endpoint (a POST naming the model),
+/// LM Studio's own model listing beside its OpenAI-style one (a GET).
+QUrl capabilitiesUrl(Provider provider, const QUrl& base);
+/// The body that goes with it; empty for a GET.
+QByteArray capabilitiesBody(Provider provider, const QString& model);
+/// What the answer says `model` can do; a failure when it is not JSON or does not describe it.
+Result<ModelCapabilities> decodeCapabilities(Provider provider, const QString& model,
+                                             const QByteArray& body);
+
+/// Where a model is loaded: Ollama's generate endpoint with no prompt, LM Studio's load one.
+QUrl warmUpUrl(Provider provider, const QUrl& base);
+QByteArray warmUpBody(Provider provider, const QString& model, qint64 contextTokens);
 
 /// The failure for an HTTP status of 400 or more.
 Failure httpFailure(int status, const QByteArray& body);

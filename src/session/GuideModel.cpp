@@ -59,6 +59,7 @@ void GuideModel::setPanelOpen(bool open)
 {
     m_panelOpen = open;
     keepTargetReady();
+    m_discovery.setPanelOpen(open);
 }
 
 // The target's windows are kept ready for capture only while a step may soon be asked for;
@@ -147,6 +148,12 @@ void GuideModel::setBusy(bool busy)
 {
     m_isBusy = busy;
     emit isBusyChanged();
+}
+
+void GuideModel::setWaitingForModel(bool waiting)
+{
+    m_waitingForModel = waiting;
+    emit waitingForModelChanged();
 }
 
 void GuideModel::setSessionActive(bool active)

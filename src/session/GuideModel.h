@@ -47,6 +47,8 @@ public:
     QList<Step> steps() const { return m_steps; }
     QString status() const { return m_status; }
     bool isBusy() const { return m_isBusy; }
+    /// Whether a request to the model server is out and unanswered.
+    bool isWaitingForModel() const { return m_waitingForModel; }
     bool hasScreenAccess() const { return m_hasScreenAccess; }
     bool hasAXAccess() const { return m_hasAXAccess; }
     qint64 focusToken() const { return m_focusToken; }
@@ -83,6 +85,7 @@ signals:
     void stepsChanged();
     void statusChanged();
     void isBusyChanged();
+    void waitingForModelChanged();
     void hasScreenAccessChanged();
     void hasAXAccessChanged();
     void focusTokenChanged();
@@ -104,6 +107,9 @@ private:
     QCoro::Task<> runStep();
     QCoro::Task<std::optional<Observation>> observe(const RunningApp& app, StepScope& step);
     QCoro::Task<> suggest(const Observation& observation, StepScope& step);
+    QCoro::Task<std::optional<QString>> imageFor(const Observation& observation, StepScope& step);
+    void applyReply(const QString& reply, const QList<GuideElement>& sent, const QString& note,
+                    StepScope& step);
     std::optional<RunningApp> applicationToObserve();
     void record(const GuideElement& element, const QString& explanation, bool manual);
 
@@ -111,6 +117,7 @@ private:
     void setSteps(const QList<Step>& steps);
     void setStatus(const QString& status);
     void setBusy(bool busy);
+    void setWaitingForModel(bool waiting);
     void setSessionActive(bool active);
     void setTargetName(const QString& name);
 
@@ -125,6 +132,7 @@ private:
     QList<Step> m_steps;
     QString m_status;
     bool m_isBusy = false;
+    bool m_waitingForModel = false;
     bool m_hasScreenAccess = false;
     bool m_hasAXAccess = false;
     qint64 m_focusToken = 0;

@@ -34,13 +34,23 @@ void ModelDiscovery::setProvider(Provider provider)
     m_provider = provider;
     emit providerChanged();
     m_settings.setValue(providerKey, Providers::rawValue(provider));
+    m_capabilities.clear();
+    m_contextAsked.clear();
     setModels({});
-    setSelectedModel(m_settings.value(modelKey(provider)).toString());
+    select(m_settings.value(modelKey(provider)).toString());
     setServerState(ServerState::unknown);
     startRefresh();
 }
 
 void ModelDiscovery::setSelectedModel(const QString& model)
+{
+    select(model);
+    if (m_panelOpen && m_serverState == ServerState::running)
+        m_warmUpWanted = true;
+    warmUpIfWanted();
+}
+
+void ModelDiscovery::select(const QString& model)
 {
     m_selectedModel = model;
     emit selectedModelChanged();
@@ -73,16 +83,42 @@ QCoro::Task<> ModelDiscovery::refresh()
         setServerState(ServerState::down);
         co_return;
     }
+    m_capabilities.clear();
     setModels(listed.value());
     setServerState(ServerState::running);
-    if (!m_models.contains(m_selectedModel))
-        setSelectedModel(choose(m_models));
+    if (!m_models.contains(m_selectedModel)) {
+        const QString chosen = co_await choose(m_models);
+        if (!self || m_provider != asked)
+            co_return;
+        select(chosen);
+    }
+    warmUpIfWanted();
 }
 
-QString ModelDiscovery::choose(const QStringList& listed) const
+void ModelDiscovery::setPanelOpen(bool open)
 {
-    const auto vision = std::find_if(listed.begin(), listed.end(), &LLMClient::isVision);
-    return vision != listed.end() ? *vision : listed.value(0);
+    m_panelOpen = open;
+    m_warmUpWanted = open;
+    if (open)
+        startRefresh();
+}
+
+QCoro::Task<QString> ModelDiscovery::choose(const QStringList& listed)
+{
+    // What the server says is asked of the first few models only: a listing can be long.
+    constexpr qsizetype askedAtMost = 16;
+    const QStringList names = listed; // the listing may change while the server is asked
+    QPointer<ModelDiscovery> self(this);
+    const qsizetype asked = std::min(names.size(), askedAtMost);
+    for (qsizetype i = 0; i < asked; ++i) {
+        co_await capabilities(names[i]);
+        if (!self)
+            co_return QString();
+        if (takesImages(names[i]))
+            co_return names[i];
+    }
+    const auto vision = std::find_if(names.begin() + asked, names.end(), &LLMClient::isVision);
+    co_return vision != names.end() ? *vision : names.value(0);
 }
 
 void ModelDiscovery::setModels(const QStringList& models)

@@ -9,6 +9,7 @@
 #include "ui/RoundedCard.h"
 #include "ui/StatusLine.h"
 #include "ui/UiStyle.h"
+#include "ui/WaitingIndicator.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -40,6 +41,9 @@ MainView::MainView(GuideModel& model, QWidget* parent) : QScrollArea(parent), m_
     column->addWidget(m_modelRow);
     column->addWidget(buildActionRow());
     column->addWidget(buildStatusRow());
+    m_waitingHint = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
+    column->addWidget(m_waitingHint);
+    m_waiting = new WaitingIndicator(m_waitingTime, m_waitingHint, this);
     m_notice = UiStyle::label(Texts::accessibilityNotice, UiStyle::TextStyle::caption, true);
     column->addWidget(m_notice);
     column->addWidget(buildStepCard());
@@ -119,8 +123,15 @@ QWidget* MainView::buildStatusRow()
     m_spinner->setFixedSize(36, 10);
     m_spinner->setAccessibleName(Texts::workingName);
     m_status = new StatusLine;
+    m_waitingTime = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
+    // One line, as wide as three digits of seconds, so the status beside it never jumps.
+    m_waitingTime->setWordWrap(false);
+    m_waitingTime->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_waitingTime->setMinimumWidth(
+        m_waitingTime->fontMetrics().horizontalAdvance(Texts::waitingFor(999)));
     layout->addWidget(m_spinner, 0, Qt::AlignTop);
     layout->addWidget(m_status, 1, Qt::AlignTop);
+    layout->addWidget(m_waitingTime, 0, Qt::AlignTop);
     return row;
 }
 
@@ -149,6 +160,8 @@ void MainView::connectModel()
         connect(m, signal, this, &MainView::updateButtons);
     connect(m, &GuideModel::isBusyChanged, this,
             [this] { m_spinner->setVisible(m_model.isBusy()); });
+    connect(m, &GuideModel::waitingForModelChanged, this,
+            [this] { m_waiting->setWaiting(m_model.isWaitingForModel()); });
     connect(m, &GuideModel::targetNameChanged, this, &MainView::updateTarget);
     connect(m, &GuideModel::statusChanged, this, &MainView::updateStatus);
     connect(m, &GuideModel::serverStateChanged, this, &MainView::updateStatus);

@@ -14,6 +14,7 @@ class QProgressBar;
 class QPushButton;
 class QVBoxLayout;
 class QFrame;
+class WaitingIndicator;
 
 /// The working surface: goal, model row, session buttons, status, the last step, the history
 /// and the detected elements. Holds no session state; re-reads the permissions every two
@@ -32,6 +33,9 @@ public:
     QCheckBox* followClicksBox() const { return m_follow; }
     QLabel* targetLine() const { return m_target; }
     StatusLine* statusLine() const { return m_status; }
+    QLabel* waitingTime() const { return m_waitingTime; }
+    QLabel* waitingHint() const { return m_waitingHint; }
+    WaitingIndicator* waitingIndicator() const { return m_waiting; }
     QProgressBar* spinner() const { return m_spinner; }
     QLabel* accessibilityNotice() const { return m_notice; }
     QFrame* stepCard() const { return m_stepCard; }
@@ -71,6 +75,9 @@ private:
     QPushButton* m_permissions;
     QProgressBar* m_spinner;
     StatusLine* m_status;
+    QLabel* m_waitingTime;
+    QLabel* m_waitingHint;
+    WaitingIndicator* m_waiting;
     QLabel* m_notice;
     QFrame* m_stepCard;
     QLabel* m_stepHeading;

@@ -362,7 +362,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(model.status(), QStringLiteral("Step 1 ready."), 20000);
         QCOMPARE(model.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
         QVERIFY(server.asked.first().user.contains(QStringLiteral("| menu bar item | Help |")));
-        QVERIFY(server.asked.first().image.has_value());
+        QVERIFY(server.asked.first().imageBase64.has_value());
     }
 };
 

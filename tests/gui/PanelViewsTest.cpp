@@ -14,6 +14,7 @@
 #include "ui/PermissionCard.h"
 #include "ui/StatusLine.h"
 #include "ui/TrayMenu.h"
+#include "ui/WaitingIndicator.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -237,6 +238,39 @@ private slots:
         panel.rig.modelServer.release();
         QTRY_VERIFY(!panel.model().isBusy());
         QVERIFY(!view.spinner()->isVisible());
+    }
+
+    void theTimeWaitedShowsBesideTheStatusWhileARequestIsOut()
+    {
+        Panel panel;
+        MainView& view = panel.main();
+        qint64 nowMs = 5'000;
+        view.waitingIndicator()->setClock([&nowMs] { return nowMs; });
+        QVERIFY(!view.waitingTime()->isVisible());
+        panel.rig.modelServer.held = true;
+        panel.model().setGoal(QStringLiteral("save it"));
+        panel.model().submit();
+        QTRY_COMPARE(panel.rig.modelServer.asked.size(), 1);
+        QVERIFY(view.waitingTime()->isVisible());
+        QCOMPARE(view.waitingTime()->text(), QStringLiteral("0 s"));
+        QVERIFY(!view.waitingHint()->isVisible());
+
+        nowMs += 9'999;
+        view.waitingIndicator()->update();
+        QCOMPARE(view.waitingTime()->text(), QStringLiteral("9 s"));
+        QVERIFY(!view.waitingHint()->isVisible());
+        nowMs += 1;
+        view.waitingIndicator()->update();
+        QCOMPARE(view.waitingTime()->text(), QStringLiteral("10 s"));
+        QVERIFY(view.waitingHint()->isVisible());
+        // The status line keeps what it says while the time runs beside it.
+        QCOMPARE(view.statusLine()->text(), Texts::asking(QStringLiteral("llava:7b")));
+        savePicture(panel.main(), QStringLiteral("waiting.png"));
+
+        panel.rig.modelServer.release();
+        QTRY_COMPARE(panel.model().status(), QStringLiteral("Step 1 ready."));
+        QVERIFY(!view.waitingTime()->isVisible());
+        QVERIFY(!view.waitingHint()->isVisible());
     }
 
     void serverDownTurnsTheStatusOrange()

@@ -6,7 +6,46 @@
 #include <QJsonDocument>
 #include <QTimer>
 
+#include <cmath>
 #include <memory>
+
+namespace {
+
+// A server's context when neither the request nor a load gave one.
+constexpr qint64 usualDefaultContext = 4096;
+
+QByteArray json(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// The user message's text, which LM Studio carries beside an image in a list of parts.
+QString userText(const QJsonObject& message)
+{
+    const QJsonValue content = message.value("content");
+    return content.isString() ? content.toString()
+                              : content.toArray()[0].toObject().value("text").toString();
+}
+
+void setUserText(QJsonObject& message, const QString& text)
+{
+    if (message.value("content").isString()) {
+        message.insert("content", text);
+        return;
+    }
+    QJsonArray parts = message.value("content").toArray();
+    QJsonObject first = parts[0].toObject();
+    first.insert("text", text);
+    parts[0] = first;
+    message.insert("content", parts);
+}
+
+bool hasImage(const QJsonObject& message)
+{
+    return message.contains("images") || message.value("content").isArray();
+}
+
+} // namespace
 
 QJsonObject FakeModelHttpServer::Received::json() const
 {
@@ -15,11 +54,12 @@ QJsonObject FakeModelHttpServer::Received::json() const
 
 FakeModelHttpServer::FakeModelHttpServer(Provider provider, quint16 port) : m_provider(provider)
 {
-    const bool ollama = provider == Provider::ollama;
-    const QString listPath = ollama ? QStringLiteral("/api/tags") : QStringLiteral("/v1/models");
-    const QString chatPath =
-        ollama ? QStringLiteral("/api/chat") : QStringLiteral("/v1/chat/completions");
-    for (const QString& path : {listPath, chatPath}) {
+    const QStringList paths =
+        provider == Provider::ollama
+            ? QStringList{"/api/tags", "/api/chat", "/api/show", "/api/generate"}
+            : QStringList{"/v1/models", "/v1/chat/completions", "/api/v0/models",
+                          "/api/v1/models/load"};
+    for (const QString& path : paths) {
         m_server.route(path,
                        [this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
                            handle(request, std::move(responder));
@@ -37,7 +77,7 @@ void FakeModelHttpServer::handle(const QHttpServerRequest& request,
     received.append({post ? QByteArray("POST") : QByteArray("GET"), request.url().path(),
                      request.value("Content-Type"), request.body(),
                      QDateTime::currentMSecsSinceEpoch()});
-    const auto code = static_cast<QHttpServerResponder::StatusCode>(status);
+    auto code = static_cast<QHttpServerResponder::StatusCode>(status);
     switch (behaviour) {
     case Behaviour::neverAnswer:
         m_held.push_back(std::make_unique<QHttpServerResponder>(std::move(responder)));
@@ -53,15 +93,88 @@ void FakeModelHttpServer::handle(const QHttpServerRequest& request,
     case Behaviour::normal:
         break;
     }
+    const QString path = request.url().path();
+    bool loaded = false;
     const QByteArray body =
-        post ? chatBody(QJsonDocument::fromJson(request.body()).object()) : listingBody();
-    if (post && chatDelay.count() > 0) {
+        answerFor(path, QJsonDocument::fromJson(request.body()).object(), loaded);
+    if (path == QLatin1String("/api/show") && body.isEmpty()) {
+        responder.write(json({{"error", "model not found"}}), "application/json",
+                        QHttpServerResponder::StatusCode::NotFound);
+        return;
+    }
+    const bool chat =
+        path.endsWith(QLatin1String("chat")) || path.endsWith(QLatin1String("completions"));
+    const auto delay = (loaded ? loadDelay : std::chrono::milliseconds(0)) +
+                       (chat ? chatDelay : std::chrono::milliseconds(0));
+    if (delay.count() > 0) {
+        // Held by the server, so one destroyed before the delay ends answers nothing.
         auto held = std::make_shared<QHttpServerResponder>(std::move(responder));
-        QTimer::singleShot(chatDelay,
-                           [held, body, code] { held->write(body, "application/json", code); });
+        m_delayed.push_back(held);
+        QTimer::singleShot(delay, &m_server, [weak = std::weak_ptr(held), body, code] {
+            if (const auto responder = weak.lock())
+                responder->write(body, "application/json", code);
+        });
         return;
     }
     responder.write(body, "application/json", code);
+}
+
+QByteArray FakeModelHttpServer::answerFor(const QString& path, const QJsonObject& request,
+                                          bool& loaded)
+{
+    const QString model = request.value("model").toString();
+    if (path == QLatin1String("/api/tags") || path == QLatin1String("/v1/models"))
+        return listingBody();
+    if (path == QLatin1String("/api/v0/models"))
+        return lmStudioDescriptions();
+    if (path == QLatin1String("/api/show"))
+        return showBody(request);
+    if (path == QLatin1String("/api/generate")) {
+        loaded = load(model, contextFor(request));
+        return json({{"model", model}, {"response", ""}, {"done", true}, {"done_reason", "load"}});
+    }
+    if (path == QLatin1String("/api/v1/models/load")) {
+        const qint64 asked = request.value("context_length").toInteger(usualDefaultContext);
+        loaded = load(model, asked);
+        return json({{"type", "llm"}, {"instance_id", model}, {"status", "loaded"}});
+    }
+    loaded = load(model, contextFor(request));
+    return chatBody(request);
+}
+
+// Ollama runs a model with the context a request asks for; LM Studio with the one it was loaded
+// with, loading it with its default when a request names a model not loaded.
+qint64 FakeModelHttpServer::contextFor(const QJsonObject& request) const
+{
+    const QString model = request.value("model").toString();
+    const qint64 fallback = defaultContext.value_or(usualDefaultContext);
+    if (m_provider == Provider::lmStudio) {
+        if (m_loaded.contains(model))
+            return m_loaded.value(model);
+        return preloaded(model).value_or(fallback);
+    }
+    const qint64 asked = request.value("options").toObject().value("num_ctx").toInteger(fallback);
+    const auto card = cards.constFind(model);
+    return card != cards.cend() ? std::min(asked, card->contextLength) : asked;
+}
+
+std::optional<qint64> FakeModelHttpServer::preloaded(const QString& model) const
+{
+    if (m_provider != Provider::lmStudio)
+        return std::nullopt;
+    const auto card = cards.constFind(model);
+    return card != cards.cend() ? card->loadedContext : std::nullopt;
+}
+
+bool FakeModelHttpServer::load(const QString& model, qint64 context)
+{
+    const std::optional<qint64> before =
+        m_loaded.contains(model) ? std::optional(m_loaded.value(model)) : preloaded(model);
+    if (before == context)
+        return false;
+    m_loaded.insert(model, context);
+    loads.append({model, context});
+    return true;
 }
 
 QByteArray FakeModelHttpServer::listingBody() const
@@ -74,19 +187,84 @@ QByteArray FakeModelHttpServer::listingBody() const
                                                       : QJsonObject{{"id", name}});
     }
     const QString key = m_provider == Provider::ollama ? "models" : "data";
-    return QJsonDocument(QJsonObject{{key, entries}}).toJson(QJsonDocument::Compact);
+    return json({{key, entries}});
 }
 
-QByteArray FakeModelHttpServer::chatBody(const QJsonObject& request) const
+QByteArray FakeModelHttpServer::lmStudioDescriptions() const
+{
+    QJsonArray entries;
+    for (const QString& name : models) {
+        QJsonObject entry{{"id", name}, {"object", "model"}};
+        const auto card = cards.constFind(name);
+        if (card != cards.cend()) {
+            entry.insert("type", card->vision ? "vlm" : "llm");
+            entry.insert("max_context_length", card->contextLength);
+        }
+        const std::optional<qint64> loaded =
+            m_loaded.contains(name) ? std::optional(m_loaded.value(name)) : preloaded(name);
+        entry.insert("state", loaded ? "loaded" : "not-loaded");
+        if (loaded)
+            entry.insert("loaded_context_length", *loaded);
+        entries.append(entry);
+    }
+    return json({{"object", "list"}, {"data", entries}});
+}
+
+QByteArray FakeModelHttpServer::showBody(const QJsonObject& request) const
+{
+    const auto card = cards.constFind(request.value("model").toString());
+    if (card == cards.cend())
+        return {};
+    QJsonArray capabilities{"completion"};
+    if (card->vision)
+        capabilities.append("vision");
+    return json({{"capabilities", capabilities},
+                 {"model_info", QJsonObject{{"general.architecture", "fakearch"},
+                                            {"fakearch.context_length", card->contextLength}}}});
+}
+
+// The prompt is counted with the fake's tokenizer and, past the context, cut from the front as
+// Ollama does: the system prompt goes first, then the start of the user message.
+QByteArray FakeModelHttpServer::chatBody(QJsonObject request)
 {
     if (!rawChatBody.isEmpty())
         return rawChatBody;
+    QJsonArray messages = request.value("messages").toArray();
+    QJsonObject system = messages[0].toObject();
+    QJsonObject user = messages[1].toObject();
+    QByteArray systemText = system.value("content").toString().toUtf8();
+    QByteArray userBytes = userText(user).toUtf8();
+    std::optional<qint64> promptTokens;
+    if (defaultContext) {
+        const qint64 context = contextFor(request);
+        const qint64 textTokens = static_cast<qint64>(
+            std::ceil(double(systemText.size() + userBytes.size()) / bytesPerToken));
+        const qint64 tokens = textTokens + (hasImage(user) ? tokensPerImage : 0);
+        promptTokens = std::min(tokens, context);
+        if (tokens > context) {
+            qint64 cut = static_cast<qint64>(std::ceil(double(tokens - context) * bytesPerToken));
+            const qint64 fromSystem = std::min<qint64>(cut, systemText.size());
+            systemText = systemText.mid(fromSystem);
+            userBytes = userBytes.mid(std::min<qint64>(cut - fromSystem, userBytes.size()));
+        }
+    }
+    system.insert("content", QString::fromUtf8(systemText));
+    setUserText(user, QString::fromUtf8(userBytes));
+    messages[0] = system;
+    messages[1] = user;
+    request.insert("messages", messages);
+    lastSeenPrompt = QString::fromUtf8(systemText) + u'\n' + QString::fromUtf8(userBytes);
+
     const QString content = answer ? answer(request) : replyContent;
     const QJsonObject message{{"role", "assistant"}, {"content", content}};
-    const QJsonObject body =
+    QJsonObject body =
         m_provider == Provider::ollama
             ? QJsonObject{{"model", request.value("model")}, {"message", message}, {"done", true}}
             : QJsonObject{{"object", "chat.completion"},
                           {"choices", QJsonArray{QJsonObject{{"index", 0}, {"message", message}}}}};
-    return QJsonDocument(body).toJson(QJsonDocument::Compact);
+    if (promptTokens && m_provider == Provider::ollama)
+        body.insert("prompt_eval_count", *promptTokens);
+    else if (promptTokens)
+        body.insert("usage", QJsonObject{{"prompt_tokens", *promptTokens}});
+    return json(body);
 }

@@ -2,6 +2,7 @@
 
 #include "model_client/ModelServerPort.h"
 
+#include <QMap>
 #include <QObject>
 #include <map>
 
@@ -13,21 +14,23 @@ class FakeModelServer : public QObject, public ModelServerPort
 {
     Q_OBJECT
 public:
-    struct Asked
+    struct WarmUp
     {
         Provider provider;
         QString model;
-        QString system;
-        QString user;
-        std::optional<QString> image;
+        qint64 contextTokens;
     };
 
     std::map<Provider, Result<QStringList>> listings{
         {Provider::ollama, Failure{QStringLiteral("Connection refused")}},
         {Provider::lmStudio, Failure{QStringLiteral("Connection refused")}}};
+    /// What each model can do; a model not here is not described.
+    QMap<QString, ModelCapabilities> described;
     Result<QString> reply = QString();
-    QList<Asked> asked;
+    std::optional<qint64> promptTokens;
+    QList<ChatRequest> asked;
     QList<Provider> listed;
+    QList<WarmUp> warmUps;
     qsizetype listingsAnswered = 0;
     bool held = false;
 
@@ -43,15 +46,26 @@ public:
         co_return answer;
     }
 
-    QCoro::Task<Result<QString>> ask(Provider provider, const QString& model, const QString& system,
-                                     const QString& user,
-                                     const std::optional<QString>& image) override
+    QCoro::Task<Result<ModelCapabilities>> capabilities(Provider, const QString& model) override
     {
-        asked.append({provider, model, system, user, image});
+        if (!described.contains(model))
+            co_return Failure{QStringLiteral("not described")};
+        co_return described.value(model);
+    }
+
+    void warmUp(Provider provider, const QString& model, qint64 contextTokens) override
+    {
+        warmUps.append({provider, model, contextTokens});
+    }
+
+    QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request) override
+    {
+        asked.append(request);
         if (held)
             co_await qCoro(this, &FakeModelServer::released);
-        Result<QString> answer = reply;
-        co_return answer;
+        if (!reply)
+            co_return reply.failure();
+        co_return ChatAnswer{reply.value(), promptTokens};
     }
 
 signals:

@@ -54,8 +54,8 @@ private slots:
 
         // A vision model gets the window as a JPEG; the prompt carries the goal and the list.
         QCOMPARE(rig.modelServer.asked.size(), 1);
-        const FakeModelServer::Asked& asked = rig.modelServer.asked.first();
-        QVERIFY(asked.image && asked.image->startsWith(QStringLiteral("/9j/")));
+        const ChatRequest& asked = rig.modelServer.asked.first();
+        QVERIFY(asked.imageBase64 && asked.imageBase64->startsWith(QStringLiteral("/9j/")));
         QVERIFY(asked.user.startsWith(QStringLiteral("Goal: save it\n")));
         QVERIFY(asked.user.contains(QStringLiteral("2 | button | Save | 20,30,60,24\n")));
         QCOMPARE(rig.windows.captures.first().second, QSize(800, 600));
@@ -321,7 +321,7 @@ private slots:
                  QStringLiteral("The model request failed (Connection refused). ") +
                      Texts::noServer);
         QCOMPARE(rig.model->serverState(), ServerState::down);
-        QVERIFY(!rig.modelServer.asked.first().image); // not a vision model: no picture
+        QVERIFY(!rig.modelServer.asked.first().imageBase64); // not a vision model: no picture
 
         // A running server without models names the provider's remedy.
         rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{});

@@ -87,8 +87,13 @@ HttpModelServer clientFor(const FakeModelHttpServer& server,
 
 Result<QString> ask(HttpModelServer& client, Provider provider, std::optional<QString> image = {})
 {
-    return awaitTask(client.ask(provider, QStringLiteral("m"), QStringLiteral("sys"),
-                                QStringLiteral("usr"), std::move(image)));
+    const ChatRequest request{
+        provider,         QStringLiteral("m"), QStringLiteral("sys"), QStringLiteral("usr"),
+        std::move(image), std::nullopt};
+    const Result<ChatAnswer> answer = awaitTask(client.ask(request));
+    if (!answer)
+        return answer.failure();
+    return answer.value().text;
 }
 
 } // namespace
@@ -113,7 +118,8 @@ private slots:
         QCOMPARE(withImage.path, QStringLiteral("/api/chat"));
         QCOMPARE(withImage.contentType, QByteArray("application/json"));
         QJsonObject body = withImage.json();
-        QCOMPARE(body.keys(), QStringList({"format", "messages", "model", "options", "stream"}));
+        QCOMPARE(body.keys(),
+                 QStringList({"format", "keep_alive", "messages", "model", "options", "stream"}));
         QCOMPARE(body["format"].toString(), QStringLiteral("json"));
         QCOMPARE(body["options"].toObject(), QJsonObject({{"temperature", 0}}));
         QCOMPARE(body["stream"], QJsonValue(false));
@@ -149,20 +155,127 @@ private slots:
                  QJsonValue("usr"));
     }
 
+    void theContextIsAskedOfOllamaOnlyAndTheTokensReadAreReadBack()
+    {
+        for (Provider provider : Providers::allCases) {
+            FakeModelHttpServer server(provider);
+            server.defaultContext = 4096;
+            HttpModelServer client = clientFor(server);
+            const ChatRequest request{provider,
+                                      QStringLiteral("m"),
+                                      QStringLiteral("sys"),
+                                      QStringLiteral("usr"),
+                                      std::nullopt,
+                                      16384};
+            const Result<ChatAnswer> answer = awaitTask(client.ask(request));
+            const QJsonObject body = server.received.last().json();
+            if (provider == Provider::ollama) {
+                QCOMPARE(body["options"].toObject(),
+                         QJsonObject({{"temperature", 0}, {"num_ctx", 16384}}));
+                QCOMPARE(body["keep_alive"].toString(), QStringLiteral("30m"));
+            } else {
+                QVERIFY(!body.contains("options") && !body.contains("num_ctx"));
+            }
+            // "sys" and "usr" with the fake's two bytes a token.
+            QCOMPARE(answer.value().promptTokens, 3);
+        }
+    }
+
+    void serversDescribeTheirModels()
+    {
+        FakeModelHttpServer ollama(Provider::ollama);
+        ollama.cards.insert(QStringLiteral("eyes"), {true, 131072, std::nullopt});
+        HttpModelServer toOllama = clientFor(ollama);
+        const Result<ModelCapabilities> eyes =
+            awaitTask(toOllama.capabilities(Provider::ollama, QStringLiteral("eyes")));
+        QCOMPARE(eyes.value(), ModelCapabilities({true, 131072, std::nullopt, std::nullopt}));
+        QCOMPARE(ollama.received.last().path, QStringLiteral("/api/show"));
+        QCOMPARE(ollama.received.last().json(), QJsonObject({{"model", "eyes"}}));
+        QVERIFY(!awaitTask(toOllama.capabilities(Provider::ollama, QStringLiteral("gone"))).ok());
+
+        FakeModelHttpServer lmStudio(Provider::lmStudio);
+        lmStudio.models = {QStringLiteral("resting"), QStringLiteral("ready")};
+        lmStudio.cards.insert(QStringLiteral("resting"), {false, 32768, std::nullopt});
+        lmStudio.cards.insert(QStringLiteral("ready"), {true, 32768, 8192});
+        HttpModelServer toLmStudio = clientFor(lmStudio);
+        QCOMPARE(awaitTask(toLmStudio.capabilities(Provider::lmStudio, QStringLiteral("resting")))
+                     .value(),
+                 ModelCapabilities({false, 32768, false, std::nullopt}));
+        QCOMPARE(lmStudio.received.last().method, QByteArray("GET"));
+        QCOMPARE(lmStudio.received.last().path, QStringLiteral("/api/v0/models"));
+        QCOMPARE(
+            awaitTask(toLmStudio.capabilities(Provider::lmStudio, QStringLiteral("ready"))).value(),
+            ModelCapabilities({true, 32768, true, 8192}));
+        QVERIFY(
+            !awaitTask(toLmStudio.capabilities(Provider::lmStudio, QStringLiteral("gone"))).ok());
+    }
+
+    void descriptionsFromOlderOrOddServersLeaveFieldsOpen()
+    {
+        using ModelServerWire::decodeCapabilities;
+        // Before capabilities were listed, a vision model's image encoder was described.
+        const QByteArray older = R"({"projector_info": {"clip.has_vision_encoder": true},
+            "model_info": {"general.architecture": "llama", "llama.context_length": 8192}})";
+        QCOMPARE(decodeCapabilities(Provider::ollama, "m", older).value(),
+                 ModelCapabilities({true, 8192, std::nullopt, std::nullopt}));
+        // A context under an unexpected architecture name is still found; nonsense is not taken.
+        const QByteArray odd = R"({"model_info": {"general.architecture": "x",
+            "y.context_length": 4096}})";
+        QCOMPARE(decodeCapabilities(Provider::ollama, "m", odd).value(),
+                 ModelCapabilities({std::nullopt, 4096, std::nullopt, std::nullopt}));
+        for (const char* context : {"-5", "0", "1.5", "1e300", "\"8192\"", "null"}) {
+            const QByteArray body = QByteArray(R"({"capabilities": ["completion"], "model_info":
+                {"general.architecture": "a", "a.context_length": )") +
+                                    context + "}}";
+            QCOMPARE(decodeCapabilities(Provider::ollama, "m", body).value(),
+                     ModelCapabilities({false, std::nullopt, std::nullopt, std::nullopt}));
+        }
+        const QByteArray entry = R"({"data": [{"id": "m", "type": "embeddings",
+            "state": "loading", "max_context_length": 2048}]})";
+        QCOMPARE(decodeCapabilities(Provider::lmStudio, "m", entry).value(),
+                 ModelCapabilities({std::nullopt, 2048, std::nullopt, std::nullopt}));
+        QVERIFY(!decodeCapabilities(Provider::lmStudio, "m", "{}").ok());
+        QVERIFY(!decodeCapabilities(Provider::ollama, "m", "<html>").ok());
+    }
+
+    void warmingUpAsksEachServerToLoad()
+    {
+        FakeModelHttpServer ollama(Provider::ollama);
+        HttpModelServer toOllama = clientFor(ollama);
+        toOllama.warmUp(Provider::ollama, QStringLiteral("m"), 8192);
+        QTRY_COMPARE(ollama.loads.size(), 1);
+        QCOMPARE(ollama.received.last().path, QStringLiteral("/api/generate"));
+        QCOMPARE(ollama.received.last().json(),
+                 QJsonObject({{"model", "m"},
+                              {"keep_alive", "30m"},
+                              {"options", QJsonObject{{"num_ctx", 8192}}}}));
+
+        FakeModelHttpServer lmStudio(Provider::lmStudio);
+        HttpModelServer toLmStudio = clientFor(lmStudio);
+        toLmStudio.warmUp(Provider::lmStudio, QStringLiteral("m"), 8192);
+        QTRY_COMPARE(lmStudio.loads.size(), 1);
+        QCOMPARE(lmStudio.received.last().path, QStringLiteral("/api/v1/models/load"));
+        QCOMPARE(lmStudio.received.last().json(),
+                 QJsonObject({{"model", "m"}, {"context_length", 8192}}));
+    }
+
     void replyExtractionFollowsEachDialect()
     {
         const QByteArray ollamaShape = R"({"message": {"content": "x"}})";
-        QCOMPARE(ModelServerWire::decodeChatReply(Provider::ollama, ollamaShape).value(),
+        QCOMPARE(ModelServerWire::decodeChatReply(Provider::ollama, ollamaShape).value().text,
                  QStringLiteral("x"));
-        QCOMPARE(ModelServerWire::decodeChatReply(Provider::lmStudio, ollamaShape).value(),
+        QCOMPARE(ModelServerWire::decodeChatReply(Provider::lmStudio, ollamaShape).value().text,
                  QString());
-        QCOMPARE(ModelServerWire::decodeChatReply(Provider::lmStudio, R"({"choices": []})").value(),
-                 QString());
+        QCOMPARE(
+            ModelServerWire::decodeChatReply(Provider::lmStudio, R"({"choices": []})").value().text,
+            QString());
         QCOMPARE(ModelServerWire::decodeChatReply(Provider::lmStudio,
                                                   R"({"choices": [{"message": {"content": 5}}]})")
-                     .value(),
+                     .value()
+                     .text,
                  QString());
-        QCOMPARE(ModelServerWire::decodeChatReply(Provider::ollama, "[1, 2]").value(), QString());
+        QCOMPARE(ModelServerWire::decodeChatReply(Provider::ollama, "[1, 2]").value().text,
+                 QString());
         QVERIFY(!ModelServerWire::decodeChatReply(Provider::ollama, "<html>").ok());
     }
 

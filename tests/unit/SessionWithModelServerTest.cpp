@@ -1,9 +1,13 @@
 // Whole steps from an element list to a recorded, highlighted step against fake Ollama and
 // LM Studio servers speaking the real wire formats.
+#include "AwaitTask.h"
 #include "FakeModelHttpServer.h"
 #include "SessionRig.h"
 #include "core/Texts.h"
 #include "model_client/HttpModelServer.h"
+#include "model_client/LLMClient.h"
+#include "model_client/PromptBudget.h"
+#include "session/ElementMerging.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -13,22 +17,93 @@ Q_DECLARE_METATYPE(Provider)
 
 namespace {
 
+QString userText(const QJsonObject& request)
+{
+    const QJsonValue content = request["messages"].toArray()[1].toObject()["content"];
+    return content.isString() ? content.toString()
+                              : content.toArray()[0].toObject()["text"].toString();
+}
+
+// The id the prompt gives the element titled `title`, or empty.
+QString idOf(const QString& title, const QString& prompt)
+{
+    const QRegularExpression line(QStringLiteral("^(\\d+) \\| [^|]+ \\| ") +
+                                      QRegularExpression::escape(title) + QStringLiteral(" \\|"),
+                                  QRegularExpression::MultilineOption);
+    return line.match(prompt).captured(1);
+}
+
 // Answers with the id that the prompt gives the element titled `title`.
 std::function<QString(const QJsonObject&)> answerWithIdOf(const QString& title)
 {
     return [title](const QJsonObject& request) {
-        const QJsonValue content = request["messages"].toArray()[1].toObject()["content"];
-        const QString prompt = content.isString()
-                                   ? content.toString()
-                                   : content.toArray()[0].toObject()["text"].toString();
-        const QRegularExpression line(QStringLiteral("^(\\d+) \\| [^|]+ \\| ") +
-                                          QRegularExpression::escape(title) +
-                                          QStringLiteral(" \\|"),
-                                      QRegularExpression::MultilineOption);
-        const QString id = line.match(prompt).captured(1);
         return QStringLiteral("Here you go:\n{\"id\": %1, \"explanation\": \"Open the %2 menu.\"}")
-            .arg(id, title);
+            .arg(idOf(title, userText(request)), title);
     };
+}
+
+// A model that finds the element only when it saw its instructions and the goal; without them
+// it names the first element it can see, as a model left guessing does.
+std::function<QString(const QJsonObject&)> answerWhenInstructed(const QString& title)
+{
+    return [title](const QJsonObject& request) {
+        const QString system = request["messages"].toArray()[0].toObject()["content"].toString();
+        const QString prompt = userText(request);
+        if (system == LLMClient::systemPrompt && prompt.contains(QStringLiteral("Goal: ")))
+            return answerWithIdOf(title)(request);
+        const QString first =
+            QRegularExpression(QStringLiteral("^(\\d+) \\|"), QRegularExpression::MultilineOption)
+                .match(prompt)
+                .captured(1);
+        return QStringLiteral("{\"id\": %1, \"explanation\": \"Click this.\"}").arg(first);
+    };
+}
+
+// Fills the rig's window with buttons, `count` elements in all with the menu bar's.
+void fillWindow(SessionRig& rig, int count)
+{
+    QList<AXNode> cells;
+    for (int i = 0; i < count - 2; ++i) {
+        AXNodeAttributes button;
+        button.role = QStringLiteral("AXButton");
+        button.title = QStringLiteral("Cell %1 of the price table").arg(i);
+        button.frame = QRectF(110 + (i % 20) * 38, 160 + (i / 20) * 28, 36, 24);
+        cells.append(rig.accessibility.add(QStringLiteral("/win/cell%1").arg(i), button));
+    }
+    rig.accessibility.nodes[QStringLiteral("/win")].children += cells;
+}
+
+struct Served
+{
+    explicit Served(Provider provider) : server(provider), client({{provider, server.port()}}, {})
+    {
+    }
+    FakeModelHttpServer server;
+    HttpModelServer client;
+    SessionRig rig;
+
+    GuideModel& start()
+    {
+        rig.settings.setValue(QStringLiteral("provider"), Providers::rawValue(server.provider()));
+        return rig.start(&client);
+    }
+};
+
+// The context a chat request asked the server for.
+qint64 contextAsked(const FakeModelHttpServer::Received& request)
+{
+    return request.json()["options"].toObject()["num_ctx"].toInteger();
+}
+
+QList<FakeModelHttpServer::Received> requestsTo(const FakeModelHttpServer& server,
+                                                const QString& path)
+{
+    QList<FakeModelHttpServer::Received> found;
+    for (const FakeModelHttpServer::Received& r : server.received) {
+        if (r.path == path)
+            found.append(r);
+    }
+    return found;
 }
 
 } // namespace
@@ -52,6 +127,7 @@ private slots:
         QFETCH(QString, model);
         FakeModelHttpServer server(provider);
         server.models = {QStringLiteral("a-text-model"), model};
+        server.cards.insert(model, {true, 32768, 16384}); // LM Studio: loaded, with its context
         server.answer = answerWithIdOf(QStringLiteral("File"));
         HttpModelServer client({{provider, server.port()}}, {});
 
@@ -98,6 +174,216 @@ private slots:
         guide.nextStep();
         QTRY_COMPARE(guide.status(), QStringLiteral("Step 1 ready."));
         QCOMPARE(guide.serverState(), ServerState::running);
+    }
+
+    void imagesGoToTheModelsThatReadThem_data()
+    {
+        QTest::addColumn<Provider>("provider");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("described");
+        QTest::addColumn<bool>("vision");
+        QTest::newRow("Ollama says vision, the name does not")
+            << Provider::ollama << "pixel-reader:7b" << true << true;
+        QTest::newRow("Ollama says text, the name says vision")
+            << Provider::ollama << "llava-text-only:7b" << true << false;
+        QTest::newRow("Ollama does not describe it: the name decides")
+            << Provider::ollama << "llava:7b" << false << true;
+        QTest::newRow("LM Studio says vlm, the name does not")
+            << Provider::lmStudio << "pixel-reader" << true << true;
+        QTest::newRow("LM Studio says llm, the name says vision")
+            << Provider::lmStudio << "qwen2-vl-text" << true << false;
+    }
+
+    void imagesGoToTheModelsThatReadThem()
+    {
+        QFETCH(Provider, provider);
+        QFETCH(QString, model);
+        QFETCH(bool, described);
+        QFETCH(bool, vision);
+        Served served(provider);
+        FakeModelHttpServer& server = served.server;
+        server.models = {QStringLiteral("plain-chat"), model};
+        server.cards.insert(QStringLiteral("plain-chat"), {false, 32768, 16384});
+        if (described)
+            server.cards.insert(model, {vision, 32768, 16384});
+        server.answer = answerWithIdOf(QStringLiteral("File"));
+        GuideModel& guide = served.start();
+        QTRY_COMPARE(guide.serverState(), ServerState::running);
+        // With no model remembered, the first one that reads images is chosen.
+        QTRY_COMPARE(guide.selectedModel(),
+                     vision ? model : std::min(model, QStringLiteral("plain-chat")));
+
+        guide.setSelectedModel(model);
+        guide.setGoal(QStringLiteral("open a file"));
+        guide.submit();
+        QTRY_COMPARE(guide.status(), QStringLiteral("Step 1 ready."));
+        const QString chat = provider == Provider::ollama ? QStringLiteral("/api/chat")
+                                                          : QStringLiteral("/v1/chat/completions");
+        const QJsonObject user = requestsTo(server, chat).last().json()["messages"][1].toObject();
+        QCOMPARE(user.contains("images") || user["content"].isArray(), vision);
+    }
+
+    void aLongWindowIsAnsweredWholeWhereItWasCutBefore()
+    {
+        Served served(Provider::ollama);
+        FakeModelHttpServer& server = served.server;
+        const QString model = QStringLiteral("qwen2.5:7b");
+        server.models = {model};
+        server.cards.insert(model, {false, 32768, std::nullopt});
+        server.defaultContext = 4096;
+        server.answer = answerWhenInstructed(QStringLiteral("File"));
+        fillWindow(served.rig, 300);
+        GuideModel& guide = served.start();
+        QTRY_COMPARE(guide.serverState(), ServerState::running);
+
+        guide.setGoal(QStringLiteral("open a file"));
+        guide.submit();
+        QTRY_COMPARE(guide.steps().size(), 1);
+        QCOMPARE(guide.elements().size(), ElementMerging::maxAccessibilityElements);
+        QCOMPARE(guide.status(), QStringLiteral("Step 1 ready."));
+        QCOMPARE(guide.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
+        const QJsonObject sent = requestsTo(server, QStringLiteral("/api/chat")).last().json();
+        QVERIFY(sent["options"].toObject()["num_ctx"].toInteger() > 4096);
+        QVERIFY(server.lastSeenPrompt.startsWith(LLMClient::systemPrompt));
+
+        // The same request without a context, as it went before: the server keeps to its 4,096
+        // tokens, drops the instructions and the goal from the front, and the model guesses.
+        const ChatRequest unsized{Provider::ollama, model,        LLMClient::systemPrompt,
+                                  userText(sent),   std::nullopt, std::nullopt};
+        const Result<ChatAnswer> cut = awaitTask(served.client.ask(unsized));
+        QCOMPARE(cut.value().promptTokens, 4096);
+        QVERIFY(!server.lastSeenPrompt.contains(QStringLiteral("Goal: ")));
+        const QString fileId = idOf(QStringLiteral("File"), userText(sent));
+        QVERIFY(!fileId.isEmpty());
+        QVERIFY(!cut.value().text.contains(QStringLiteral("\"id\": %1,").arg(fileId)));
+    }
+
+    void aSmallContextGetsAShortenedListThatKeepsGoalAndHistory()
+    {
+        Served served(Provider::ollama);
+        FakeModelHttpServer& server = served.server;
+        const QString model = QStringLiteral("tiny:1b");
+        server.models = {model};
+        server.cards.insert(model, {false, 4096, std::nullopt});
+        server.defaultContext = 4096;
+        // An element near the middle of the window, where the list is kept longest.
+        server.answer = answerWhenInstructed(QStringLiteral("Cell 170 of the price table"));
+        fillWindow(served.rig, 300);
+        GuideModel& guide = served.start();
+        QTRY_COMPARE(guide.serverState(), ServerState::running);
+
+        guide.setGoal(QStringLiteral("press the middle cell"));
+        guide.submit();
+        QTRY_COMPARE(guide.steps().size(), 1);
+        QCOMPARE(guide.steps().first().label,
+                 QStringLiteral("button \u201CCell 170 of the price table\u201D"));
+        const QRegularExpression told(QStringLiteral(
+            "^Step 1 ready\\. Only (\\d+) of 200 elements fit the model's context; the rest were "
+            "left out\\.$"));
+        const qsizetype sent = told.match(guide.status()).captured(1).toLongLong();
+        QVERIFY2(sent > 20 && sent < 200, qPrintable(guide.status()));
+        QCOMPARE(contextAsked(requestsTo(server, QStringLiteral("/api/chat")).last()), 4096);
+
+        guide.nextStep();
+        QTRY_COMPARE(guide.steps().size(), 2);
+        QVERIFY(server.lastSeenPrompt.startsWith(LLMClient::systemPrompt));
+        QVERIFY(server.lastSeenPrompt.contains(QStringLiteral("Goal: press the middle cell\n")));
+        const Step& first = guide.steps().first();
+        QVERIFY(server.lastSeenPrompt.contains(
+            Texts::historyLine(first.number, first.label, first.explanation)));
+    }
+
+    void aPromptTheServerCutAnywayIsReported()
+    {
+        Served served(Provider::ollama);
+        FakeModelHttpServer& server = served.server;
+        const QString model = QStringLiteral("qwen2.5:7b");
+        server.models = {model};
+        server.cards.insert(model, {false, 32768, std::nullopt});
+        server.defaultContext = 4096;
+        server.bytesPerToken = 0.5; // a tokenizer worse than any real one, past the estimate
+        server.answer = answerWhenInstructed(QStringLiteral("File"));
+        fillWindow(served.rig, 150);
+        GuideModel& guide = served.start();
+        QTRY_COMPARE(guide.serverState(), ServerState::running);
+
+        guide.setGoal(QStringLiteral("open a file"));
+        guide.submit();
+        QTRY_COMPARE(guide.steps().size(), 1);
+        const qint64 asked = contextAsked(requestsTo(server, QStringLiteral("/api/chat")).last());
+        QCOMPARE(guide.status(), Texts::stepReady(1) + Texts::promptCut(asked));
+    }
+
+    void theChosenModelIsLoadedOncePerPanelOpening()
+    {
+        Served served(Provider::ollama);
+        FakeModelHttpServer& server = served.server;
+        const QString model = QStringLiteral("qwen2.5:7b");
+        server.models = {model};
+        server.cards.insert(model, {false, 32768, std::nullopt});
+        server.loadDelay = std::chrono::milliseconds(300);
+        server.answer = answerWithIdOf(QStringLiteral("File"));
+        GuideModel& guide = served.start();
+        QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QVERIFY(requestsTo(server, QStringLiteral("/api/generate")).isEmpty());
+
+        guide.setPanelOpen(true);
+        QTRY_COMPARE(requestsTo(server, QStringLiteral("/api/generate")).size(), 1);
+        const QJsonObject load = requestsTo(server, QStringLiteral("/api/generate")).first().json();
+        QCOMPARE(load, QJsonObject({{"model", model},
+                                    {"keep_alive", "30m"},
+                                    {"options", QJsonObject{{"num_ctx", 8192}}}}));
+        const qsizetype listings = requestsTo(server, QStringLiteral("/api/tags")).size();
+        guide.refreshModels();
+        QTRY_COMPARE(requestsTo(server, QStringLiteral("/api/tags")).size(), listings + 1);
+
+        // The first step finds the model loaded with the context it asks for.
+        guide.setGoal(QStringLiteral("open a file"));
+        guide.submit();
+        QTRY_COMPARE(guide.status(), QStringLiteral("Step 1 ready."));
+        QCOMPARE(server.loads.size(), 1);
+        QCOMPARE(requestsTo(server, QStringLiteral("/api/generate")).size(), 1);
+
+        guide.setPanelOpen(false);
+        guide.setPanelOpen(true);
+        QTRY_COMPARE(requestsTo(server, QStringLiteral("/api/generate")).size(), 2);
+    }
+
+    void nothingIsLoadedOnAServerThatIsDown()
+    {
+        Served served(Provider::ollama);
+        served.server.rawListingBody = "<html>busy</html>";
+        GuideModel& guide = served.start();
+        QTRY_COMPARE(guide.serverState(), ServerState::down);
+        guide.setPanelOpen(true);
+        QTRY_COMPARE(requestsTo(served.server, QStringLiteral("/api/tags")).size(), 2);
+        QTest::qWait(100);
+        QCOMPARE(served.server.received.size(), 2);
+    }
+
+    void lmStudioIsAskedToLoadOnlyAModelItHasNotLoaded()
+    {
+        Served served(Provider::lmStudio);
+        FakeModelHttpServer& server = served.server;
+        server.models = {QStringLiteral("resting"), QStringLiteral("ready")};
+        server.cards.insert(QStringLiteral("resting"), {false, 32768, std::nullopt});
+        server.cards.insert(QStringLiteral("ready"), {false, 32768, 16384});
+        server.answer = answerWithIdOf(QStringLiteral("File"));
+        GuideModel& guide = served.start();
+        QTRY_COMPARE(guide.serverState(), ServerState::running);
+        guide.setSelectedModel(QStringLiteral("resting"));
+        QVERIFY(requestsTo(server, QStringLiteral("/api/v1/models/load")).isEmpty());
+
+        guide.setPanelOpen(true);
+        QTRY_COMPARE(requestsTo(server, QStringLiteral("/api/v1/models/load")).size(), 1);
+        QCOMPARE(requestsTo(server, QStringLiteral("/api/v1/models/load")).first().json(),
+                 QJsonObject({{"model", "resting"}, {"context_length", 8192}}));
+        guide.setSelectedModel(QStringLiteral("ready"));
+        const qsizetype described = requestsTo(server, QStringLiteral("/api/v0/models")).size();
+        QTRY_VERIFY(requestsTo(server, QStringLiteral("/api/v0/models")).size() > described);
+        QTest::qWait(100);
+        QCOMPARE(requestsTo(server, QStringLiteral("/api/v1/models/load")).size(), 1);
+        QCOMPARE(server.loads.size(), 1);
     }
 };
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <optional>
+
+/// What a model server says one of its models can do. A field the server did not answer is
+/// absent, and the caller falls back to what it would assume without it.
+struct ModelCapabilities
+{
+    /// Whether the model reads images.
+    std::optional<bool> vision;
+    /// The longest context the model was made for, in tokens.
+    std::optional<qint64> contextLength;
+    /// Whether the model is in the server's memory now (LM Studio says so).
+    std::optional<bool> loaded;
+    /// The context the loaded model runs with, in tokens (LM Studio, when loaded).
+    std::optional<qint64> loadedContextLength;
+
+    friend bool operator==(const ModelCapabilities&, const ModelCapabilities&) = default;
+};

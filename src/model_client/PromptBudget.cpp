@@ -1,0 +1,104 @@
+#include "model_client/PromptBudget.h"
+
+#include "model_client/LLMClient.h"
+
+#include <QLineF>
+
+#include <algorithm>
+#include <bit>
+#include <numeric>
+
+namespace PromptBudget {
+
+namespace {
+
+// Where the user is working: the last step's element, else the middle of the window.
+QPointF anchorOf(const Request& request)
+{
+    if (!request.steps.isEmpty() && request.steps.last().frame.isValid())
+        return request.steps.last().frame.center();
+    return request.window.center();
+}
+
+// Positions in the list in the order elements are left out.
+QList<qsizetype> leavingOrder(const QList<GuideElement>& elements, const QPointF& anchor)
+{
+    QList<qsizetype> text;
+    QList<qsizetype> window;
+    QList<qsizetype> menuBar;
+    for (qsizetype i = elements.size() - 1; i >= 0; --i) {
+        const GuideElement& e = elements[i];
+        if (e.source == GuideElement::Source::text)
+            text.append(i);
+        else
+            (e.isMenuBar ? menuBar : window).append(i);
+    }
+    const auto farthestFirst = [&](qsizetype a, qsizetype b) {
+        return QLineF(elements[a].frame.center(), anchor).length() >
+               QLineF(elements[b].frame.center(), anchor).length();
+    };
+    std::stable_sort(window.begin(), window.end(), farthestFirst);
+    std::stable_sort(menuBar.begin(), menuBar.end(), farthestFirst);
+    return text + window + menuBar;
+}
+
+qint64 nextPowerOfTwo(qint64 value)
+{
+    return static_cast<qint64>(std::bit_ceil(static_cast<quint64>(std::max<qint64>(value, 1))));
+}
+
+} // namespace
+
+qint64 textTokens(const QString& text)
+{
+    return text.toUtf8().size();
+}
+
+qint64 imageTokens(const QSize& size)
+{
+    const auto tiles = [](int pixels) {
+        return (std::max(pixels, 1) + pixelsPerImageTokenSide - 1) / pixelsPerImageTokenSide;
+    };
+    const qint64 patches = qint64(tiles(size.width())) * tiles(size.height());
+    return std::max(patches, tiledImageTokens);
+}
+
+Plan plan(const Request& request, qint64 floor, qint64 limit)
+{
+    const qint64 fixed =
+        textTokens(request.system) +
+        textTokens(LLMClient::userPrompt(request.goal, request.steps, {}, request.window)) +
+        2 * tokensPerMessage + (request.image ? imageTokens(*request.image) : 0) + replyTokens;
+    QList<qint64> lineTokens;
+    lineTokens.reserve(request.elements.size());
+    for (const GuideElement& element : request.elements)
+        lineTokens.append(textTokens(LLMClient::elementLine(element, request.window)));
+    qint64 total = std::accumulate(lineTokens.begin(), lineTokens.end(), fixed);
+
+    QList<bool> kept(request.elements.size(), true);
+    if (total > limit) {
+        for (qsizetype i : leavingOrder(request.elements, anchorOf(request))) {
+            if (total <= limit)
+                break;
+            kept[i] = false;
+            total -= lineTokens[i];
+        }
+    }
+    Plan result;
+    for (qsizetype i = 0; i < request.elements.size(); ++i) {
+        if (kept[i])
+            result.sent.append(request.elements[i]);
+    }
+    result.user = LLMClient::userPrompt(request.goal, request.steps, result.sent, request.window);
+    result.tokens = total;
+    result.fits = total <= limit;
+    result.context = std::min(limit, std::max(floor, nextPowerOfTwo(total)));
+    return result;
+}
+
+bool wasCut(qint64 promptTokens, qint64 context)
+{
+    return promptTokens <= context && promptTokens >= context - context / fullContextShare;
+}
+
+} // namespace PromptBudget

@@ -1,0 +1,145 @@
+// How large a request is estimated to be, the context asked for it, and which elements are
+// left out, in which order, when a model's context cannot hold them all.
+#include "model_client/PromptBudget.h"
+#include "model_client/LLMClient.h"
+
+#include <QTest>
+
+namespace {
+
+const QRectF window(0, 0, 1000, 800);
+
+GuideElement element(qint64 id, const QString& title, const QPointF& centre,
+                     GuideElement::Source source = GuideElement::Source::accessibility,
+                     bool menuBar = false)
+{
+    return {id,     QStringLiteral("button"),
+            title,  QRectF(centre - QPointF(10, 10), QSizeF(20, 20)),
+            source, menuBar};
+}
+
+// A list of every kind: menu-bar items, window elements at several distances from where the
+// last step was (200, 200), and recognised text.
+QList<GuideElement> mixedList()
+{
+    using Source = GuideElement::Source;
+    return {element(1, QStringLiteral("File"), {20, 10}, Source::accessibility, true),
+            element(2, QStringLiteral("Help"), {900, 10}, Source::accessibility, true),
+            element(3, QStringLiteral("Near"), {220, 200}),
+            element(4, QStringLiteral("Far"), {950, 750}),
+            element(5, QStringLiteral("Middle"), {500, 500}),
+            element(6, QStringLiteral("first words"), {100, 600}, Source::text),
+            element(7, QStringLiteral("last words"), {120, 620}, Source::text)};
+}
+
+PromptBudget::Request request(const QList<GuideElement>& elements,
+                              std::optional<QSize> image = std::nullopt)
+{
+    const Step last{QUuid::createUuid(),
+                    1,
+                    QStringLiteral("button \u201CTools\u201D"),
+                    QStringLiteral("Open Tools."),
+                    QRectF(190, 190, 20, 20),
+                    false};
+    return {
+        LLMClient::systemPrompt, QStringLiteral("export as PDF"), {last}, elements, window, image};
+}
+
+QList<qint64> ids(const QList<GuideElement>& elements)
+{
+    QList<qint64> out;
+    for (const GuideElement& e : elements)
+        out.append(e.id);
+    return out;
+}
+
+} // namespace
+
+class PromptBudgetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aListThatFitsGoesWholeInAPowerOfTwoContext()
+    {
+        const PromptBudget::Request asked = request(mixedList(), QSize(1568, 1000));
+        const PromptBudget::Plan plan = PromptBudget::plan(asked, 8192, 65536);
+        QVERIFY(plan.fits);
+        QCOMPARE(plan.sent, asked.elements);
+        QCOMPARE(plan.user, LLMClient::userPrompt(asked.goal, asked.steps, asked.elements, window));
+        // Never less than one token per byte of text, plus the image and the answer.
+        const qint64 textBytes = asked.system.toUtf8().size() + plan.user.toUtf8().size();
+        QVERIFY(plan.tokens >=
+                textBytes + PromptBudget::tiledImageTokens + PromptBudget::replyTokens);
+        QCOMPARE(plan.context, 8192); // the floor holds this one
+
+        // A larger floor is kept (no reload); a larger need takes the next power of two; the
+        // model's own limit is never passed.
+        QCOMPARE(PromptBudget::plan(asked, 16384, 65536).context, 16384);
+        QList<GuideElement> many;
+        for (int i = 1; i <= 300; ++i)
+            many.append(element(i, QStringLiteral("Row %1").arg(i), {500, 400}));
+        const PromptBudget::Plan large = PromptBudget::plan(request(many), 8192, 65536);
+        QVERIFY(large.tokens > 8192 && large.tokens <= 16384);
+        QCOMPARE(large.context, 16384);
+        QCOMPARE(PromptBudget::plan(request(many), 8192, 12000).context, 12000);
+    }
+
+    void elementsAreLeftOutTextFromTheEndFirstThenTheFarthest()
+    {
+        const PromptBudget::Request asked = request(mixedList());
+        const qint64 whole = PromptBudget::plan(asked, 0, 1'000'000).tokens;
+        // Shrinking the limit a token at a time, record the order elements disappear in.
+        QList<qint64> leftOut;
+        QList<qint64> previous = ids(asked.elements);
+        for (qint64 limit = whole; limit > 0 && !previous.isEmpty(); --limit) {
+            const PromptBudget::Plan plan = PromptBudget::plan(asked, 0, limit);
+            const QList<qint64> now = ids(plan.sent);
+            for (qint64 id : previous) {
+                if (!now.contains(id))
+                    leftOut.append(id);
+            }
+            previous = now;
+            QVERIFY(plan.tokens <= limit || plan.sent.isEmpty());
+            // What is sent keeps the list's order and numbers.
+            QVERIFY(std::is_sorted(now.begin(), now.end()));
+        }
+        QCOMPARE(leftOut, QList<qint64>({7, 6, 4, 5, 3, 2, 1}));
+    }
+
+    void theSystemPromptGoalAndHistoryAreNeverShortened()
+    {
+        const PromptBudget::Request asked = request(mixedList());
+        const qint64 bare = PromptBudget::plan(request({}), 0, 1'000'000).tokens;
+        const PromptBudget::Plan tight = PromptBudget::plan(asked, 0, bare);
+        QVERIFY(tight.fits);
+        QVERIFY(tight.sent.isEmpty());
+        QVERIFY(tight.user.startsWith(QStringLiteral("Goal: export as PDF\n")));
+        QVERIFY(tight.user.contains(QStringLiteral("Open Tools.")));
+
+        const PromptBudget::Plan tooSmall = PromptBudget::plan(asked, 0, bare - 1);
+        QVERIFY(!tooSmall.fits);
+        QVERIFY(tooSmall.user.contains(QStringLiteral("Goal: export as PDF\n")));
+    }
+
+    void imagesCountAtLeastTheLargestFixedTiling()
+    {
+        QCOMPARE(PromptBudget::imageTokens(QSize(300, 200)), PromptBudget::tiledImageTokens);
+        QCOMPARE(PromptBudget::imageTokens(QSize(1568, 1568)), 56 * 56);
+        QCOMPARE(PromptBudget::imageTokens(QSize(1568, 1569)), 56 * 57);
+        QCOMPARE(PromptBudget::textTokens(QStringLiteral("Größe")), 7); // bytes, not characters
+    }
+
+    void aServerThatFilledItsContextCutThePrompt()
+    {
+        QVERIFY(PromptBudget::wasCut(8192, 8192));
+        QVERIFY(PromptBudget::wasCut(8192 - 128, 8192));
+        QVERIFY(!PromptBudget::wasCut(8192 - 129, 8192));
+        QVERIFY(!PromptBudget::wasCut(3000, 8192));
+        // More than the context means it held more than was assumed, not that it cut.
+        QVERIFY(!PromptBudget::wasCut(9000, 8192));
+    }
+};
+
+QTEST_GUILESS_MAIN(PromptBudgetTest)
+#include "PromptBudgetTest.moc"
