@@ -27,7 +27,12 @@ HttpExchange::HttpExchange(QUrl url, QByteArray body, QByteArray contentType, Li
     connect(&m_total, &QTimer::timeout, this, [this] { finish(Failure(Texts::requestTimedOut)); });
 }
 
-HttpExchange::~HttpExchange() = default;
+// A socket still connected says so as it goes; by then the reader is gone, so it is not heard.
+HttpExchange::~HttpExchange()
+{
+    if (m_socket)
+        m_socket->disconnect(this);
+}
 
 void HttpExchange::start()
 {

@@ -16,6 +16,7 @@
 
 #include <QTest>
 #include <atomic>
+#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -257,6 +258,17 @@ private slots:
         QCOMPARE(lmStudio.received.last().path, QStringLiteral("/api/v1/models/load"));
         QCOMPARE(lmStudio.received.last().json(),
                  QJsonObject({{"model", "m"}, {"context_length", 8192}}));
+
+        // Quitting while a load is under way ends the request with the client.
+        FakeModelHttpServer loading(Provider::ollama);
+        loading.behaviour = FakeModelHttpServer::Behaviour::neverAnswer;
+        auto client = std::make_unique<HttpModelServer>(
+            QMap<Provider, quint16>{{Provider::ollama, loading.port()}},
+            HttpModelServer::Timeouts{});
+        client->warmUp(Provider::ollama, QStringLiteral("m"), 8192);
+        QTRY_COMPARE(loading.received.size(), 1);
+        client.reset();
+        QTest::qWait(50);
     }
 
     void replyExtractionFollowsEachDialect()

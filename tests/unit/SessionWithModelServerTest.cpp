@@ -288,7 +288,7 @@ private slots:
         QTRY_COMPARE(guide.steps().size(), 2);
         QVERIFY(server.lastSeenPrompt.startsWith(LLMClient::systemPrompt));
         QVERIFY(server.lastSeenPrompt.contains(QStringLiteral("Goal: press the middle cell\n")));
-        const Step& first = guide.steps().first();
+        const Step first = guide.steps().first();
         QVERIFY(server.lastSeenPrompt.contains(
             Texts::historyLine(first.number, first.label, first.explanation)));
     }
