@@ -5,6 +5,7 @@
 #include "observe/ScreenCapture.h"
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/TesseractTextRecognition.h"
+#include "platform/linux/TesseractThreads.h"
 #include "platform/linux/X11Windows.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
@@ -164,6 +165,7 @@ void measure(const char* label, const QString& program, X11Windows& windows,
 
 int main(int argc, char** argv)
 {
+    TesseractThreads::restartWithOneOpenMpThread(argv);
     QGuiApplication application(argc, argv);
     X11Windows windows;
     AtspiAccessibility atspi;

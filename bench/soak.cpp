@@ -9,6 +9,7 @@
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/TesseractTextRecognition.h"
+#include "platform/linux/TesseractThreads.h"
 #include "platform/linux/X11Pointer.h"
 #include "platform/linux/X11Windows.h"
 #include "session/GuideModel.h"
@@ -92,6 +93,7 @@ QString countedAsOne(QString status)
 
 int main(int argc, char** argv)
 {
+    TesseractThreads::restartWithOneOpenMpThread(argv);
     QApplication application(argc, argv);
     QProcess editor;
     editor.start(QStringLiteral("mousepad"), {});

@@ -16,7 +16,7 @@ packages=(
   libtesseract-dev tesseract-ocr-eng
   # virtual desktop and real applications for desktop tests
   xvfb xauth openbox dbus-x11 at-spi2-core xdotool x11-utils imagemagick strace
-  mousepad gnome-calculator gtk-3-examples zenity qt6ct linguist-qt6 trayer
+  mousepad gnome-calculator gtk-3-examples zenity qt6ct linguist-qt6 trayer galculator
 )
 
 missing=()

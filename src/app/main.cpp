@@ -2,29 +2,17 @@
 #include "app/AppDelegate.h"
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
+#include "platform/linux/TesseractThreads.h"
 
 #include <QApplication>
 #include <QIcon>
 
 #include <xcb/xcb.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace {
-
-// Tesseract's OpenMP threads make recognition many times slower on a desktop; the limit only
-// takes effect when present at process start, so the program starts itself once more with it.
-void limitOpenMpThreads(char** argv)
-{
-    if (std::getenv("OMP_THREAD_LIMIT"))
-        return;
-    setenv("OMP_THREAD_LIMIT", "1", 1);
-    execv("/proc/self/exe", argv);
-    // Could not start again: go on, only slower.
-}
 
 bool hasX11Display()
 {
@@ -41,7 +29,7 @@ bool hasX11Display()
 
 int main(int argc, char** argv)
 {
-    limitOpenMpThreads(argv);
+    TesseractThreads::restartWithOneOpenMpThread(argv);
     if (!hasX11Display()) {
         std::fprintf(stderr, "%s\n", qPrintable(Texts::noX11Display));
         return 1;

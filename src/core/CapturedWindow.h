@@ -9,4 +9,6 @@ struct CapturedWindow
 {
     QImage image;
     QRectF frame;
+    /// The window system's id of the window taken (0 when unknown).
+    quint64 windowId = 0;
 };

@@ -8,4 +8,6 @@ struct TextLine
 {
     QString text;
     QRectF frame;
+
+    bool operator==(const TextLine&) const = default;
 };

@@ -98,7 +98,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
                            << "failed:" << pixels.failure().description;
         co_return Failure{Texts::captureFailed(pixels.failure().description)};
     }
-    const CapturedWindow window{std::move(pixels).value(), chosen->frame};
+    const CapturedWindow window{std::move(pixels).value(), chosen->frame, chosen->id};
     const QList<WindowInfo> popups = popupsOf(windows.popups(pid), chosen->frame);
     QList<CapturedWindow> drawn;
     for (auto popup = popups.crbegin(); popup != popups.crend(); ++popup) {
@@ -132,7 +132,16 @@ CapturedWindow compose(const CapturedWindow& window, const QList<CapturedWindow>
     for (const CapturedWindow& popup : popups)
         place(popup);
     painter.end();
-    return {image, area};
+    return {image, area, window.windowId};
+}
+
+bool isWindowFor(WindowsPort& windows, qint64 pid, const QRectF& preferredFrame, quint64 windowId)
+{
+    const Result<QList<WindowInfo>> listed = windows.onScreenWindows();
+    if (!listed)
+        return true; // nothing better to take
+    const std::optional<WindowInfo> chosen = chooseWindow(listed.value(), pid, preferredFrame);
+    return !chosen || chosen->id == windowId;
 }
 
 } // namespace ScreenCapture

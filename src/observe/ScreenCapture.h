@@ -25,6 +25,9 @@ inline constexpr double popupReach = 200.0;
 QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qint64 pid,
                                                        std::optional<QRectF> preferredFrame);
 
+/// Whether the window `chooseWindow` takes for `pid` and `preferredFrame` now is `windowId`.
+bool isWindowFor(WindowsPort& windows, qint64 pid, const QRectF& preferredFrame, quint64 windowId);
+
 /// The window to capture among `candidates` (front to back), or absent.
 std::optional<WindowInfo> chooseWindow(const QList<WindowInfo>& windows, qint64 pid,
                                        const std::optional<QRectF>& preferredFrame);

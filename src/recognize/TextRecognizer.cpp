@@ -26,9 +26,13 @@ QList<TextLine> placeOnWindow(QList<RecognizedLine> lines, const QRectF& windowF
 }
 
 QList<TextLine> recognize(TextRecognitionPort& engine, const QImage& image,
-                          const QRectF& windowFrame)
+                          const QRectF& windowFrame, RecognitionCache* cache)
 {
-    return placeOnWindow(engine.recognize(image), windowFrame);
+    if (!cache)
+        return placeOnWindow(engine.recognize(image), windowFrame);
+    return placeOnWindow(
+        cache->linesOn(image, [&engine](const QImage& pixels) { return engine.recognize(pixels); }),
+        windowFrame);
 }
 
 } // namespace TextRecognizer

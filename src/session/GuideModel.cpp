@@ -60,6 +60,7 @@ void GuideModel::setPanelOpen(bool open)
     m_panelOpen = open;
     keepTargetReady();
     m_discovery.setPanelOpen(open);
+    readAhead();
 }
 
 // The target's windows are kept ready for capture only while a step may soon be asked for;
@@ -83,6 +84,7 @@ void GuideModel::setTarget(const RunningApp& app)
     m_targetApp = app;
     setTargetName(app.name);
     keepTargetReady();
+    readAhead();
 }
 
 // The update is queued so that it lands between the suspensions of a running step.

@@ -1,14 +1,22 @@
 #pragma once
 
+#include "core/CapturedWindow.h"
 #include "core/GuideElement.h"
+#include "core/Result.h"
 #include "core/ServerState.h"
 #include "core/Step.h"
+#include "core/TextLine.h"
 #include "model_client/Provider.h"
 #include "platform/WindowsPort.h"
+#include "recognize/RecognitionCache.h"
 #include "session/ClickFollower.h"
 #include "session/GuideServices.h"
 #include "session/ModelDiscovery.h"
+#include "session/StepTimings.h"
 
+#include <QElapsedTimer>
+#include <QFuture>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -72,8 +80,10 @@ public:
     void refreshPermissions();
     QCoro::Task<> refreshModels() { return m_discovery.refresh(); }
     /// Whether the panel is open. While it is, or a session runs, the target's windows are
-    /// kept ready for capture.
+    /// kept ready for capture, and their text is recognised ahead of the next step.
     void setPanelOpen(bool open);
+    /// Where the time of the last step went.
+    StepTimings lastStepTimings() const { return m_timings; }
 
 signals:
     void goalChanged();
@@ -106,6 +116,11 @@ private:
     void startStep();
     QCoro::Task<> runStep();
     QCoro::Task<std::optional<Observation>> observe(const RunningApp& app, StepScope& step);
+    QFuture<QList<TextLine>> startRecognising(const CapturedWindow& window);
+    /// Captures the target's window and recognises its text in the background, so that the
+    /// next step finds it done when the window has not changed by then.
+    void readAhead();
+    QCoro::Task<> recogniseAhead(qint64 pid);
     QCoro::Task<> suggest(const Observation& observation, StepScope& step);
     QCoro::Task<std::optional<QString>> imageFor(const Observation& observation, StepScope& step);
     void applyReply(const QString& reply, const QList<GuideElement>& sent, const QString& note,
@@ -122,9 +137,16 @@ private:
     void setTargetName(const QString& name);
 
     GuideServices m_services;
+    // Text recognised lately; used by the workers, so it outlives them.
+    RecognitionCache m_recognised;
     // Blocking work of a step (reading, recognising, encoding) runs here; destroying the pool
     // waits for it.
     QThreadPool m_workers;
+    StepTimings m_timings;
+    QElapsedTimer m_stepClock;
+    bool m_readingAhead = false;
+    // The window each application was last seen in, to capture before its tree is read.
+    QHash<qint64, QRectF> m_lastWindowFrames;
     ModelDiscovery m_discovery;
     ClickFollower m_follower;
     QString m_goal;

@@ -105,6 +105,8 @@ QCoro::Task<> GuideModel::runStep()
     if (m_isBusy)
         co_return;
     StepScope step(*this);
+    m_timings = {};
+    m_stepClock.start();
     refreshPermissions();
     if (!m_hasScreenAccess) {
         setShowExplainer(true);
@@ -126,41 +128,77 @@ QCoro::Task<> GuideModel::runStep()
     co_await suggest(*observation, step);
 }
 
-// Reads the application's tree, captures its window and recognises the text on it. Absent
-// when the step ended here (its status is set) or the model went away meanwhile.
+// Reads the application's tree, captures its window and recognises the text on it. The tree is
+// read on a worker while the window is captured and recognised on another: the window is found
+// without the tree, and checked against it afterwards. Absent when the step ended here (its
+// status is set) or the model went away meanwhile.
 QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& app, StepScope& step)
 {
     AccessibilityPort& accessibility = m_services.accessibility;
     const qint64 pid = app.pid;
     // Futures are named before they are awaited: GCC 12 mishandles class-type temporaries
     // (such as lambdas holding an image) that live across a suspension.
-    QFuture<AXSnapshot> reading = QtConcurrent::run(&m_workers, [&accessibility, pid] {
-        return AccessibilityReader::read(accessibility, pid);
-    });
-    const AXSnapshot snapshot = co_await reading;
+    const QElapsedTimer clock = m_stepClock;
+    const qsizetype reusedBefore = m_recognised.reused();
+    QFuture<std::pair<AXSnapshot, double>> reading =
+        QtConcurrent::run(&m_workers, [&accessibility, pid, clock] {
+            AXSnapshot snapshot = AccessibilityReader::read(accessibility, pid);
+            return std::pair(std::move(snapshot), clock.nsecsElapsed() / 1e6);
+        });
+    const std::optional<QRectF> lastFrame = m_lastWindowFrames.contains(pid)
+                                                ? std::optional(m_lastWindowFrames.value(pid))
+                                                : std::nullopt;
+    Result<CapturedWindow> captured =
+        co_await ScreenCapture::captureFrontWindow(m_services.windows, pid, lastFrame);
     if (step.modelGone())
         co_return std::nullopt;
+    m_timings.capture = clock.nsecsElapsed() / 1e6;
+    QFuture<QList<TextLine>> recognising;
+    if (captured) {
+        setStatus(Texts::readingTextOnScreen);
+        recognising = startRecognising(captured.value());
+    }
+    const std::pair<AXSnapshot, double> read = co_await reading;
+    if (step.modelGone())
+        co_return std::nullopt;
+    const AXSnapshot& snapshot = read.first;
+    m_timings.read = read.second;
 
-    const Result<CapturedWindow> captured =
-        co_await ScreenCapture::captureFrontWindow(m_services.windows, pid, snapshot.windowFrame);
-    if (step.modelGone())
-        co_return std::nullopt;
+    // The tree names the window the user works in; when the capture took another, it is
+    // taken again.
+    if (captured && snapshot.windowFrame &&
+        !ScreenCapture::isWindowFor(m_services.windows, pid, *snapshot.windowFrame,
+                                    captured.value().windowId)) {
+        captured = co_await ScreenCapture::captureFrontWindow(m_services.windows, pid,
+                                                              snapshot.windowFrame);
+        if (step.modelGone())
+            co_return std::nullopt;
+        if (captured)
+            recognising = startRecognising(captured.value());
+    }
     if (!captured) {
         step.end(captured.failure().description);
         co_return std::nullopt;
     }
     const CapturedWindow window = captured.value();
-    setStatus(Texts::readingTextOnScreen);
-
-    TextRecognitionPort& recognition = m_services.textRecognition;
-    QFuture<QList<TextLine>> recognising = QtConcurrent::run(&m_workers, [&recognition, window] {
-        return TextRecognizer::recognize(recognition, window.image, window.frame);
-    });
+    m_lastWindowFrames.insert(pid, snapshot.windowFrame.value_or(window.frame));
     const QList<TextLine> lines = co_await recognising;
     if (step.modelGone())
         co_return std::nullopt;
+    m_timings.recognise = clock.nsecsElapsed() / 1e6;
+    m_timings.recognisedBefore = m_recognised.reused() > reusedBefore;
     const QList<GuideElement> named =
         FieldLabels::nameUnlabelled(snapshot.elements, snapshot.labels + lines);
     Observation observation{ElementMerging::merge(named, lines, window.frame), window};
+    m_timings.observed = clock.nsecsElapsed() / 1e6;
     co_return observation;
+}
+
+QFuture<QList<TextLine>> GuideModel::startRecognising(const CapturedWindow& window)
+{
+    TextRecognitionPort& recognition = m_services.textRecognition;
+    RecognitionCache& cache = m_recognised;
+    return QtConcurrent::run(&m_workers, [&recognition, &cache, window] {
+        return TextRecognizer::recognize(recognition, window.image, window.frame, &cache);
+    });
 }

@@ -72,6 +72,7 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
     const ChatRequest request{
         chosenProvider, model, LLMClient::systemPrompt,
         plan.user,      jpeg,  ollama ? std::optional(plan.context) : std::nullopt};
+    m_timings.requested = m_stepClock.nsecsElapsed() / 1e6;
     setWaitingForModel(true);
     const Result<ChatAnswer> reply = co_await m_services.modelServer.ask(request);
     if (step.modelGone())

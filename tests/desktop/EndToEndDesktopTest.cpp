@@ -36,21 +36,6 @@ std::optional<GuideElement> find(const QList<GuideElement>& elements, const QStr
 }
 
 // Answers each chat with the id the prompt gives the next title of `titles`.
-std::function<QString(const QJsonObject&)> answerInTurn(QStringList titles)
-{
-    auto remaining = std::make_shared<QStringList>(std::move(titles));
-    return [remaining](const QJsonObject& request) {
-        const QString prompt = request["messages"].toArray()[1].toObject()["content"].toString();
-        const QString title = remaining->isEmpty() ? QString() : remaining->takeFirst();
-        const QRegularExpression line(
-            QStringLiteral("^(\\d+) \\| [^|]+ \\| %1 \\|").arg(QRegularExpression::escape(title)),
-            QRegularExpression::MultilineOption);
-        const QString id = line.match(prompt).captured(1);
-        return QStringLiteral("{\"id\": %1, \"explanation\": \"Choose %2.\"}")
-            .arg(id.isEmpty() ? QStringLiteral("null") : id, title);
-    };
-}
-
 bool isOrange(const QColor& c)
 {
     // The ring's orange, at any point of its pulse.
@@ -247,7 +232,7 @@ private slots:
     {
         FakeModelHttpServer ollama(Provider::ollama);
         ollama.models = {QStringLiteral("llava:7b")};
-        ollama.answer = answerInTurn({QStringLiteral("File")});
+        ollama.answer = FakeModelHttpServer::namingInTurn({QStringLiteral("File")});
         DesktopApp mousepad(QStringLiteral("mousepad"));
         readUntil(mousepad.pid(), QStringLiteral("File"));
         EventListener shown(AtspiBus::connection(), QStringLiteral("StateChanged"));
@@ -305,7 +290,7 @@ private slots:
             QSKIP("strace is not installed");
         FakeModelHttpServer ollama(Provider::ollama);
         ollama.models = {QStringLiteral("llava:7b")};
-        ollama.answer = answerInTurn({QStringLiteral("File"), QStringLiteral("Open...")});
+        ollama.answer = FakeModelHttpServer::namingInTurn({QStringLiteral("File"), QStringLiteral("Open...")});
         DesktopApp mousepad(QStringLiteral("mousepad"));
         readUntil(mousepad.pid(), QStringLiteral("File"));
         QTemporaryDir traces;
@@ -436,7 +421,7 @@ private slots:
         // On a free port, where OLLAMA_HOST tells Cuewell to look: a real Ollama may be running.
         FakeModelHttpServer ollama(Provider::ollama);
         ollama.models = {QStringLiteral("llava:7b")};
-        ollama.answer = answerInTurn(controls);
+        ollama.answer = FakeModelHttpServer::namingInTurn(controls);
 
         DesktopApp app(program, command);
         readUntil(app.pid(), controls.first());

@@ -21,6 +21,8 @@
 
 #include <xcb/composite.h>
 
+#include <atomic>
+
 #include <QPainter>
 #include <QRasterWindow>
 #include <QSettings>
@@ -79,6 +81,22 @@ QStringList texts(const QList<TextLine>& lines)
         out.append(line.text);
     return out;
 }
+
+// The engine, counting the images it is given.
+class CountingRecognition : public TextRecognitionPort
+{
+public:
+    explicit CountingRecognition(TextRecognitionPort& engine) : m_engine(engine) {}
+    std::atomic<int> calls{0};
+    QList<RecognizedLine> recognize(const QImage& image) override
+    {
+        ++calls;
+        return m_engine.recognize(image);
+    }
+
+private:
+    TextRecognitionPort& m_engine;
+};
 
 void click(const QRectF& frame)
 {
@@ -309,6 +327,37 @@ private slots:
             ElementMerging::merge(snapshot.elements, lines, window.frame);
         QCOMPARE(merged.first().title, QStringLiteral("File"));
         QCOMPARE(titles(merged, false).count(QStringLiteral("File")), 0);
+    }
+
+    void textReadBeforeIsWhatAFreshReadGives()
+    {
+        DesktopApp calculator(QStringLiteral("galculator"));
+        const AXSnapshot snapshot = waitForApp(calculator, 10);
+        CountingRecognition engine(m_ocr);
+        RecognitionCache cache;
+        const CapturedWindow ahead = capture(calculator, snapshot.windowFrame);
+        TextRecognizer::recognize(engine, ahead.image, ahead.frame, &cache);
+
+        // The step's capture: the same pixels are not read again, and give what a fresh read
+        // of them gives; after a click, the changed window is read anew.
+        const CapturedWindow still = capture(calculator, snapshot.windowFrame);
+        QCOMPARE(still.image, ahead.image);
+        const QList<TextLine> reused =
+            TextRecognizer::recognize(engine, still.image, still.frame, &cache);
+        QCOMPARE(engine.calls.load(), 1);
+        const QList<TextLine> fresh = TextRecognizer::recognize(m_ocr, still.image, still.frame);
+        QVERIFY(!fresh.isEmpty());
+        QCOMPARE(reused, fresh);
+
+        const std::optional<GuideElement> seven = find(snapshot.elements, QStringLiteral("7"));
+        QVERIFY2(seven, qPrintable(titles(snapshot.elements, false).join(u'|')));
+        click(seven->frame);
+        QTest::qWait(300);
+        const CapturedWindow clicked = capture(calculator, snapshot.windowFrame);
+        QVERIFY(clicked.image != still.image);
+        QCOMPARE(TextRecognizer::recognize(engine, clicked.image, clicked.frame, &cache),
+                 TextRecognizer::recognize(m_ocr, clicked.image, clicked.frame));
+        QCOMPARE(engine.calls.load(), 2);
     }
 
     void frozenApplicationEndsTheReadInAboutASecond()

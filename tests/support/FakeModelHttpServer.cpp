@@ -4,6 +4,7 @@
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cmath>
@@ -46,6 +47,36 @@ bool hasImage(const QJsonObject& message)
 }
 
 } // namespace
+
+QString FakeModelHttpServer::promptOf(const QJsonObject& request)
+{
+    return userText(request.value("messages").toArray()[1].toObject());
+}
+
+QString FakeModelHttpServer::idOf(const QString& title, const QString& prompt)
+{
+    const QRegularExpression line(
+        QStringLiteral("^(\\d+) \\| [^|]+ \\| %1 \\|").arg(QRegularExpression::escape(title)),
+        QRegularExpression::MultilineOption);
+    return line.match(prompt).captured(1);
+}
+
+std::function<QString(const QJsonObject&)> FakeModelHttpServer::naming(const QString& title)
+{
+    return [title](const QJsonObject& request) {
+        const QString id = idOf(title, promptOf(request));
+        return QStringLiteral("Here you go:\n{\"id\": %1, \"explanation\": \"Choose %2.\"}")
+            .arg(id.isEmpty() ? QStringLiteral("null") : id, title);
+    };
+}
+
+std::function<QString(const QJsonObject&)> FakeModelHttpServer::namingInTurn(QStringList titles)
+{
+    auto remaining = std::make_shared<QStringList>(std::move(titles));
+    return [remaining](const QJsonObject& request) {
+        return naming(remaining->isEmpty() ? QString() : remaining->takeFirst())(request);
+    };
+}
 
 QJsonObject FakeModelHttpServer::Received::json() const
 {

@@ -61,6 +61,15 @@ public:
         qint64 context = 0;
     };
 
+    /// The user message's text of a chat request body, with or without an image.
+    static QString promptOf(const QJsonObject& request);
+    /// The id a prompt gives the element titled `title`, or empty.
+    static QString idOf(const QString& title, const QString& prompt);
+    /// Answers as a model that names the element titled `title` would.
+    static std::function<QString(const QJsonObject&)> naming(const QString& title);
+    /// Names each title in turn, one a request; then no element at all.
+    static std::function<QString(const QJsonObject&)> namingInTurn(QStringList titles);
+
     /// Listens on `port` of 127.0.0.1, or on a free one when `port` is 0.
     explicit FakeModelHttpServer(Provider provider, quint16 port = 0);
     ~FakeModelHttpServer();

@@ -19,27 +19,18 @@ namespace {
 
 QString userText(const QJsonObject& request)
 {
-    const QJsonValue content = request["messages"].toArray()[1].toObject()["content"];
-    return content.isString() ? content.toString()
-                              : content.toArray()[0].toObject()["text"].toString();
+    return FakeModelHttpServer::promptOf(request);
 }
 
-// The id the prompt gives the element titled `title`, or empty.
 QString idOf(const QString& title, const QString& prompt)
 {
-    const QRegularExpression line(QStringLiteral("^(\\d+) \\| [^|]+ \\| ") +
-                                      QRegularExpression::escape(title) + QStringLiteral(" \\|"),
-                                  QRegularExpression::MultilineOption);
-    return line.match(prompt).captured(1);
+    return FakeModelHttpServer::idOf(title, prompt);
 }
 
 // Answers with the id that the prompt gives the element titled `title`.
 std::function<QString(const QJsonObject&)> answerWithIdOf(const QString& title)
 {
-    return [title](const QJsonObject& request) {
-        return QStringLiteral("Here you go:\n{\"id\": %1, \"explanation\": \"Open the %2 menu.\"}")
-            .arg(idOf(title, userText(request)), title);
-    };
+    return FakeModelHttpServer::naming(title);
 }
 
 // A model that finds the element only when it saw its instructions and the goal; without them
@@ -144,7 +135,7 @@ private slots:
                  QStringList({QStringLiteral("Reading Mousepad\u2026"), Texts::readingTextOnScreen,
                               Texts::asking(model), QStringLiteral("Step 1 ready.")}));
         QCOMPARE(guide.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
-        QCOMPARE(guide.steps().first().explanation, QStringLiteral("Open the File menu."));
+        QCOMPARE(guide.steps().first().explanation, QStringLiteral("Choose File."));
         QCOMPARE(rig.overlay.shown.last().frame, QRectF(100, 60, 40, 20));
         const QJsonObject sent = server.received.last().json();
         QCOMPARE(sent["model"].toString(), model);

@@ -1,0 +1,269 @@
+// From the trigger of a step to the request at the model server, on real applications: the first
+// step on a freshly started application (after the panel was open as long as typing a goal
+// takes), a following step with the window unchanged, and one after the user clicked the ringed
+// element (a menu or a list opened, a button went down). Each with where the time went, the
+// longest the main thread was blocked, and the peak memory. Medians of a few rounds, each on a
+// fresh start of the application. Run on a desktop (or a virtual one:
+// tests/desktop/run-on-virtual-desktop.sh build/bench/step_bench).
+#include "FakeModelHttpServer.h"
+#include "model_client/HttpModelServer.h"
+#include "observe/AccessibilityReader.h"
+#include "overlay/OverlayController.h"
+#include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/TesseractTextRecognition.h"
+#include "platform/linux/TesseractThreads.h"
+#include "platform/linux/X11Pointer.h"
+#include "platform/linux/X11Windows.h"
+#include "session/GuideModel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int rounds = 3;
+// How long the panel is open before the goal is sent: about the time it takes to type one.
+constexpr int typingMs = 1500;
+
+struct App
+{
+    const char* label;
+    QStringList command;
+    /// The element the stand-in model names, and the bench then clicks.
+    QString clicked;
+};
+
+struct Measured
+{
+    double toRequest = 0;
+    StepTimings stages;
+    double longestStallMs = 0;
+    qint64 peakKiB = 0;
+};
+
+void wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+qint64 statusKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QRegularExpression line(QStringLiteral("%1:\\s+(\\d+) kB").arg(QLatin1String(field)));
+    return line.match(QString::fromLatin1(status.readAll())).captured(1).toLongLong();
+}
+
+// The peak resident size starts again from the current one.
+void resetPeak()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+// Runs `trigger` and waits for the step it starts; the time until the request arrived at the
+// server, and the longest gap between two ticks of a 1 ms timer on the main thread meanwhile.
+Measured measure(GuideModel& model, FakeModelHttpServer& server,
+                 const std::function<void()>& trigger)
+{
+    server.received.clear();
+    resetPeak();
+    QElapsedTimer sinceTick;
+    double longest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTick.nsecsElapsed() / 1e6);
+        sinceTick.restart();
+    });
+    QEventLoop loop;
+    QObject::connect(&model, &GuideModel::isBusyChanged, &loop, [&] {
+        if (!model.isBusy())
+            loop.quit();
+    });
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    const qint64 started = QDateTime::currentMSecsSinceEpoch();
+    sinceTick.start();
+    ticker.start();
+    trigger();
+    loop.exec();
+    ticker.stop();
+    Measured m;
+    const auto chat = std::find_if(server.received.begin(), server.received.end(),
+                                   [](const auto& r) { return r.path == "/api/chat"; });
+    m.toRequest = chat == server.received.end() ? -1 : double(chat->atMs - started);
+    m.stages = model.lastStepTimings();
+    m.longestStallMs = longest;
+    m.peakKiB = statusKiB("VmHWM");
+    return m;
+}
+
+bool started(QProcess& process, const QStringList& command)
+{
+    process.start(command.first(), command.mid(1));
+    if (!process.waitForStarted())
+        return false;
+    AtspiAccessibility accessibility;
+    for (int i = 0; i < 100; ++i) {
+        const AXSnapshot seen = AccessibilityReader::read(accessibility, process.processId());
+        if (seen.elements.size() >= 3 && seen.windowFrame)
+            return true;
+        QThread::msleep(200);
+    }
+    return false;
+}
+
+void clickAt(const QPointF& point)
+{
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(qRound(point.x())),
+                       QString::number(qRound(point.y())), QStringLiteral("click"),
+                       QStringLiteral("1")});
+}
+
+struct Round
+{
+    Measured first;
+    Measured unchanged;
+    Measured changed;
+};
+
+std::optional<Round> runRound(const App& app, X11Windows& windows, X11Pointer& pointer,
+                              AtspiAccessibility& accessibility, LinuxPermissions& permissions,
+                              TesseractTextRecognition& recognition)
+{
+    QProcess process;
+    if (!started(process, app.command))
+        return std::nullopt;
+    wait(500);
+    FakeModelHttpServer server(Provider::ollama);
+    server.models = {QStringLiteral("llava:7b")};
+    server.answer = FakeModelHttpServer::naming(app.clicked);
+    QTemporaryDir settingsDir;
+    QSettings settings(settingsDir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("followClicks"), false);
+    HttpModelServer modelServer({{Provider::ollama, server.port()}}, {});
+    OverlayController overlay([&windows] { return windows.compositorRunning(); });
+    GuideModel model({accessibility, windows, pointer, permissions, recognition, modelServer,
+                      overlay, settings});
+    model.setPanelOpen(true);
+    wait(typingMs);
+    model.setGoal(QStringLiteral("use ") + app.clicked);
+    Round round;
+    round.first = measure(model, server, [&] { model.submit(); });
+    wait(700);
+    round.unchanged = measure(model, server, [&] { model.nextStep(); });
+    if (!model.steps().isEmpty())
+        clickAt(model.steps().last().frame.center());
+    wait(700);
+    round.changed = measure(model, server, [&] { model.nextStep(); });
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    model.setPanelOpen(false);
+    overlay.hide();
+    process.kill();
+    process.waitForFinished();
+    wait(300);
+    return round;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values[values.size() / 2];
+}
+
+void report(const char* label, const char* kind, const QList<Measured>& runs)
+{
+    const auto of = [&runs](auto field) {
+        QList<double> values;
+        for (const Measured& m : runs)
+            values.append(field(m));
+        return median(values);
+    };
+    qsizetype fromMemory = 0;
+    for (const Measured& m : runs)
+        fromMemory += m.stages.recognisedBefore ? 1 : 0;
+    std::printf("  %-22s %-10s %6.0f ms | capture %5.0f  read %5.0f  text %5.0f%s  list %5.0f  "
+                "request %5.0f | stall %4.0f ms | peak %4.0f MB\n",
+                label, kind, of([](const Measured& m) { return m.toRequest; }),
+                of([](const Measured& m) { return m.stages.capture; }),
+                of([](const Measured& m) { return m.stages.read; }),
+                of([](const Measured& m) { return m.stages.recognise; }),
+                fromMemory == runs.size() ? "*" : " ",
+                of([](const Measured& m) { return m.stages.observed; }),
+                of([](const Measured& m) { return m.stages.requested; }),
+                of([](const Measured& m) { return m.longestStallMs; }),
+                of([](const Measured& m) { return m.peakKiB / 1024.0; }));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TesseractThreads::restartWithOneOpenMpThread(argv);
+    QApplication application(argc, argv);
+    X11Windows windows;
+    X11Pointer pointer;
+    AtspiAccessibility accessibility;
+    LinuxPermissions permissions(windows);
+    TesseractTextRecognition recognition;
+    if (!windows.canCapture() || !accessibility.isTrusted() || !recognition.isAvailable()) {
+        std::fprintf(stderr,
+                     "needs an X display with Composite, accessibility on, and Tesseract\n");
+        return 1;
+    }
+    const QList<App> apps{
+        {"galculator (GTK 3)", {"galculator"}, QStringLiteral("7")},
+        {"gnome-calculator (GTK 4)", {"gnome-calculator"}, QStringLiteral("7")},
+        {"mousepad (GTK 3)", {"mousepad"}, QStringLiteral("File")},
+        {"zenity form (GTK 3)",
+         {"zenity", "--forms", "--title=Order", "--add-entry=Name", "--add-combo=Colour",
+          "--combo-values=Red|Green|Blue"},
+         QStringLiteral("Colour")},
+        {"qt6ct (Qt 6)", {"qt6ct"}, QStringLiteral("Fusion")},
+        {"Qt Linguist (Qt 6)", {"/usr/lib/qt6/bin/linguist"}, QStringLiteral("File")},
+        {"gtk3-widget-factory", {"gtk3-widget-factory"}, QStringLiteral("Button")},
+    };
+    std::printf("trigger -> request (median of %d; stages in ms from the trigger; * = text from "
+                "an earlier recognition)\n",
+                rounds);
+    for (const App& app : apps) {
+        if (QStandardPaths::findExecutable(app.command.first()).isEmpty()) {
+            std::printf("  %-22s not installed\n", app.label);
+            continue;
+        }
+        QList<Measured> first, unchanged, changed;
+        for (int i = 0; i < rounds; ++i) {
+            const std::optional<Round> round =
+                runRound(app, windows, pointer, accessibility, permissions, recognition);
+            if (!round)
+                continue;
+            first.append(round->first);
+            unchanged.append(round->unchanged);
+            changed.append(round->changed);
+        }
+        report(app.label, "first", first);
+        report("", "unchanged", unchanged);
+        report("", "clicked", changed);
+        std::fflush(stdout);
+    }
+    return 0;
+}
