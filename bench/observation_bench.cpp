@@ -1,5 +1,7 @@
 // What observing a real window costs, stage by stage: the accessibility read, the capture, text
-// recognition and merging, for three applications. Run on a desktop (or a virtual one:
+// recognition and merging, for five applications; and what the merged list gains or loses by
+// reading the window in blocks rather than whole. ONLY=<label> measures one application,
+// ROUNDS=<n> sets the rounds. Run on a desktop (or a virtual one:
 // tests/desktop/run-on-virtual-desktop.sh build/bench/observation_bench).
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
@@ -22,7 +24,9 @@
 
 namespace {
 
-constexpr int rounds = 15;
+const int rounds = qEnvironmentVariableIntValue("ROUNDS") > 0
+                       ? qEnvironmentVariableIntValue("ROUNDS")
+                       : 15;
 
 /// Counts the nodes a read asks about.
 class CountingAccessibility : public AccessibilityPort
@@ -94,11 +98,41 @@ Result<CapturedWindow> captureNow(X11Windows& windows, qint64 pid, std::optional
     return std::move(*result);
 }
 
-void measure(const char* label, const QString& program, X11Windows& windows,
+// What reading the window in blocks finds against reading it whole at once (the engine on the
+// entire image): lines only one of the two read, so that recall lost to blocks shows.
+void compareWithWholeRead(const CapturedWindow& window, const QList<TextLine>& inBlocks,
+                          const QList<GuideElement>& elements, TesseractTextRecognition& ocr)
+{
+    QElapsedTimer t;
+    t.start();
+    const QList<TextLine> whole =
+        TextRecognizer::placeOnWindow(ocr.recognize(window.image), window.frame);
+    const double wholeMs = elapsedMs(t);
+    QStringList blockTexts, wholeTexts;
+    for (const GuideElement& e : ElementMerging::merge(elements, inBlocks, window.frame))
+        blockTexts.append(e.title);
+    for (const GuideElement& e : ElementMerging::merge(elements, whole, window.frame))
+        wholeTexts.append(e.title);
+    QStringList onlyWhole, onlyBlocks;
+    for (const QString& text : wholeTexts) {
+        if (!blockTexts.contains(text))
+            onlyWhole.append(text);
+    }
+    for (const QString& text : blockTexts) {
+        if (!wholeTexts.contains(text))
+            onlyBlocks.append(text);
+    }
+    std::printf("  whole window read  %8.2f ms, %lld lines; merged, listed only from the whole "
+                "read: %s; only from blocks: %s\n",
+                wholeMs, qlonglong(whole.size()), qPrintable(onlyWhole.join(QStringLiteral(" | "))),
+                qPrintable(onlyBlocks.join(QStringLiteral(" | "))));
+}
+
+void measure(const char* label, const QStringList& command, X11Windows& windows,
              AtspiAccessibility& atspi, TesseractTextRecognition& ocr)
 {
     QProcess app;
-    app.start(program, {});
+    app.start(command.first(), command.mid(1));
     app.waitForStarted();
     CountingAccessibility counting(atspi);
     AXSnapshot snapshot;
@@ -110,6 +144,8 @@ void measure(const char* label, const QString& program, X11Windows& windows,
     Samples read, capture, recognise, merge, total;
     int nodes = 0, batches = 0, elements = 0, lines = 0, merged = 0;
     Samples finding;
+    CapturedWindow last;
+    QList<TextLine> lastText;
     for (int round = 0; round < rounds; ++round) {
         counting.nodes = 0;
         counting.batches = 0;
@@ -129,8 +165,7 @@ void measure(const char* label, const QString& program, X11Windows& windows,
             break;
         }
         t.restart();
-        const QList<TextLine> text =
-            TextRecognizer::recognize(ocr, window.value().image, window.value().frame);
+        const QList<TextLine> text = TextRecognizer::recognize(ocr, window.value());
         recognise.add(elapsedMs(t));
         t.restart();
         const QList<GuideElement> list =
@@ -142,6 +177,8 @@ void measure(const char* label, const QString& program, X11Windows& windows,
         elements = static_cast<int>(snapshot.elements.size());
         lines = static_cast<int>(text.size());
         merged = static_cast<int>(list.size());
+        last = window.value();
+        lastText = text;
     }
     const auto row = [](const char* stage, const Samples& s) {
         std::printf("  %-18s median %8.2f ms   (min %8.2f, max %8.2f)\n", stage, s.median(),
@@ -156,6 +193,7 @@ void measure(const char* label, const QString& program, X11Windows& windows,
     row("text recognition", recognise);
     row("merge", merge);
     row("whole observation", total);
+    compareWithWholeRead(last, lastText, snapshot.elements, ocr);
     std::fflush(stdout);
     app.kill();
     app.waitForFinished();
@@ -175,8 +213,16 @@ int main(int argc, char** argv)
                      "needs an X display with Composite, accessibility on, and Tesseract\n");
         return 1;
     }
-    measure("mousepad", QStringLiteral("mousepad"), windows, atspi, ocr);
-    measure("gnome-calculator", QStringLiteral("gnome-calculator"), windows, atspi, ocr);
-    measure("gtk3-widget-factory", QStringLiteral("gtk3-widget-factory"), windows, atspi, ocr);
+    const QList<std::pair<const char*, QStringList>> apps{
+        {"galculator", {QStringLiteral("galculator")}},
+        {"gnome-calculator", {QStringLiteral("gnome-calculator")}},
+        {"mousepad", {QStringLiteral("mousepad")}},
+        {"qt6ct", {QStringLiteral("qt6ct")}},
+        {"gtk3-widget-factory", {QStringLiteral("gtk3-widget-factory")}},
+    };
+    const QString only = qEnvironmentVariable("ONLY");
+    for (const auto& [label, command] : apps)
+        if (only.isEmpty() || only == QLatin1String(label))
+            measure(label, command, windows, atspi, ocr);
     return 0;
 }

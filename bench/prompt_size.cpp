@@ -64,8 +64,7 @@ observe(const QStringList& command, X11Windows& windows, AtspiAccessibility& ats
                     qPrintable(window.failure().description));
         return std::nullopt;
     }
-    const QList<TextLine> lines =
-        TextRecognizer::recognize(ocr, window.value().image, window.value().frame);
+    const QList<TextLine> lines = TextRecognizer::recognize(ocr, window.value());
     const QList<GuideElement> named =
         FieldLabels::nameUnlabelled(snapshot.elements, snapshot.labels + lines);
     return std::pair(ElementMerging::merge(named, lines, window.value().frame), window.value());

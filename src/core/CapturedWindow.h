@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
+#include <QRect>
 #include <QRectF>
 
 /// A window's pixels with the frame they show (global top-left-origin points). The image is
@@ -11,4 +13,7 @@ struct CapturedWindow
     QRectF frame;
     /// The window system's id of the window taken (0 when unknown).
     quint64 windowId = 0;
+    /// Where popups of the application were drawn over the window, in the image's pixels, in
+    /// the order they were drawn.
+    QList<QRect> popups;
 };

@@ -98,7 +98,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
                            << "failed:" << pixels.failure().description;
         co_return Failure{Texts::captureFailed(pixels.failure().description)};
     }
-    const CapturedWindow window{std::move(pixels).value(), chosen->frame, chosen->id};
+    const CapturedWindow window{std::move(pixels).value(), chosen->frame, chosen->id, {}};
     const QList<WindowInfo> popups = popupsOf(windows.popups(pid), chosen->frame);
     QList<CapturedWindow> drawn;
     for (auto popup = popups.crbegin(); popup != popups.crend(); ++popup) {
@@ -106,7 +106,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
         Result<QImage> popupPixels = co_await takePixels(windows, popup->id, popupSize);
         // A popup that closed meanwhile is simply not there.
         if (popupPixels)
-            drawn.append({std::move(popupPixels).value(), popup->frame});
+            drawn.append({std::move(popupPixels).value(), popup->frame, popup->id, {}});
     }
     if (drawn.isEmpty())
         co_return window;
@@ -126,13 +126,16 @@ CapturedWindow compose(const CapturedWindow& window, const QList<CapturedWindow>
                          .pixelColor(0, 0));
     QPainter painter(&image);
     const auto place = [&](const CapturedWindow& layer) {
-        painter.drawImage((layer.frame.topLeft() - area.topLeft()) * scale, layer.image);
+        const QPoint at = ((layer.frame.topLeft() - area.topLeft()) * scale).toPoint();
+        painter.drawImage(at, layer.image);
+        return QRect(at, layer.image.size());
     };
     place(window);
+    QList<QRect> drawn;
     for (const CapturedWindow& popup : popups)
-        place(popup);
+        drawn.append(place(popup));
     painter.end();
-    return {image, area, window.windowId};
+    return {image, area, window.windowId, drawn};
 }
 
 bool isWindowFor(WindowsPort& windows, qint64 pid, const QRectF& preferredFrame, quint64 windowId)

@@ -9,9 +9,10 @@
 
 #include <functional>
 
-/// What the engine found on the latest images, looked up by their pixels: the same pixels always
-/// give the same lines, so a window that has not changed since it was last recognised (while
-/// the user typed a goal, say) is not recognised again. A recognition still under way is
+/// What the engine found on the latest images (blocks of windows), looked up by their pixels:
+/// the same pixels always give the same lines, so a part of a window that has not changed since
+/// it was last read (while the user typed a goal, or beside what a click changed) is not read
+/// again. A recognition still under way is
 /// shared: whoever asks for the same pixels meanwhile waits for it instead of starting another.
 /// Safe to use from several threads at once.
 class RecognitionCache

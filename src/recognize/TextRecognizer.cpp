@@ -1,6 +1,9 @@
 #include "recognize/TextRecognizer.h"
 
+#include "recognize/TextBlocks.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace TextRecognizer {
 
@@ -25,14 +28,50 @@ QList<TextLine> placeOnWindow(QList<RecognizedLine> lines, const QRectF& windowF
     return placed;
 }
 
-QList<TextLine> recognize(TextRecognitionPort& engine, const QImage& image,
-                          const QRectF& windowFrame, RecognitionCache* cache)
+namespace {
+
+// The image to cut: 32 bits per pixel, and no larger than the engine's work allows.
+QImage workingPixels(const QImage& image, QList<QRect>& popups)
 {
-    if (!cache)
-        return placeOnWindow(engine.recognize(image), windowFrame);
-    return placeOnWindow(
-        cache->linesOn(image, [&engine](const QImage& pixels) { return engine.recognize(pixels); }),
-        windowFrame);
+    QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const double area = double(pixels.width()) * pixels.height();
+    if (area <= maxPixels)
+        return pixels;
+    const double scale = std::sqrt(maxPixels / area);
+    for (QRect& popup : popups)
+        popup = QRectF(QPointF(popup.topLeft()) * scale, QSizeF(popup.size()) * scale).toRect();
+    return pixels.scaled(pixels.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// A line the engine found on a block's pixels, normalised to the whole image instead.
+RecognizedLine onWhole(const RecognizedLine& line, const QRect& block, QSizeF whole)
+{
+    const double bw = block.width();
+    const double bh = block.height();
+    const QRectF& b = line.box;
+    const double left = block.x() + b.x() * bw;
+    const double top = block.y() + (1.0 - b.y() - b.height()) * bh;
+    const double width = b.width() * bw;
+    const double height = b.height() * bh;
+    return {line.text, QRectF(left / whole.width(), 1.0 - (top + height) / whole.height(),
+                              width / whole.width(), height / whole.height())};
+}
+
+} // namespace
+
+QList<TextLine> recognize(TextRecognitionPort& engine, const CapturedWindow& window,
+                          RecognitionCache* cache)
+{
+    QList<QRect> popups = window.popups;
+    const QImage pixels = workingPixels(window.image, popups);
+    const auto read = [&engine](const QImage& block) { return engine.recognize(block); };
+    QList<RecognizedLine> lines;
+    for (const TextBlocks::Block& block : TextBlocks::of(pixels, popups)) {
+        const QImage part = TextBlocks::pixelsOf(pixels, block);
+        for (const RecognizedLine& line : cache ? cache->linesOn(part, read) : read(part))
+            lines.append(onWhole(line, block.rect, pixels.size()));
+    }
+    return placeOnWindow(lines, window.frame);
 }
 
 } // namespace TextRecognizer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CapturedWindow.h"
 #include "core/TextLine.h"
 #include "platform/TextRecognitionPort.h"
 #include "recognize/RecognitionCache.h"
@@ -9,11 +10,15 @@
 /// The lines of text on a captured window, top of the window first.
 namespace TextRecognizer {
 
-/// Blocks while the engine runs; never fails (a failure gives the empty list). With a cache,
-/// pixels recognised before are not recognised again, and the lines are those the engine
-/// gave them.
-QList<TextLine> recognize(TextRecognitionPort& engine, const QImage& image,
-                          const QRectF& windowFrame, RecognitionCache* cache = nullptr);
+/// Windows larger than this many pixels are read shrunk: the engine may read each block
+/// enlarged, and its work must stay bounded whatever the window's size.
+inline constexpr double maxPixels = 2048.0 * 2048;
+
+/// Reads each block of the window that may hold text on its own (see TextBlocks). Blocks while
+/// the engine runs; never fails (a failure gives the empty list). With a cache, blocks whose
+/// pixels were read before are not read again, and the lines are the same as without it.
+QList<TextLine> recognize(TextRecognitionPort& engine, const CapturedWindow& window,
+                          RecognitionCache* cache = nullptr);
 
 /// Orders the engine's lines by their top edge (highest first, stable), drops lines without a
 /// candidate and maps the normalised bottom-left boxes onto `windowFrame`.

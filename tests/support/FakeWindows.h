@@ -15,7 +15,7 @@ public:
     std::optional<RunningApp> frontmost;
     QSet<qint64> terminated;
     Result<QList<WindowInfo>> windows = QList<WindowInfo>{};
-    Result<QImage> pixels = blankImage();
+    Result<QImage> pixels = drawnImage();
     QList<ScreenInfo> screenList{{QRectF(0, 0, 1920, 1080), 1.0}};
     std::function<void(const RunningApp&)> activationHandler;
     /// When set, pixels come from the streams it makes (as for a freshly redirected window).
@@ -28,10 +28,15 @@ public:
     /// Settle waits end when the test says so (all at once), as the desktop's would.
     QList<std::function<void()>> settleWaits;
 
-    static QImage blankImage()
+    /// Pixels with something drawn everywhere (a fine checkerboard of white and `ink`), so
+    /// that the whole image is read as one block of possible text.
+    static QImage drawnImage(QSize size = QSize(16, 16), QColor ink = Qt::black)
     {
-        QImage image(16, 16, QImage::Format_RGB32);
-        image.fill(Qt::white);
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixelColor(x, y, (x + y) % 2 ? ink : QColor(Qt::white));
+        }
         return image;
     }
 

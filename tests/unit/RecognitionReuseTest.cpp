@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(model.elements().last().title, QStringLiteral("Untitled document"));
 
         // Once the window shows something else, its text is recognised anew.
-        rig.windows.pixels = filled(Qt::blue, QSize(16, 16));
+        rig.windows.pixels = FakeWindows::drawnImage(QSize(16, 16), Qt::blue);
         model.nextStep();
         QTRY_COMPARE(model.status(), QStringLiteral("Step 2 ready."));
         QCOMPARE(rig.textRecognition.calls.load(), 2);
@@ -137,7 +137,7 @@ private slots:
         rig.windows.windows =
             QList<WindowInfo>{{8, SessionRig::targetPid, 0, other},
                               {7, SessionRig::targetPid, 0, SessionRig::windowFrame}};
-        rig.windows.pixelsById.insert(7, filled(Qt::gray, QSize(800, 600)));
+        rig.windows.pixelsById.insert(7, FakeWindows::drawnImage(QSize(800, 600), Qt::gray));
         rig.textRecognition.lines = {{QStringLiteral("Untitled"), QRectF(0.5, 0.5, 0.25, 0.1)}};
         GuideModel& model = rig.start();
         QTRY_COMPARE(model.serverState(), ServerState::running);

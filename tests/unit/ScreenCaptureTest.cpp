@@ -102,9 +102,11 @@ private slots:
 
         // On a display of twice the density, every layer lands at twice the offset.
         const CapturedWindow dense = ScreenCapture::compose(
-            {solid(QSize(400, 200), Qt::white), QRectF(100, 100, 200, 100)},
-            {{solid(QSize(80, 240), Qt::blue), QRectF(250, 120, 40, 120)}}, 2.0);
+            {solid(QSize(400, 200), Qt::white), QRectF(100, 100, 200, 100), 5, {}},
+            {{solid(QSize(80, 240), Qt::blue), QRectF(250, 120, 40, 120), 6, {}}}, 2.0);
         QCOMPARE(dense.image.size(), QSize(400, 280));
+        // Where each popup was drawn is kept for reading its text apart from the window's.
+        QCOMPARE(dense.popups, QList<QRect>{QRect(300, 40, 80, 240)});
         QCOMPARE(dense.image.pixelColor(305, 270), QColor(Qt::blue));
         QCOMPARE(dense.image.pixelColor(295, 270), QColor(Qt::white));
     }

@@ -1,6 +1,49 @@
 #include "recognize/TextRecognizer.h"
+#include "recognize/TextBlocks.h"
 
+#include <QPainter>
 #include <QTest>
+
+namespace {
+
+// Words as strokes with gaps, as letters have, on a plain or shaded background.
+QImage page(QSize size, const QList<QRect>& words, bool shaded = false)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        const int grey = shaded ? 150 + y % 100 : 255;
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixelColor(x, y, QColor(grey, grey, grey));
+    }
+    QPainter painter(&image);
+    for (const QRect& word : words) {
+        for (int x = word.left(); x <= word.right(); x += 3)
+            painter.fillRect(QRect(x, word.top(), 2, word.height()), Qt::black);
+    }
+    return image;
+}
+
+QList<QRect> rects(const QList<TextBlocks::Block>& blocks)
+{
+    QList<QRect> out;
+    for (const TextBlocks::Block& block : blocks)
+        out.append(block.rect);
+    return out;
+}
+
+// Reads each image it is given as one line filling it, and keeps the images' sizes.
+class WholeImageEngine : public TextRecognitionPort
+{
+public:
+    QList<QSize> sizes;
+    QList<RecognizedLine> recognize(const QImage& image) override
+    {
+        sizes.append(image.size());
+        return {{QStringLiteral("line"), QRectF(0, 0, 1, 1)}};
+    }
+};
+
+} // namespace
 
 class TextRecognizerTest : public QObject
 {
@@ -25,6 +68,100 @@ private slots:
         QCOMPARE(placed[2].text, QStringLiteral("also middle"));
         QCOMPARE(placed[3].text, QStringLiteral("low"));
         QCOMPARE(placed[1].frame, QRectF(300, 290, 400, 60));
+    }
+
+    void blocksAreCutAlongBlankSpaceOnly()
+    {
+        const QRect a(10, 10, 60, 12), b(80, 10, 40, 12), c(200, 10, 40, 12);
+        const QRect d(10, 40, 60, 12), e(10, 55, 30, 12);
+        const QList<QRect> words{a, b, c, d, e};
+        const QList<QRect> blocks = rects(TextBlocks::of(page(QSize(400, 200), words)));
+        // Words a short gap apart stay together, and so do lines a few rows apart.
+        QCOMPARE(blocks.size(), 3);
+        QVERIFY(blocks[0].contains(a.united(b)));
+        QVERIFY(blocks[1].contains(c));
+        QVERIFY(blocks[2].contains(d.united(e)));
+        for (const QRect& block : blocks) {
+            for (const QRect& other : blocks)
+                QVERIFY(&block == &other || !block.intersects(other));
+            QRect held;
+            for (const QRect& word : words) {
+                QVERIFY(block.contains(word) || !block.intersects(word));
+                if (block.contains(word))
+                    held |= word;
+            }
+            // Only a margin of blank space is taken (strokes reach 1 px past a word's edge).
+            const int m = TextBlocks::margin;
+            QVERIFY(held.adjusted(-m, -m, m + 2, m).contains(block));
+        }
+
+        // A background shaded from top to bottom is as blank as a plain one.
+        const QList<QRect> shaded = rects(TextBlocks::of(page(QSize(400, 200), words, true)));
+        QCOMPARE(shaded.size(), blocks.size());
+        for (qsizetype i = 0; i < blocks.size(); ++i) {
+            for (const QRect& word : words)
+                QCOMPARE(shaded[i].contains(word), blocks[i].contains(word));
+        }
+        // Nothing drawn, or only a rule, holds no text.
+        QVERIFY(TextBlocks::of(page(QSize(400, 200), {})).isEmpty());
+        QVERIFY(TextBlocks::of(page(QSize(400, 200), {QRect(0, 100, 400, 2)})).isEmpty());
+    }
+
+    void aPopupIsCutOnItsOwnAndHiddenFromTheWindow()
+    {
+        const QList<QRect> words{QRect(10, 10, 60, 12), QRect(200, 10, 40, 12),
+                                 QRect(10, 40, 60, 12)};
+        QImage image = page(QSize(400, 200), words);
+        const QList<QRect> alone = rects(TextBlocks::of(image));
+        // A menu with a border and two items opens over the window's right half.
+        const QRect menu(150, 30, 120, 100);
+        QPainter painter(&image);
+        painter.fillRect(menu, Qt::darkGray);
+        painter.fillRect(menu.adjusted(1, 1, -1, -1), QColor(240, 240, 240));
+        for (const QRect& item : {QRect(160, 40, 50, 12), QRect(160, 70, 80, 12)}) {
+            for (int x = item.left(); x <= item.right(); x += 3)
+                painter.fillRect(QRect(x, item.top(), 2, item.height()), Qt::black);
+        }
+        painter.end();
+
+        const QList<TextBlocks::Block> blocks = TextBlocks::of(image, {menu});
+        // The window's blocks are those it had without the menu; the menu's follow, inside it.
+        QCOMPARE(rects(blocks.mid(0, alone.size())), alone);
+        QCOMPARE(blocks.size(), alone.size() + 2);
+        for (const TextBlocks::Block& item : blocks.mid(alone.size())) {
+            QVERIFY(menu.contains(item.rect));
+            QVERIFY(item.hidden.isEmpty());
+        }
+        // Where the menu lies over a window block, it is painted over in the block's pixels.
+        for (const TextBlocks::Block& block : blocks.mid(0, alone.size())) {
+            QCOMPARE(block.hidden.isEmpty(), !block.rect.intersects(menu));
+            const QImage pixels = TextBlocks::pixelsOf(image, block);
+            for (const QRect& hidden : block.hidden)
+                QCOMPARE(pixels.pixelColor(hidden.center() - block.rect.topLeft()),
+                         QColor(Qt::white));
+        }
+    }
+
+    void eachBlockIsReadAndItsLinesLandWhereItIs()
+    {
+        WholeImageEngine engine;
+        const QImage image = page(QSize(400, 200), {QRect(10, 10, 60, 12), QRect(200, 40, 40, 12)});
+        const QList<TextLine> lines =
+            TextRecognizer::recognize(engine, {image, QRectF(1000, 500, 400, 200), 0, {}});
+        const QList<QRect> blocks = rects(TextBlocks::of(image));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0].frame, QRectF(blocks[0].translated(1000, 500)));
+        QCOMPARE(lines[1].frame, QRectF(blocks[1].translated(1000, 500)));
+
+        // A huge window is read shrunk, so the engine's work stays bounded.
+        engine.sizes.clear();
+        const QImage huge = page(QSize(7680, 2160), {QRect(10, 10, 7600, 2100)});
+        TextRecognizer::recognize(engine, {huge, QRectF(0, 0, 7680, 2160), 0, {}});
+        double pixels = 0;
+        for (const QSize& size : engine.sizes)
+            pixels += double(size.width()) * size.height();
+        QVERIFY(!engine.sizes.isEmpty());
+        QVERIFY(pixels <= TextRecognizer::maxPixels);
     }
 };
 
