@@ -126,6 +126,7 @@ private slots:
         rig.settings.setValue(QStringLiteral("provider"), Providers::rawValue(provider));
         GuideModel& guide = rig.start(&client);
         QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
         QCOMPARE(guide.selectedModel(), model); // the vision model is preferred
 
         guide.setGoal(QStringLiteral("open a file"));
@@ -149,6 +150,7 @@ private slots:
         SessionRig rig;
         GuideModel& guide = rig.start(&client);
         QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
 
         server.status = 500;
         server.rawChatBody = "model crashed";
@@ -200,6 +202,7 @@ private slots:
         server.answer = answerWithIdOf(QStringLiteral("File"));
         GuideModel& guide = served.start();
         QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
         // With no model remembered, the first one that reads images is chosen.
         QTRY_COMPARE(guide.selectedModel(),
                      vision ? model : std::min(model, QStringLiteral("plain-chat")));
@@ -226,6 +229,7 @@ private slots:
         fillWindow(served.rig, 300);
         GuideModel& guide = served.start();
         QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
 
         guide.setGoal(QStringLiteral("open a file"));
         guide.submit();
@@ -262,6 +266,7 @@ private slots:
         fillWindow(served.rig, 300);
         GuideModel& guide = served.start();
         QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
 
         guide.setGoal(QStringLiteral("press the middle cell"));
         guide.submit();
@@ -297,6 +302,7 @@ private slots:
         fillWindow(served.rig, 150);
         GuideModel& guide = served.start();
         QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
 
         guide.setGoal(QStringLiteral("open a file"));
         guide.submit();
@@ -316,6 +322,7 @@ private slots:
         server.answer = answerWithIdOf(QStringLiteral("File"));
         GuideModel& guide = served.start();
         QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
         QVERIFY(requestsTo(server, QStringLiteral("/api/generate")).isEmpty());
 
         guide.setPanelOpen(true);
@@ -362,6 +369,7 @@ private slots:
         server.answer = answerWithIdOf(QStringLiteral("File"));
         GuideModel& guide = served.start();
         QTRY_COMPARE(guide.serverState(), ServerState::running);
+        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
         guide.setSelectedModel(QStringLiteral("resting"));
         QVERIFY(requestsTo(server, QStringLiteral("/api/v1/models/load")).isEmpty());
 
