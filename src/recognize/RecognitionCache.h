@@ -19,7 +19,7 @@ class RecognitionCache
 {
 public:
     /// Pixels kept, in bytes: a few windows' worth. The latest image is always kept.
-    static constexpr qsizetype defaultBudget = 32 * 1024 * 1024;
+    static constexpr qsizetype defaultBudget = 16 * 1024 * 1024;
 
     explicit RecognitionCache(qsizetype budget = defaultBudget) : m_budget(budget) {}
 

@@ -18,8 +18,8 @@ GuideModel::GuideModel(GuideServices services, QObject* parent)
     : QObject(parent), m_services(services), m_discovery(services.modelServer, services.settings),
       m_follower(services.pointer, services.windows, services.settings), m_status(Texts::typeAGoal)
 {
-    // Threads are kept, and with them whatever a recogniser keeps per thread.
-    m_workers.setExpiryTimeout(-1);
+    m_recognising.setMaxThreadCount(1);
+    m_recognising.setExpiryTimeout(-1);
     connect(&m_discovery, &ModelDiscovery::providerChanged, this, &GuideModel::providerChanged);
     connect(&m_discovery, &ModelDiscovery::modelsChanged, this, &GuideModel::modelsChanged);
     connect(&m_discovery, &ModelDiscovery::selectedModelChanged, this,

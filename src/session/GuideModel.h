@@ -139,9 +139,11 @@ private:
     GuideServices m_services;
     // Text recognised lately; used by the workers, so it outlives them.
     RecognitionCache m_recognised;
-    // Blocking work of a step (reading, recognising, encoding) runs here; destroying the pool
-    // waits for it.
+    // Blocking work of a step (reading, encoding) runs here; destroying the pool waits for it.
     QThreadPool m_workers;
+    // Text recognition runs on one kept thread of its own: a recogniser keeps an engine of
+    // some tens of MB per thread, and two recognitions at once would only share the cores.
+    QThreadPool m_recognising;
     StepTimings m_timings;
     QElapsedTimer m_stepClock;
     bool m_readingAhead = false;

@@ -198,7 +198,7 @@ QFuture<QList<TextLine>> GuideModel::startRecognising(const CapturedWindow& wind
 {
     TextRecognitionPort& recognition = m_services.textRecognition;
     RecognitionCache& cache = m_recognised;
-    return QtConcurrent::run(&m_workers, [&recognition, &cache, window] {
+    return QtConcurrent::run(&m_recognising, [&recognition, &cache, window] {
         return TextRecognizer::recognize(recognition, window, &cache);
     });
 }
