@@ -243,7 +243,7 @@ int main(int argc, char** argv)
         {"gtk3-widget-factory", {"gtk3-widget-factory"}, QStringLiteral("Button")},
     };
     std::printf("trigger -> request (median of %d; stages in ms from the trigger; * = text from "
-                "an earlier recognition)\n",
+                "an earlier read for some blocks)\n",
                 rounds);
     for (const App& app : apps) {
         if (QStandardPaths::findExecutable(app.command.first()).isEmpty()) {

@@ -2,20 +2,21 @@
 
 #include <QtGlobal>
 
-/// Where the time of the last step went, in milliseconds from the step's start. Stages that
-/// ran at the same time overlap; a stage that did not run stays at zero.
+/// Where the time of the last step went: when each stage ended, in milliseconds from the
+/// step's start. Stages that ran at the same time overlap; a stage that did not run stays at
+/// zero.
 struct StepTimings
 {
     /// The accessibility tree read (on a worker, beside the capture and recognition).
     double read = 0;
     /// Finding the window and taking its pixels.
     double capture = 0;
-    /// Text recognition, from the capture's end.
+    /// Text recognition, which starts once the pixels are taken.
     double recognise = 0;
-    /// Whether the text came from an earlier recognition of the same pixels.
+    /// Whether the text of some blocks was remembered from an earlier read of the same pixels.
     bool recognisedBefore = false;
-    /// From the step's start until the element list was merged.
+    /// The merged element list.
     double observed = 0;
-    /// From the step's start until the request went to the model server.
+    /// The request sent to the model server.
     double requested = 0;
 };
