@@ -16,28 +16,52 @@ RecognitionCache::linesOn(const QImage& image,
 {
     const size_t key = keyOf(image);
     QPromise<QList<RecognizedLine>> promise;
+    quint64 id = 0;
     {
         QMutexLocker lock(&m_mutex);
         for (qsizetype i = 0; i < m_entries.size(); ++i) {
             // Equal keys are confirmed pixel by pixel: a hash collision never gives wrong text.
             if (m_entries[i].key == key && m_entries[i].image == image) {
-                const QFuture<QList<RecognizedLine>> known = m_entries[i].lines;
+                QFuture<QList<RecognizedLine>> known = m_entries[i].lines;
                 m_entries.move(i, 0);
                 ++m_reused;
                 lock.unlock();
-                return known.result();
+                known.waitForFinished();
+                // A read that failed left no lines to share; this caller reads for itself.
+                return known.resultCount() > 0 ? known.result() : recognize(image);
             }
         }
         promise.start();
-        m_entries.prepend({key, image, promise.future()});
+        id = ++m_lastId;
+        m_entries.prepend({id, key, image, promise.future()});
         m_bytes += image.sizeInBytes();
         while (m_bytes > m_budget && m_entries.size() > 1)
             m_bytes -= m_entries.takeLast().image.sizeInBytes();
     }
-    QList<RecognizedLine> lines = recognize(image);
+    QList<RecognizedLine> lines;
+    try {
+        lines = recognize(image);
+    } catch (...) {
+        // The engine gave up (out of memory, say): nothing is remembered for these pixels, and
+        // as for any failure the block has no lines.
+        forget(id);
+        promise.finish();
+        return {};
+    }
     promise.addResult(lines);
     promise.finish();
     return lines;
+}
+
+void RecognitionCache::forget(quint64 id)
+{
+    QMutexLocker lock(&m_mutex);
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].id == id) {
+            m_bytes -= m_entries.takeAt(i).image.sizeInBytes();
+            return;
+        }
+    }
 }
 
 qsizetype RecognitionCache::reused() const

@@ -35,16 +35,19 @@ public:
 private:
     struct Entry
     {
+        quint64 id;
         size_t key;
         QImage image;
         QFuture<QList<RecognizedLine>> lines;
     };
 
     static size_t keyOf(const QImage& image);
+    void forget(quint64 id);
 
     mutable QMutex m_mutex;
     const qsizetype m_budget;
     QList<Entry> m_entries; // most recent first
     qsizetype m_bytes = 0;
+    quint64 m_lastId = 0;
     qsizetype m_reused = 0;
 };

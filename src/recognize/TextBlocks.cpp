@@ -1,7 +1,9 @@
 #include "recognize/TextBlocks.h"
 
+#include <QHash>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -116,7 +118,8 @@ std::vector<bool> blankColumns(const Layer& layer, const QRect& area)
 void peelFrameLines(const Layer& layer, const QRect& area, std::vector<bool>& columns)
 {
     constexpr int thickest = 2;
-    if (area.height() < 3 * minTextHeight)
+    constexpr int shortestFrame = 18; // taller than one line of interface text
+    if (area.height() < shortestFrame)
         return;
     const int count = static_cast<int>(columns.size());
     const auto peel = [&](int from, int step) {
@@ -227,6 +230,41 @@ void addLayer(const QImage& image, const QRect& rect, const QList<QRect>& above,
     }
 }
 
+bool isHidden(const Block& block, QPoint p)
+{
+    return std::any_of(block.hidden.cbegin(), block.hidden.cend(),
+                       [p](const QRect& r) { return r.contains(p); });
+}
+
+// The colour most common along the block's edges, where it is not hidden: its margin's, as a
+// rule (content may touch an edge of the image, a popup may cover a corner).
+QRgb backgroundOf(const QImage& image, const Block& block)
+{
+    const QRect& r = block.rect;
+    QHash<QRgb, int> seen;
+    const auto count = [&](int x, int y) {
+        if (!isHidden(block, QPoint(x, y)))
+            ++seen[image.pixel(x, y)];
+    };
+    for (int x = r.left(); x <= r.right(); ++x) {
+        count(x, r.top());
+        count(x, r.bottom());
+    }
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        count(r.left(), y);
+        count(r.right(), y);
+    }
+    QRgb most = image.pixel(r.topLeft());
+    int times = 0;
+    for (auto it = seen.cbegin(); it != seen.cend(); ++it) {
+        if (it.value() > times || (it.value() == times && it.key() < most)) {
+            most = it.key();
+            times = it.value();
+        }
+    }
+    return most;
+}
+
 } // namespace
 
 QList<Block> of(const QImage& image, const QList<QRect>& popups)
@@ -249,7 +287,7 @@ QImage pixelsOf(const QImage& image, const Block& block)
     QImage pixels = image.copy(block.rect);
     if (block.hidden.isEmpty())
         return pixels;
-    const QColor background = pixels.pixelColor(0, 0);
+    const QColor background = QColor::fromRgb(backgroundOf(image, block));
     QPainter painter(&pixels);
     for (const QRect& hidden : block.hidden)
         painter.fillRect(hidden.translated(-block.rect.topLeft()), background);

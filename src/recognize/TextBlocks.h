@@ -15,13 +15,14 @@ namespace TextBlocks {
 /// Blank rows at least this tall separate blocks: less than the space between interface
 /// elements, more than the gap inside a glyph such as "i".
 inline constexpr int rowGap = 4;
-/// Blank columns at least this wide separate blocks: wider than any gap that still joins two
-/// words into one phrase, so cutting never changes which words belong together.
+/// Blank columns at least this wide separate blocks: wider than the gap that still joins two
+/// words of interface text (up to 48 px tall) into one phrase, so such words stay together.
 inline constexpr int columnGap = 48;
 /// Blank space of the window kept around a block's content, where there is that much.
 inline constexpr int margin = 6;
-/// Content lower than this holds no readable text.
-inline constexpr int minTextHeight = 6;
+/// Content lower than this holds no readable text (lowercase words without ascenders are
+/// about 5 px tall in small interface fonts).
+inline constexpr int minTextHeight = 4;
 
 struct Block
 {
@@ -38,7 +39,7 @@ struct Block
 QList<Block> of(const QImage& image, const QList<QRect>& popups = {});
 
 /// The pixels a block is read from: its part of `image`, with the hidden parts painted in its
-/// background colour (the colour of its top-left corner, which lies in its margin).
+/// background colour (the commonest colour along its visible edges).
 QImage pixelsOf(const QImage& image, const Block& block);
 
 } // namespace TextBlocks

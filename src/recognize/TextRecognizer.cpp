@@ -39,7 +39,8 @@ QImage workingPixels(const QImage& image, QList<QRect>& popups)
         return pixels;
     const double scale = std::sqrt(maxPixels / area);
     for (QRect& popup : popups)
-        popup = QRectF(QPointF(popup.topLeft()) * scale, QSizeF(popup.size()) * scale).toRect();
+        popup = QRectF(QPointF(popup.topLeft()) * scale, QSizeF(popup.size()) * scale)
+                    .toAlignedRect(); // whole pixels, so no blended edge is left to the window
     return pixels.scaled(pixels.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 

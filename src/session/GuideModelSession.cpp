@@ -181,7 +181,11 @@ QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& ap
         co_return std::nullopt;
     }
     const CapturedWindow window = captured.value();
-    m_lastWindowFrames.insert(pid, snapshot.windowFrame.value_or(window.frame));
+    // A capture with popups drawn in spans more than the window; only its own frame is kept.
+    if (snapshot.windowFrame)
+        m_lastWindowFrames.insert(pid, *snapshot.windowFrame);
+    else if (window.popups.isEmpty())
+        m_lastWindowFrames.insert(pid, window.frame);
     const QList<TextLine> lines = co_await recognising;
     if (step.modelGone())
         co_return std::nullopt;

@@ -4,11 +4,13 @@
 #include "core/Texts.h"
 #include "recognize/RecognitionCache.h"
 
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QTest>
 #include <QThread>
 
 #include <atomic>
+#include <new>
 
 namespace {
 
@@ -87,12 +89,20 @@ private slots:
         QList<RecognizedLine> second;
         std::unique_ptr<QThread> ahead(
             QThread::create([&] { first = cache.linesOn(image, slow); }));
-        ahead->start();
-        started.acquire();
         std::unique_ptr<QThread> step(
             QThread::create([&] { second = cache.linesOn(filled(Qt::white), slow); }));
+        // Whatever fails below, both threads end before they are destroyed.
+        const auto ending = qScopeGuard([&] {
+            release.release(2);
+            ahead->wait();
+            step->wait();
+        });
+        ahead->start();
+        started.acquire();
         step->start();
-        QVERIFY(!step->wait(50)); // waits for the recognition under way
+        // The step finds the recognition under way and waits for it.
+        QTRY_COMPARE(cache.reused(), 1);
+        QVERIFY(!step->isFinished());
         release.release();
         QVERIFY(ahead->wait(5000));
         QVERIFY(step->wait(5000));
@@ -100,6 +110,23 @@ private slots:
         QCOMPARE(first.size(), 1);
         QCOMPARE(second.size(), 1);
         QCOMPARE(second.first().text, QStringLiteral("Open"));
+    }
+
+    void aFailedRecognitionIsNotRemembered()
+    {
+        RecognitionCache cache;
+        int calls = 0;
+        const auto failing = [&calls](const QImage&) -> QList<RecognizedLine> {
+            ++calls;
+            throw std::bad_alloc();
+        };
+        const QImage image = filled(Qt::white);
+        QVERIFY(cache.linesOn(image, failing).isEmpty());
+        CountingEngine engine;
+        const auto working = [&engine](const QImage& pixels) { return engine(pixels); };
+        QCOMPARE(cache.linesOn(image, working).size(), 1);
+        QCOMPARE(engine.calls.load(), 1);
+        QCOMPARE(calls, 1);
     }
 
     void textIsRecognisedWhileTheGoalIsTypedAndUsedByTheStep()
