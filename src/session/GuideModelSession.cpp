@@ -164,11 +164,11 @@ QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& ap
     const AXSnapshot& snapshot = read.first;
     m_timings.read = read.second;
 
-    // The tree names the window the user works in; when the capture took another, it is
-    // taken again.
-    if (captured && snapshot.windowFrame &&
-        !ScreenCapture::isWindowFor(m_services.windows, pid, *snapshot.windowFrame,
-                                    captured.value().windowId)) {
+    // The tree names the window the user works in; when the capture took another, or failed,
+    // that window is taken.
+    if (snapshot.windowFrame &&
+        (!captured || !ScreenCapture::isWindowFor(m_services.windows, pid, *snapshot.windowFrame,
+                                                  captured.value().windowId))) {
         captured = co_await ScreenCapture::captureFrontWindow(m_services.windows, pid,
                                                               snapshot.windowFrame);
         if (step.modelGone())
