@@ -2,6 +2,7 @@
 
 #include "platform/linux/LinuxLog.h"
 
+#include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
@@ -23,6 +24,9 @@ tesseract::TessBaseAPI* threadEngine()
     if (!engine && !failed) {
         auto created = std::make_unique<tesseract::TessBaseAPI>();
         if (created->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) == 0) {
+            // The engine reports on stderr what it finds along the way ("Empty page!!" for a
+            // block without text): not for the person at the desktop.
+            created->SetVariable("debug_file", "/dev/null");
             engine = std::move(created);
         } else {
             failed = true;
@@ -79,6 +83,9 @@ QList<TextPhrases::Phrase> phrasesOf(const QImage& original, tesseract::PageSegM
 
 TesseractTextRecognition::TesseractTextRecognition()
 {
+    // Leptonica, which Tesseract reads images with, complains on stderr about the small blocks
+    // it is given; a block it cannot read simply has no text.
+    setMsgSeverity(L_SEVERITY_NONE);
     m_secondPass.setMaxThreadCount(1);
     m_secondPass.setExpiryTimeout(-1); // keep the thread, and with it its engine
 }
