@@ -207,6 +207,20 @@ class EndToEndDesktopTest : public QObject
     }
 
     // Every text in the tree of `pid`, as a screen reader reads it.
+    // As a user would: back to the application window named `window`, the hot key over it, and
+    // `goal` typed into the panel; only Return is left to press. False when a key was refused.
+    bool typeGoalOver(const QString& window, const QString& goal)
+    {
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                 QStringLiteral("--name"), window, QStringLiteral("windowactivate"),
+                 QStringLiteral("--sync")});
+        QTest::qWait(300);
+        if (!xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")}))
+            return false;
+        QTest::qWait(500);
+        return xdotool({QStringLiteral("type"), goal});
+    }
+
     QStringList textsOf(qint64 pid)
     {
         QStringList texts;
@@ -243,12 +257,7 @@ private slots:
         QVERIFY(panel.windowFrame);
         QTRY_VERIFY(textsOf(cuewell.processId()).contains(Texts::typeAGoal));
 
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                 QStringLiteral("--name"), QStringLiteral("Mousepad"),
-                 QStringLiteral("windowactivate"), QStringLiteral("--sync")});
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")});
-        QTest::qWait(500);
-        xdotool({QStringLiteral("type"), QStringLiteral("open a file")});
+        QVERIFY(typeGoalOver(QStringLiteral("Mousepad"), QStringLiteral("open a file")));
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
         QVERIFY(waitForStatus(cuewell, QStringLiteral("Step 1 ready.")));
 
@@ -290,7 +299,8 @@ private slots:
             QSKIP("strace is not installed");
         FakeModelHttpServer ollama(Provider::ollama);
         ollama.models = {QStringLiteral("llava:7b")};
-        ollama.answer = FakeModelHttpServer::namingInTurn({QStringLiteral("File"), QStringLiteral("Open...")});
+        ollama.answer =
+            FakeModelHttpServer::namingInTurn({QStringLiteral("File"), QStringLiteral("Open...")});
         DesktopApp mousepad(QStringLiteral("mousepad"));
         readUntil(mousepad.pid(), QStringLiteral("File"));
         QTemporaryDir traces;
@@ -312,12 +322,7 @@ private slots:
         readUntil(cuewell.processId(), QStringLiteral("Next step"));
 
         // A whole guided session: the goal, a step, a click through the ring, the next step.
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                 QStringLiteral("--name"), QStringLiteral("Mousepad"),
-                 QStringLiteral("windowactivate"), QStringLiteral("--sync")});
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")});
-        QTest::qWait(500);
-        xdotool({QStringLiteral("type"), QStringLiteral("open a file")});
+        QVERIFY(typeGoalOver(QStringLiteral("Mousepad"), QStringLiteral("open a file")));
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
         QVERIFY(waitForStatus(cuewell, QStringLiteral("Step 1 ready."), 60000));
         clickAt(
@@ -432,13 +437,7 @@ private slots:
                  "the panel's controls are not accessible");
 
         // Back to the application, then the hot key over it, the goal and Return.
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                 QStringLiteral("--name"), appWindow, QStringLiteral("windowactivate"),
-                 QStringLiteral("--sync")});
-        QTest::qWait(300);
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")}));
-        QTest::qWait(500);
-        xdotool({QStringLiteral("type"), goal});
+        QVERIFY(typeGoalOver(appWindow, goal));
         qint64 triggered = QDateTime::currentMSecsSinceEpoch();
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
 

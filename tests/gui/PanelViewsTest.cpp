@@ -13,7 +13,6 @@
 #include "ui/ModelRow.h"
 #include "ui/PermissionCard.h"
 #include "ui/StatusLine.h"
-#include "ui/TrayMenu.h"
 #include "ui/WaitingIndicator.h"
 
 #include <QApplication>
@@ -23,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenu>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -367,23 +365,6 @@ private slots:
 
         QTest::mouseClick(panel.main().permissionsButton(), Qt::LeftButton);
         QCOMPARE(panel.content->currentWidget(), explainer);
-    }
-
-    void trayMenuHasItsThreeRows()
-    {
-        int opened = 0;
-        int quit = 0;
-        QWidget parent;
-        QMenu* menu = makeTrayMenu([&] { ++opened; }, [&] { ++quit; }, &parent);
-        const QList<QAction*> rows = menu->actions();
-        QCOMPARE(rows.size(), 3);
-        QCOMPARE(rows[0]->text(), QStringLiteral("Open Cuewell (Ctrl+Alt+G)"));
-        QVERIFY(rows[1]->isSeparator());
-        QCOMPARE(rows[2]->text(), QStringLiteral("Quit Cuewell"));
-        rows[0]->trigger();
-        rows[2]->trigger();
-        QCOMPARE(opened, 1);
-        QCOMPARE(quit, 1);
     }
 
     void controlsHaveAccessibleNames()

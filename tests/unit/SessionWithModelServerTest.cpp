@@ -17,21 +17,7 @@ Q_DECLARE_METATYPE(Provider)
 
 namespace {
 
-QString userText(const QJsonObject& request)
-{
-    return FakeModelHttpServer::promptOf(request);
-}
-
-QString idOf(const QString& title, const QString& prompt)
-{
-    return FakeModelHttpServer::idOf(title, prompt);
-}
-
-// Answers with the id that the prompt gives the element titled `title`.
-std::function<QString(const QJsonObject&)> answerWithIdOf(const QString& title)
-{
-    return FakeModelHttpServer::naming(title);
-}
+using Fake = FakeModelHttpServer;
 
 // A model that finds the element only when it saw its instructions and the goal; without them
 // it names the first element it can see, as a model left guessing does.
@@ -39,9 +25,9 @@ std::function<QString(const QJsonObject&)> answerWhenInstructed(const QString& t
 {
     return [title](const QJsonObject& request) {
         const QString system = request["messages"].toArray()[0].toObject()["content"].toString();
-        const QString prompt = userText(request);
+        const QString prompt = Fake::promptOf(request);
         if (system == LLMClient::systemPrompt && prompt.contains(QStringLiteral("Goal: ")))
-            return answerWithIdOf(title)(request);
+            return Fake::naming(title)(request);
         const QString first =
             QRegularExpression(QStringLiteral("^(\\d+) \\|"), QRegularExpression::MultilineOption)
                 .match(prompt)
@@ -64,6 +50,7 @@ void fillWindow(SessionRig& rig, int count)
     rig.accessibility.nodes[QStringLiteral("/win")].children += cells;
 }
 
+// A fake server of one kind, the real HTTP client to it, and a rig whose model uses them.
 struct Served
 {
     explicit Served(Provider provider) : server(provider), client({{provider, server.port()}}, {})
@@ -73,10 +60,27 @@ struct Served
     HttpModelServer client;
     SessionRig rig;
 
+    /// Lists `model` alone, described by `card`.
+    void serve(const QString& model, Fake::Card card)
+    {
+        server.models = {model};
+        server.cards.insert(model, card);
+    }
+
     GuideModel& start()
     {
         rig.settings.setValue(QStringLiteral("provider"), Providers::rawValue(server.provider()));
         return rig.start(&client);
+    }
+
+    /// Whether the started model found the server running and chose a model (which follows
+    /// the server's answer about capabilities).
+    bool ready()
+    {
+        return QTest::qWaitFor([this] {
+            return rig.model->serverState() == ServerState::running &&
+                   !rig.model->selectedModel().isEmpty();
+        });
     }
 };
 
@@ -116,17 +120,14 @@ private slots:
     {
         QFETCH(Provider, provider);
         QFETCH(QString, model);
-        FakeModelHttpServer server(provider);
+        Served served(provider);
+        FakeModelHttpServer& server = served.server;
         server.models = {QStringLiteral("a-text-model"), model};
         server.cards.insert(model, {true, 32768, 16384}); // LM Studio: loaded, with its context
-        server.answer = answerWithIdOf(QStringLiteral("File"));
-        HttpModelServer client({{provider, server.port()}}, {});
-
-        SessionRig rig;
-        rig.settings.setValue(QStringLiteral("provider"), Providers::rawValue(provider));
-        GuideModel& guide = rig.start(&client);
-        QTRY_COMPARE(guide.serverState(), ServerState::running);
-        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
+        server.answer = Fake::naming(QStringLiteral("File"));
+        SessionRig& rig = served.rig;
+        GuideModel& guide = served.start();
+        QVERIFY(served.ready());
         QCOMPARE(guide.selectedModel(), model); // the vision model is preferred
 
         guide.setGoal(QStringLiteral("open a file"));
@@ -144,13 +145,11 @@ private slots:
 
     void failingServerLeavesTheSessionUsable()
     {
-        FakeModelHttpServer server(Provider::ollama);
+        Served served(Provider::ollama);
+        FakeModelHttpServer& server = served.server;
         server.models = {QStringLiteral("llama3.2:3b")};
-        HttpModelServer client({{Provider::ollama, server.port()}}, {});
-        SessionRig rig;
-        GuideModel& guide = rig.start(&client);
-        QTRY_COMPARE(guide.serverState(), ServerState::running);
-        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
+        GuideModel& guide = served.start();
+        QVERIFY(served.ready());
 
         server.status = 500;
         server.rawChatBody = "model crashed";
@@ -199,10 +198,9 @@ private slots:
         server.cards.insert(QStringLiteral("plain-chat"), {false, 32768, 16384});
         if (described)
             server.cards.insert(model, {vision, 32768, 16384});
-        server.answer = answerWithIdOf(QStringLiteral("File"));
+        server.answer = Fake::naming(QStringLiteral("File"));
         GuideModel& guide = served.start();
-        QTRY_COMPARE(guide.serverState(), ServerState::running);
-        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
+        QVERIFY(served.ready());
         // With no model remembered, the first one that reads images is chosen.
         QTRY_COMPARE(guide.selectedModel(),
                      vision ? model : std::min(model, QStringLiteral("plain-chat")));
@@ -222,14 +220,12 @@ private slots:
         Served served(Provider::ollama);
         FakeModelHttpServer& server = served.server;
         const QString model = QStringLiteral("qwen2.5:7b");
-        server.models = {model};
-        server.cards.insert(model, {false, 32768, std::nullopt});
+        served.serve(model, {false, 32768, std::nullopt});
         server.defaultContext = 4096;
         server.answer = answerWhenInstructed(QStringLiteral("File"));
         fillWindow(served.rig, 300);
         GuideModel& guide = served.start();
-        QTRY_COMPARE(guide.serverState(), ServerState::running);
-        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
+        QVERIFY(served.ready());
 
         guide.setGoal(QStringLiteral("open a file"));
         guide.submit();
@@ -243,12 +239,12 @@ private slots:
 
         // The same request without a context, as it went before: the server keeps to its 4,096
         // tokens, drops the instructions and the goal from the front, and the model guesses.
-        const ChatRequest unsized{Provider::ollama, model,        LLMClient::systemPrompt,
-                                  userText(sent),   std::nullopt, std::nullopt};
+        const ChatRequest unsized{Provider::ollama,     model,        LLMClient::systemPrompt,
+                                  Fake::promptOf(sent), std::nullopt, std::nullopt};
         const Result<ChatAnswer> cut = awaitTask(served.client.ask(unsized));
         QCOMPARE(cut.value().promptTokens, 4096);
         QVERIFY(!server.lastSeenPrompt.contains(QStringLiteral("Goal: ")));
-        const QString fileId = idOf(QStringLiteral("File"), userText(sent));
+        const QString fileId = Fake::idOf(QStringLiteral("File"), Fake::promptOf(sent));
         QVERIFY(!fileId.isEmpty());
         QVERIFY(!cut.value().text.contains(QStringLiteral("\"id\": %1,").arg(fileId)));
     }
@@ -258,15 +254,13 @@ private slots:
         Served served(Provider::ollama);
         FakeModelHttpServer& server = served.server;
         const QString model = QStringLiteral("tiny:1b");
-        server.models = {model};
-        server.cards.insert(model, {false, 4096, std::nullopt});
+        served.serve(model, {false, 4096, std::nullopt});
         server.defaultContext = 4096;
         // An element near the middle of the window, where the list is kept longest.
         server.answer = answerWhenInstructed(QStringLiteral("Cell 170 of the price table"));
         fillWindow(served.rig, 300);
         GuideModel& guide = served.start();
-        QTRY_COMPARE(guide.serverState(), ServerState::running);
-        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
+        QVERIFY(served.ready());
 
         guide.setGoal(QStringLiteral("press the middle cell"));
         guide.submit();
@@ -294,15 +288,13 @@ private slots:
         Served served(Provider::ollama);
         FakeModelHttpServer& server = served.server;
         const QString model = QStringLiteral("qwen2.5:7b");
-        server.models = {model};
-        server.cards.insert(model, {false, 32768, std::nullopt});
+        served.serve(model, {false, 32768, std::nullopt});
         server.defaultContext = 4096;
         server.bytesPerToken = 0.5; // a tokenizer worse than any real one, past the estimate
         server.answer = answerWhenInstructed(QStringLiteral("File"));
         fillWindow(served.rig, 150);
         GuideModel& guide = served.start();
-        QTRY_COMPARE(guide.serverState(), ServerState::running);
-        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
+        QVERIFY(served.ready());
 
         guide.setGoal(QStringLiteral("open a file"));
         guide.submit();
@@ -316,13 +308,11 @@ private slots:
         Served served(Provider::ollama);
         FakeModelHttpServer& server = served.server;
         const QString model = QStringLiteral("qwen2.5:7b");
-        server.models = {model};
-        server.cards.insert(model, {false, 32768, std::nullopt});
+        served.serve(model, {false, 32768, std::nullopt});
         server.loadDelay = std::chrono::milliseconds(300);
-        server.answer = answerWithIdOf(QStringLiteral("File"));
+        server.answer = Fake::naming(QStringLiteral("File"));
         GuideModel& guide = served.start();
-        QTRY_COMPARE(guide.serverState(), ServerState::running);
-        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
+        QVERIFY(served.ready());
         QVERIFY(requestsTo(server, QStringLiteral("/api/generate")).isEmpty());
 
         guide.setPanelOpen(true);
@@ -366,10 +356,9 @@ private slots:
         server.models = {QStringLiteral("resting"), QStringLiteral("ready")};
         server.cards.insert(QStringLiteral("resting"), {false, 32768, std::nullopt});
         server.cards.insert(QStringLiteral("ready"), {false, 32768, 16384});
-        server.answer = answerWithIdOf(QStringLiteral("File"));
+        server.answer = Fake::naming(QStringLiteral("File"));
         GuideModel& guide = served.start();
-        QTRY_COMPARE(guide.serverState(), ServerState::running);
-        QTRY_VERIFY(!guide.selectedModel().isEmpty()); // chosen once capabilities are known
+        QVERIFY(served.ready());
         guide.setSelectedModel(QStringLiteral("resting"));
         QVERIFY(requestsTo(server, QStringLiteral("/api/v1/models/load")).isEmpty());
 
