@@ -17,6 +17,10 @@ packages=(
   # virtual desktop and real applications for desktop tests
   xvfb xauth openbox dbus-x11 at-spi2-core xdotool x11-utils imagemagick strace
   mousepad gnome-calculator gtk-3-examples zenity qt6ct linguist-qt6 trayer galculator
+  # headless GNOME Shell on Wayland for the GNOME desktop tests
+  gnome-shell gnome-shell-common gjs
+  # the panel as a native client of GNOME on Wayland
+  qt6-wayland
 )
 
 missing=()

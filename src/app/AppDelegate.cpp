@@ -3,6 +3,7 @@
 #include "app/GuidePanel.h"
 #include "app/HotKey.h"
 #include "app/PanelAwareOverlay.h"
+#include "app/ShellPanelPlacer.h"
 #include "core/Texts.h"
 #include "model_client/HttpModelServer.h"
 #include "model_client/OllamaHost.h"
@@ -10,11 +11,9 @@
 #include "overlay/OverlayController.h"
 #include "overlay/OverlayGeometry.h"
 #include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/GnomeShellConnection.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/TesseractTextRecognition.h"
-#include "platform/linux/X11HotKey.h"
-#include "platform/linux/X11Pointer.h"
-#include "platform/linux/X11Windows.h"
 #include "session/GuideModel.h"
 #include "ui/TrayMenu.h"
 
@@ -41,31 +40,46 @@ std::map<Provider, Result<QUrl>> modelServerAddresses()
 
 } // namespace
 
-AppDelegate::AppDelegate()
-    : m_windows(std::make_unique<X11Windows>()), m_pointer(std::make_unique<X11Pointer>()),
-      m_accessibility(std::make_unique<AtspiAccessibility>()),
-      m_permissions(std::make_unique<LinuxPermissions>(*m_windows)),
+AppDelegate::AppDelegate(DesktopBackend desktop)
+    : m_desktop(std::move(desktop)),
       m_textRecognition(std::make_unique<TesseractTextRecognition>()),
       m_modelServer(
           std::make_unique<HttpModelServer>(modelServerAddresses(), HttpModelServer::Timeouts{})),
-      m_overlay(std::make_unique<OverlayController>(
-          [windows = m_windows.get()] { return windows->compositorRunning(); })),
+      m_overlay(std::make_unique<OverlayController>(m_desktop.compositorRunning)),
       m_panelAwareOverlay(
           std::make_unique<PanelAwareOverlay>(*m_overlay, [this] { return targetWindow(); })),
       m_settings(std::make_unique<QSettings>(QStringLiteral("Cuewell"), QStringLiteral("Cuewell"))),
-      m_model(std::make_unique<GuideModel>(
-          GuideServices{*m_accessibility, *m_windows, *m_pointer, *m_permissions,
-                        *m_textRecognition, *m_modelServer, *m_panelAwareOverlay, *m_settings})),
-      m_hotKeyPort(std::make_unique<X11HotKey>()), m_hotKey(std::make_unique<HotKey>(*m_hotKeyPort))
+      m_model(std::make_unique<GuideModel>(GuideServices{
+          *m_desktop.accessibility, *m_desktop.windows, *m_desktop.pointer, *m_desktop.permissions,
+          *m_textRecognition, *m_modelServer, *m_panelAwareOverlay, *m_settings})),
+      m_hotKey(std::make_unique<HotKey>(*m_desktop.hotKey))
 {
+    if (m_desktop.shell)
+        drawThroughShell();
+}
+
+// On GNOME on Wayland no client may draw over other windows or place its own: the shell
+// extension draws the highlight and places the panel.
+void AppDelegate::drawThroughShell()
+{
+    GnomeShellConnection* shell = m_desktop.shell.get();
+    m_overlay->drawElsewhere([shell](const std::optional<OverlayController::Drawing>& drawing) {
+        if (drawing)
+            shell->showHighlight(drawing->highlight, drawing->card, drawing->title, drawing->text);
+        else
+            shell->hideHighlight();
+    });
+    m_panelPlacer = std::make_unique<ShellPanelPlacer>(*shell, Texts::appName);
 }
 
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::launch()
 {
-    m_panel = std::make_unique<GuidePanel>(*m_model, *m_permissions);
+    m_panel = std::make_unique<GuidePanel>(*m_model, *m_desktop.permissions);
     m_panelAwareOverlay->setPanel(m_panel.get());
+    if (m_panelPlacer)
+        m_panel->placeThrough(m_panelPlacer->placer());
     connect(m_panel.get(), &GuidePanel::openChanged, m_model.get(), &GuideModel::setPanelOpen);
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), m_panel.get());
     quit->setContext(Qt::ApplicationShortcut);
@@ -107,13 +121,15 @@ void AppDelegate::openPanel()
     m_panel->showBeside(targetWindow());
     m_panel->raise();
     m_panel->activateWindow();
+    if (m_panelPlacer)
+        m_panelPlacer->activate();
     m_model->increaseFocusToken();
 }
 
 std::optional<QRectF> AppDelegate::targetWindow()
 {
     const std::optional<RunningApp> target = m_model->targetApp();
-    const Result<QList<WindowInfo>> windows = m_windows->onScreenWindows();
+    const Result<QList<WindowInfo>> windows = m_desktop.windows->onScreenWindows();
     if (!target || !windows)
         return std::nullopt;
     QList<OverlayGeometry::DisplayArea> displays;

@@ -45,9 +45,10 @@ GuidePanel::GuidePanel(GuideModel& model, PermissionsPort& permissions, QWidget*
 
 void GuidePanel::showBeside(const std::optional<QRectF>& window)
 {
+    noticeMoveByHand();
     if (!m_movedByHand) {
         const QRectF frame =
-            PanelPlacement::besideWindow(screenAreas(), window, QSizeF(frameGeometry().size()));
+            PanelPlacement::besideWindow(screenAreas(), window, currentFrame().size());
         placeAt(frame.topLeft());
     }
     show();
@@ -56,10 +57,11 @@ void GuidePanel::showBeside(const std::optional<QRectF>& window)
 void GuidePanel::keepClearOf(const QRectF& ring, const QRectF& card,
                              const std::optional<QRectF>& window)
 {
+    noticeMoveByHand();
     QList<QRectF> keepClear{ring};
     if (!m_movedByHand)
         keepClear.append(card);
-    const QRectF frame = QRectF(frameGeometry());
+    const QRectF frame = currentFrame();
     const QRectF clear = PanelPlacement::clearOf(screenAreas(), window, keepClear, frame);
     if (clear != frame)
         placeAt(clear.topLeft());
@@ -69,7 +71,31 @@ void GuidePanel::placeAt(const QPointF& frameTopLeft)
 {
     m_placedAt = frameTopLeft.toPoint();
     m_sincePlaced.start();
-    move(m_placedAt);
+    if (m_placer)
+        m_placer->moveTo(m_placedAt);
+    else
+        move(m_placedAt);
+}
+
+QRectF GuidePanel::currentFrame() const
+{
+    if (m_placer) {
+        if (const std::optional<QRectF> frame = m_placer->frame())
+            return *frame;
+        return QRectF(m_placedAt, QSizeF(frameGeometry().size()));
+    }
+    return QRectF(frameGeometry());
+}
+
+// Where the compositor places the panel no move events come; a panel found away from where it
+// was put, once the compositor has had time to put it there, was moved by hand.
+void GuidePanel::noticeMoveByHand()
+{
+    if (!m_placer || !isVisible() || !m_sincePlaced.isValid() || m_sincePlaced.elapsed() < settleMs)
+        return;
+    if (const std::optional<QRectF> frame = m_placer->frame();
+        frame && (frame->topLeft().toPoint() - m_placedAt).manhattanLength() > handMoveTolerance)
+        m_movedByHand = true;
 }
 
 void GuidePanel::moveEvent(QMoveEvent* event)

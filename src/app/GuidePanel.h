@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class ContentView;
@@ -21,6 +22,15 @@ public:
 
     ContentView* content() const { return m_content; }
 
+    /// Where a compositor, not Qt, places the panel (Wayland): `frame` tells where the panel
+    /// is, when known, and `moveTo` asks for it to go elsewhere.
+    struct Placer
+    {
+        std::function<std::optional<QRectF>()> frame;
+        std::function<void(QPoint topLeft)> moveTo;
+    };
+    void placeThrough(Placer placer) { m_placer = std::move(placer); }
+
     /// Shows the panel, beside `window` (global logical pixels) unless the user has moved it.
     void showBeside(const std::optional<QRectF>& window);
     /// Moves the panel off `ring` and `card` before they are shown (off the ring only, once
@@ -38,8 +48,11 @@ protected:
 
 private:
     void placeAt(const QPointF& frameTopLeft);
+    QRectF currentFrame() const;
+    void noticeMoveByHand();
 
     ContentView* m_content;
+    std::optional<Placer> m_placer;
     bool m_movedByHand = false;
     QPoint m_placedAt;
     QElapsedTimer m_sincePlaced;

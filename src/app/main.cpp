@@ -1,7 +1,9 @@
 // Cuewell: an on-screen guide that points to the control to use next.
 #include "app/AppDelegate.h"
+#include "app/DesktopBackend.h"
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
+#include "platform/linux/GnomeShellConnection.h"
 #include "platform/linux/TesseractThreads.h"
 
 #include <QApplication>
@@ -30,12 +32,18 @@ bool hasX11Display()
 int main(int argc, char** argv)
 {
     TesseractThreads::restartWithOneOpenMpThread(argv);
-    if (!hasX11Display()) {
+    // GNOME on Wayland is served through Cuewell's shell extension, and the panel is a Wayland
+    // window there; elsewhere capture and the hot key speak X11, so the panel does too
+    // (XWayland included).
+    const bool gnomeWayland = GnomeShellConnection::isGnomeWayland();
+    if (!gnomeWayland && !hasX11Display()) {
         std::fprintf(stderr, "%s\n", qPrintable(Texts::noX11Display));
         return 1;
     }
-    // Capture and the hot key speak X11, so the panel and overlay do too (XWayland included).
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!gnomeWayland)
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    else if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "wayland;xcb");
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Cuewell"));
     QApplication::setApplicationName(QStringLiteral("Cuewell"));
@@ -46,7 +54,7 @@ int main(int argc, char** argv)
     SingleInstance instance;
     if (instance.forwardToRunning())
         return 0;
-    AppDelegate delegate;
+    AppDelegate delegate(gnomeWayland ? DesktopBackend::gnomeShell() : DesktopBackend::x11());
     instance.listen([&delegate] { delegate.openPanel(); });
     delegate.launch();
     return QApplication::exec();

@@ -182,6 +182,26 @@ inline const QString accessibilityText = QStringLiteral(
 inline const QString granted = QStringLiteral("Granted");
 inline const QString allow = QStringLiteral("Allow…");
 inline const QString openSystemSettings = QStringLiteral("Open System Settings");
+// GNOME on Wayland, where Cuewell sees windows through its GNOME Shell extension.
+inline const QString enableExtensionCommand =
+    QStringLiteral("gnome-extensions enable cuewell@cuewell.org");
+inline const QString gnomeExtension = QStringLiteral("GNOME Shell extension");
+inline const QString gnomeExtensionText =
+    QStringLiteral("On GNOME on Wayland, Cuewell sees the window you work in, rings controls and "
+                   "takes its hot key through its GNOME Shell extension, which only Cuewell may "
+                   "use. \u201Cbash scripts/run.sh\u201D installs it; turn it on with: ") +
+    enableExtensionCommand;
+inline const QString gnomeExtensionRemedy =
+    QStringLiteral("Run \u201C") + enableExtensionCommand +
+    QStringLiteral("\u201D in a terminal. If GNOME says the extension does not exist, log out "
+                   "and back in first (GNOME finds new extensions when you log in), then run it "
+                   "again.");
+inline const QString gnomeExtensionOff =
+    QStringLiteral("Cuewell's GNOME Shell extension is off, so Cuewell cannot see your windows. "
+                   "Turn it on with: ") +
+    enableExtensionCommand;
+inline const QString shellCaptureFailed =
+    QStringLiteral("GNOME Shell did not give the window's pixels.");
 inline const QString noCaptureSettings = QStringLiteral(
     "No settings can change this: log out and choose an X11 session (for example “GNOME on "
     "Xorg”) on the login screen.");

@@ -71,6 +71,12 @@ void OverlayController::show(const QRectF& frame, const QString& text, const QSt
         return;
     m_shown = Shown{frame, text, title};
     m_view->setContent(placement->target, text, title);
+    if (m_drawElsewhere) {
+        m_drawElsewhere(Drawing{m_view->highlightRect().translated(placement->origin),
+                                m_view->cardRect().translated(placement->origin),
+                                m_view->shownTitle(), m_view->shownText()});
+        return;
+    }
     m_view->show();
     m_view->raise();
     m_compositorWatch.start();
@@ -86,8 +92,15 @@ std::optional<OverlayController::Covered> OverlayController::coveredBy(const QRe
                    m_view->cardRectFor(placement->target, text).translated(placement->origin)};
 }
 
+void OverlayController::drawElsewhere(std::function<void(const std::optional<Drawing>&)> draw)
+{
+    m_drawElsewhere = std::move(draw);
+}
+
 void OverlayController::hide()
 {
+    if (m_drawElsewhere)
+        m_drawElsewhere(std::nullopt);
     m_compositorWatch.stop();
     if (m_view)
         m_view->hide();

@@ -38,6 +38,20 @@ public:
     /// The window, once made (for tests and pictures).
     OverlayView* view() const { return m_view.get(); }
 
+    /// The highlight as someone else draws it (a compositor that lets no client draw over
+    /// other windows): where the highlight and the card go, in global logical pixels, with the
+    /// texts as they are to be shown.
+    struct Drawing
+    {
+        QRectF highlight;
+        QRectF card;
+        QString title;
+        QString text;
+    };
+    /// From now on the highlight is not shown in a window of its own but handed to `draw`
+    /// (absent to take it away), laid out exactly as the window would show it.
+    void drawElsewhere(std::function<void(const std::optional<Drawing>&)> draw);
+
 private:
     struct Shown
     {
@@ -57,6 +71,7 @@ private:
     void followCompositor();
 
     std::function<bool()> m_compositorRunning;
+    std::function<void(const std::optional<Drawing>&)> m_drawElsewhere;
     std::unique_ptr<OverlayView> m_view;
     std::optional<Shown> m_shown;
     QTimer m_compositorWatch;

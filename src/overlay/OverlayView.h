@@ -22,6 +22,7 @@ public:
 
     /// The card's text as drawn (bounded in length).
     QString shownText() const { return m_text; }
+    QString shownTitle() const { return m_title; }
     QRectF highlightRect() const;
     QRectF cardRect() const;
     /// Where the card for `text` beside `target` would go, in this window's coordinates.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 /// The two capabilities Cuewell needs from the desktop, and the ways to obtain them. Answers
@@ -8,7 +10,22 @@
 class PermissionsPort
 {
 public:
+    /// What a person is told about capture on this desktop.
+    struct CaptureAdvice
+    {
+        /// What is needed, as a heading.
+        QString title;
+        /// What capture is for and what it takes here.
+        QString explanation;
+        /// What to do when it is missing and no settings can be opened for it.
+        QString remedy;
+        /// The status shown while it is missing.
+        QString missing;
+    };
+
     virtual ~PermissionsPort() = default;
+
+    virtual CaptureAdvice captureAdvice() const = 0;
 
     /// Whether other applications' windows can be captured.
     virtual bool mayCapture() = 0;

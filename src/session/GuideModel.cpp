@@ -99,6 +99,13 @@ void GuideModel::refreshPermissions()
 {
     m_hasScreenAccess = m_services.permissions.mayCapture();
     emit hasScreenAccessChanged();
+    // Idle, the status says whether a goal can be followed at all.
+    const QString missing = m_services.permissions.captureAdvice().missing;
+    if (!m_isBusy && !m_hasScreenAccess && m_status == Texts::typeAGoal) {
+        setStatus(missing);
+        setShowExplainer(true);
+    } else if (!m_isBusy && m_hasScreenAccess && m_status == missing)
+        setStatus(Texts::typeAGoal);
     m_hasAXAccess = m_services.permissions.mayReadAccessibility();
     emit hasAXAccessChanged();
 }

@@ -4,6 +4,7 @@
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
 #include "platform/OverlayPort.h"
+#include "platform/PermissionsPort.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
 #include "session/FieldLabels.h"
@@ -110,7 +111,7 @@ QCoro::Task<> GuideModel::runStep()
     refreshPermissions();
     if (!m_hasScreenAccess) {
         setShowExplainer(true);
-        co_return step.end(Texts::screenPermissionNeeded);
+        co_return step.end(m_services.permissions.captureAdvice().missing);
     }
     const std::optional<RunningApp> app = applicationToObserve();
     if (!app)

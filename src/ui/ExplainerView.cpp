@@ -31,9 +31,10 @@ ExplainerView::ExplainerView(GuideModel& model, PermissionsPort& permissions, QW
         UiStyle::label(QStringLiteral("\u25CE ") + Texts::welcome, UiStyle::TextStyle::title));
     column->addWidget(UiStyle::label(Texts::introduction, UiStyle::TextStyle::body));
     m_screen = new PermissionCard(
-        QStringLiteral("\u2B1A"), Texts::screenRecording, Texts::screenRecordingText,
-        [&permissions] { permissions.requestCapture(); },
-        [&permissions] { return permissions.openCaptureSettings(); }, Texts::noCaptureSettings);
+        QStringLiteral("\u2B1A"), permissions.captureAdvice().title,
+        permissions.captureAdvice().explanation, [&permissions] { permissions.requestCapture(); },
+        [&permissions] { return permissions.openCaptureSettings(); },
+        permissions.captureAdvice().remedy);
     m_accessibility = new PermissionCard(
         QStringLiteral("\u261D"), Texts::accessibility, Texts::accessibilityText,
         [&permissions] { permissions.requestAccessibility(); },

@@ -4,6 +4,7 @@
 // is never touched until the task is done; it must never cover a ring.
 #include "DesktopApp.h"
 #include "FakeModelHttpServer.h"
+#include "ScreenReader.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "platform/linux/AtspiAccessibility.h"
@@ -221,26 +222,6 @@ class EndToEndDesktopTest : public QObject
         return xdotool({QStringLiteral("type"), goal});
     }
 
-    QStringList textsOf(qint64 pid)
-    {
-        QStringList texts;
-        const QDeadlineTimer deadline(5000);
-        const std::optional<AXNode> application = m_accessibility.application(pid, deadline);
-        if (!application)
-            return texts;
-        QList<AXNode> level = m_accessibility.applicationNodes(*application, deadline).windows;
-        for (int depth = 0; depth < 30 && !level.isEmpty(); ++depth) {
-            QList<AXNode> next;
-            for (const AXNodeAttributes& node : m_accessibility.read(level, nullptr, deadline)) {
-                if (!node.title.isEmpty())
-                    texts.append(node.title);
-                next += node.children;
-            }
-            level = next;
-        }
-        return texts;
-    }
-
 private slots:
     void thePanelReadsToAScreenReaderAsItShows()
     {
@@ -255,7 +236,7 @@ private slots:
         startCuewell(cuewell, ollama.port());
         const AXSnapshot panel = readUntil(cuewell.processId(), QStringLiteral("Next step"));
         QVERIFY(panel.windowFrame);
-        QTRY_VERIFY(textsOf(cuewell.processId()).contains(Texts::typeAGoal));
+        QTRY_VERIFY(textsOf(m_accessibility, cuewell.processId()).contains(Texts::typeAGoal));
 
         QVERIFY(typeGoalOver(QStringLiteral("Mousepad"), QStringLiteral("open a file")));
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
@@ -271,7 +252,7 @@ private slots:
                            .title == QLatin1String("Step 1 ready.");
         }));
         // Every text the panel shows reads as it shows.
-        const QStringList texts = textsOf(cuewell.processId());
+        const QStringList texts = textsOf(m_accessibility, cuewell.processId());
         for (const QString& expected :
              {QStringLiteral("Step 1 ready."),
               QStringLiteral("Next: menu bar item \u201CFile\u201D"),
@@ -286,8 +267,9 @@ private slots:
             [](const GuideElement& e) { return e.title.startsWith(QLatin1String("Detected")); });
         QVERIFY(header != controls.elements.end());
         clickAt(header->frame.center());
-        QTRY_VERIFY2(textsOf(cuewell.processId()).contains(QStringLiteral("menu bar item File")),
-                     qPrintable(textsOf(cuewell.processId()).join(u'|')));
+        QTRY_VERIFY2(textsOf(m_accessibility, cuewell.processId())
+                         .contains(QStringLiteral("menu bar item File")),
+                     qPrintable(textsOf(m_accessibility, cuewell.processId()).join(u'|')));
         cuewell.kill();
         cuewell.waitForFinished();
     }

@@ -10,6 +10,11 @@ public:
     int requests = 0;
     int settingsOpened = 0;
 
+    CaptureAdvice captureAdvice() const override
+    {
+        return {QStringLiteral("Capture"), QStringLiteral("capture explained"),
+                QStringLiteral("capture remedy"), QStringLiteral("capture missing")};
+    }
     bool mayCapture() override { return capture; }
     bool mayReadAccessibility() override { return accessibility; }
     void onChanged(std::function<void()> changed) override { this->changed = std::move(changed); }

@@ -5,6 +5,7 @@
 #include "platform/linux/AtspiRoles.h"
 #include "platform/linux/AtspiTypes.h"
 #include "platform/linux/LinuxLog.h"
+#include "platform/linux/X11AtspiGeometry.h"
 
 #include <atspi/atspi-constants.h>
 
@@ -12,6 +13,7 @@
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <algorithm>
 
@@ -102,10 +104,17 @@ struct AtspiAccessibility::Structure
     }
 };
 
-AtspiAccessibility::AtspiAccessibility() : m_xWindows(m_x)
+AtspiAccessibility::AtspiAccessibility() : AtspiAccessibility(std::make_unique<X11AtspiGeometry>())
+{
+}
+
+AtspiAccessibility::AtspiAccessibility(std::unique_ptr<AtspiWindowGeometry> geometry)
+    : m_geometry(std::move(geometry))
 {
     registerAtspiTypes();
 }
+
+AtspiAccessibility::~AtspiAccessibility() = default;
 
 QDBusConnection AtspiAccessibility::bus()
 {
@@ -164,7 +173,7 @@ std::optional<qint64> AtspiAccessibility::pidOf(const QString& service, QDeadlin
 }
 
 // GTK 4 gives extents relative to the window rather than the screen, and leaves groups that
-// are on screen without the showing state.
+// are on screen without the showing state. On Wayland every toolkit counts from its window.
 bool AtspiAccessibility::placesRelativeToWindow(const QString& service, QDeadlineTimer deadline)
 {
     {
@@ -178,41 +187,41 @@ bool AtspiAccessibility::placesRelativeToWindow(const QString& service, QDeadlin
     QDBusPendingCall version = property(root, application, QStringLiteral("Version"), deadline);
     const bool gtk4 =
         textOf(name) == QLatin1String("GTK") && textOf(version).startsWith(QLatin1String("4."));
+    const bool relative = gtk4 || m_geometry->everyToolkitCountsFromItsWindow();
     QMutexLocker lock(&m_lock);
-    m_windowRelative.insert(service, gtk4);
-    return gtk4;
+    m_gtk4.insert(service, gtk4);
+    m_windowRelative.insert(service, relative);
+    return relative;
 }
 
 bool AtspiAccessibility::isGtk4(const QString& service)
 {
     QMutexLocker lock(&m_lock);
-    return m_windowRelative.value(service, false);
+    return m_gtk4.value(service, false);
 }
 
-// The window's extent is its content; the X window around it may add a margin (client-side
-// shadow) on every side, so the content sits centred in the X window of the closest size.
-void AtspiAccessibility::learnWindowOrigin(const AXNode& window, qint64 pid,
-                                           QDeadlineTimer deadline)
+// Each window's extent tells which of the application's windows it is, and so where its
+// contents count from.
+void AtspiAccessibility::learnWindowOrigins(const QList<AXNode>& windows, qint64 pid,
+                                            QDeadlineTimer deadline)
 {
-    QDBusPendingCall extents = call(window, componentInterface, QStringLiteral("GetExtents"),
-                                    {uint(ATSPI_COORD_TYPE_WINDOW)}, deadline);
-    const std::optional<AtspiRect> content = valueOf<AtspiRect>(extents);
-    const std::optional<QList<WindowInfo>> windows =
-        m_x.isValid() ? m_xWindows.onScreenWindows() : std::nullopt;
-    if (!content || !windows)
-        return;
-    std::optional<QRectF> best;
-    for (const WindowInfo& w : *windows) {
-        const double distance = std::abs(w.frame.width() - content->width) +
-                                std::abs(w.frame.height() - content->height);
-        if (w.pid == pid && (!best || distance < std::abs(best->width() - content->width) +
-                                                     std::abs(best->height() - content->height)))
-            best = w.frame;
+    QList<QDBusPendingCall> extents;
+    for (const AXNode& window : windows) {
+        extents.append(call(window, componentInterface, QStringLiteral("GetExtents"),
+                            {uint(ATSPI_COORD_TYPE_WINDOW)}, deadline));
     }
-    if (!best)
-        return;
-    m_origins.set(window, QPointF(best->x() + (best->width() - content->width) / 2.0,
-                                  best->y() + (best->height() - content->height) / 2.0));
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        const std::optional<AtspiRect> content = valueOf<AtspiRect>(extents[i]);
+        if (!content)
+            continue;
+        const std::optional<QPointF> origin =
+            m_geometry->originOf(pid, QSizeF(content->width, content->height));
+        qCDebug(lcLinux) << "window of" << pid << "has extent" << content->x << content->y
+                         << content->width << content->height << "and counts from"
+                         << origin.value_or(QPointF(-1, -1));
+        if (origin)
+            m_origins.set(windows[i], *origin);
+    }
 }
 
 std::optional<AXNode> AtspiAccessibility::application(qint64 pid, QDeadlineTimer deadline)
@@ -242,6 +251,10 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
 {
     AXApplicationNodes nodes;
     m_origins.startRead();
+    {
+        QMutexLocker lock(&m_lock);
+        m_menuPopups.clear();
+    }
     const QList<Structure> app = readStructure({application}, deadline);
     if (app.isEmpty())
         return nodes;
@@ -265,14 +278,22 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
         nodes.mainWindow = nodes.windows.first();
     if (placesRelativeToWindow(application.service, deadline)) {
         if (const std::optional<qint64> pid = pidOf(application.service, deadline)) {
-            for (const AXNode& window : nodes.windows)
-                learnWindowOrigin(window, *pid, deadline);
+            // Popups in windows of their own count from those windows where every toolkit
+            // does (GTK 3 menus on Wayland); GTK 4 keeps its popovers in its windows' trees.
+            learnWindowOrigins(m_geometry->everyToolkitCountsFromItsWindow()
+                                   ? nodes.windows + nodes.popups
+                                   : nodes.windows,
+                               *pid, deadline);
             rememberPopupWindows(application.service, *pid);
         }
     }
     if (const std::optional<AXNode> window =
-            nodes.focusedWindow ? nodes.focusedWindow : nodes.mainWindow)
+            nodes.focusedWindow ? nodes.focusedWindow : nodes.mainWindow) {
         nodes.menuBar = findMenuBar(*window, deadline);
+        // The menu bar is read before the walk down from its window reaches it.
+        if (const std::optional<QPointF> origin = m_origins.of(*window); origin && nodes.menuBar)
+            m_origins.set(*nodes.menuBar, *origin);
+    }
     return nodes;
 }
 
@@ -357,13 +378,65 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
     }
     readDetails(batch, detailed, out, deadline);
     anchorPopovers(batch, structure, out, deadline);
+    fitMenuItems(batch, out);
     for (qsizetype i = 0; i < batch.size(); ++i) {
-        m_origins.inherit(batch[i], out[i].children);
         if (const std::optional<QPointF> origin = m_origins.of(batch[i]);
             origin && out[i].frame && !out[i].popup)
             out[i].frame->translate(*origin);
+        if (!anchorOpenMenu(batch[i], out[i], deadline))
+            m_origins.inherit(batch[i], out[i].children);
     }
     return out;
+}
+
+// Where every toolkit counts from its own window, the items of an open menu are shown by the
+// popup window beside the menu's title, but GTK 3 gives them in a space of its own: the items
+// are fitted into that popup as they are read. GTK 4's popovers are anchored by their size.
+bool AtspiAccessibility::anchorOpenMenu(const AXNode& menu, const AXNodeAttributes& attributes,
+                                        QDeadlineTimer deadline)
+{
+    if (!attributes.open || !attributes.frame || !m_geometry->everyToolkitCountsFromItsWindow() ||
+        isGtk4(menu.service))
+        return false;
+    const std::optional<qint64> pid = pidOf(menu.service, deadline);
+    const std::optional<QRectF> popup =
+        pid ? m_geometry->popupBeside(*pid, *attributes.frame) : std::nullopt;
+    if (!popup)
+        return false;
+    QMutexLocker lock(&m_lock);
+    for (const AXNode& child : attributes.children)
+        m_menuPopups.insert(child.service + child.path, *popup);
+    return true;
+}
+
+// The items of one open menu, read together, start at the top-left corner of its popup.
+void AtspiAccessibility::fitMenuItems(const QList<AXNode>& batch,
+                                      const QList<AXNodeAttributes>& out)
+{
+    QHash<QPair<qreal, qreal>, QPointF> corners; // popup's corner -> items' least x and y
+    QList<std::optional<QRectF>> popups(batch.size());
+    {
+        QMutexLocker lock(&m_lock);
+        for (qsizetype i = 0; i < batch.size(); ++i) {
+            const auto it = m_menuPopups.constFind(batch[i].service + batch[i].path);
+            if (it == m_menuPopups.constEnd())
+                continue;
+            popups[i] = *it;
+            if (!out[i].frame || out[i].frame->isEmpty())
+                continue;
+            const QPair<qreal, qreal> key(it->x(), it->y());
+            const QPointF least = corners.value(key, out[i].frame->topLeft());
+            corners.insert(key, QPointF(std::min(least.x(), out[i].frame->x()),
+                                        std::min(least.y(), out[i].frame->y())));
+        }
+    }
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        if (!popups[i])
+            continue;
+        const auto least = corners.constFind({popups[i]->x(), popups[i]->y()});
+        if (least != corners.constEnd())
+            m_origins.set(batch[i], popups[i]->topLeft() - *least);
+    }
 }
 
 // A GTK 4 popover is a window of its own, but its subtree sits in its parent window's tree at
@@ -373,12 +446,15 @@ void AtspiAccessibility::anchorPopovers(const QList<AXNode>& batch,
                                         const QList<Structure>& structure,
                                         QList<AXNodeAttributes>& out, QDeadlineTimer deadline)
 {
+    // Where windows are known without asking, a popover menu is anchored even when its popup
+    // has not been listed yet: the popup maps a moment after the tree says it is open.
+    const bool live = m_geometry->knowsWindowsWithoutAsking();
     QList<qsizetype> candidates;
     for (qsizetype i = 0; i < batch.size(); ++i) {
         const Structure& s = structure[i];
         if (s.showing() && isGtk4(batch[i].service) &&
             (s.role == ATSPI_ROLE_MENU || s.role == ATSPI_ROLE_FILLER) &&
-            !popupWindowsOf(batch[i].service).isEmpty())
+            ((live && s.role == ATSPI_ROLE_MENU) || !popupWindowsOf(batch[i].service).isEmpty()))
             candidates.append(i);
     }
     QList<QDBusPendingCall> extents;
@@ -388,31 +464,58 @@ void AtspiAccessibility::anchorPopovers(const QList<AXNode>& batch,
     }
     for (qsizetype k = 0; k < candidates.size(); ++k) {
         const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[k]);
-        if (!r)
+        if (!r || r->width <= 0 || r->height <= 0)
             continue;
         const qsizetype i = candidates[k];
-        for (const WindowInfo& popup : popupWindowsOf(batch[i].service)) {
-            if (popup.frame.size() != QSizeF(r->width, r->height))
-                continue;
-            m_origins.set(batch[i], popup.frame.topLeft() - QPointF(r->x, r->y));
-            out[i].frame = popup.frame;
-            out[i].popup = true;
-            break;
+        const bool waitForIt = live && structure[i].role == ATSPI_ROLE_MENU;
+        const std::optional<WindowInfo> popup = popupSized(
+            batch[i].service, QSizeF(r->width, r->height), waitForIt ? deadline : QDeadlineTimer());
+        if (!popup)
+            continue;
+        m_origins.set(batch[i], popup->frame.topLeft() - QPointF(r->x, r->y));
+        out[i].frame = popup->frame;
+        out[i].popup = true;
+    }
+}
+
+// The application's popup window of `size`; waits for one to be listed until `deadline`, or
+// for as long as a popup takes to map, whichever is sooner.
+std::optional<WindowInfo> AtspiAccessibility::popupSized(const QString& service, QSizeF size,
+                                                         QDeadlineTimer deadline)
+{
+    constexpr int mapMs = 500;
+    constexpr int pollMs = 20;
+    const qint64 left =
+        deadline.isForever() ? mapMs : std::max<qint64>(deadline.remainingTime(), 0);
+    const QDeadlineTimer wait(std::min<qint64>(mapMs, left));
+    for (;;) {
+        for (const WindowInfo& popup : popupWindowsOf(service)) {
+            if (popup.frame.size() == size)
+                return popup;
         }
+        if (wait.hasExpired())
+            return std::nullopt;
+        QThread::msleep(pollMs);
     }
 }
 
 void AtspiAccessibility::rememberPopupWindows(const QString& service, qint64 pid)
 {
-    const QList<WindowInfo> popups = m_x.isValid() ? m_xWindows.popups(pid) : QList<WindowInfo>{};
+    const QList<WindowInfo> popups = m_geometry->popups(pid);
     QMutexLocker lock(&m_lock);
     m_popupWindows.insert(service, popups);
 }
 
+// A list kept current without asking also shows a popup that opened while the read went on
+// (a popover maps a moment after its tree says it is open).
 QList<WindowInfo> AtspiAccessibility::popupWindowsOf(const QString& service)
 {
     QMutexLocker lock(&m_lock);
-    return m_popupWindows.value(service);
+    const qint64 pid = m_pidsByService.value(service);
+    if (!m_geometry->knowsWindowsWithoutAsking() || pid == 0)
+        return m_popupWindows.value(service);
+    lock.unlock();
+    return m_geometry->popups(pid);
 }
 
 void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsizetype>& detailed,

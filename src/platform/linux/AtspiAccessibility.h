@@ -2,13 +2,14 @@
 
 #include "platform/AccessibilityPort.h"
 #include "platform/linux/AtspiOrigins.h"
-#include "platform/linux/X11Connection.h"
-#include "platform/linux/X11WindowQueries.h"
+#include "platform/linux/AtspiWindowGeometry.h"
 
 #include <QDBusConnection>
 #include <QHash>
 #include <QMutex>
 #include <QPointF>
+
+#include <memory>
 
 /// Other applications' accessibility trees over the AT-SPI bus. Each batch keeps all of its
 /// requests in flight together, and every request ends by the caller's deadline, so a frozen
@@ -17,8 +18,11 @@ class AtspiAccessibility : public AccessibilityPort
 {
 public:
     /// Reads over the accessibility bus that the session bus announces, connecting as each
-    /// read starts; without one, every read returns nothing.
+    /// read starts; without one, every read returns nothing. Windows are placed by the X server
+    /// unless `geometry` says otherwise.
     AtspiAccessibility();
+    explicit AtspiAccessibility(std::unique_ptr<AtspiWindowGeometry> geometry);
+    ~AtspiAccessibility() override;
 
     /// Whether the accessibility bus answers. Blocks while the session bus answers.
     bool connected();
@@ -38,6 +42,11 @@ private:
     void anchorPopovers(const QList<AXNode>& batch, const QList<Structure>& structure,
                         QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void rememberPopupWindows(const QString& service, qint64 pid);
+    std::optional<WindowInfo> popupSized(const QString& service, QSizeF size,
+                                         QDeadlineTimer deadline);
+    bool anchorOpenMenu(const AXNode& menu, const AXNodeAttributes& attributes,
+                        QDeadlineTimer deadline);
+    void fitMenuItems(const QList<AXNode>& batch, const QList<AXNodeAttributes>& out);
     QList<WindowInfo> popupWindowsOf(const QString& service);
     void readFurtherLabels(const QList<AXNode>& batch, const QList<qsizetype>& unnamed,
                            QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
@@ -49,18 +58,20 @@ private:
                               QDeadlineTimer deadline);
     std::optional<qint64> pidOf(const QString& service, QDeadlineTimer deadline);
     bool placesRelativeToWindow(const QString& service, QDeadlineTimer deadline);
-    void learnWindowOrigin(const AXNode& window, qint64 pid, QDeadlineTimer deadline);
+    void learnWindowOrigins(const QList<AXNode>& windows, qint64 pid, QDeadlineTimer deadline);
     bool isGtk4(const QString& service);
 
     QDBusConnection m_bus{QString()}; // the connection of the read under way
-    X11Connection m_x;
-    X11WindowQueries m_xWindows;
+    std::unique_ptr<AtspiWindowGeometry> m_geometry;
     QMutex m_lock;
     QHash<QString, qint64> m_pidsByService; // unique bus names are never reused
-    // Toolkits that give extents relative to their window (GTK 4), by service.
+    // Services that give extents relative to their window, and those that are GTK 4.
     QHash<QString, bool> m_windowRelative;
+    QHash<QString, bool> m_gtk4;
     // For those toolkits: where each known node's window is, and the popup windows open as the
     // current read started.
     AtspiOrigins m_origins;
     QHash<QString, QList<WindowInfo>> m_popupWindows;
+    // Items of open menus, by node, with the popup that shows them (on screen).
+    QHash<QString, QRectF> m_menuPopups;
 };

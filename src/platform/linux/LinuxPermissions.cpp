@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxPermissions.h"
 
+#include "core/Texts.h"
 #include "platform/linux/AtspiBus.h"
 #include "platform/linux/X11Windows.h"
 
@@ -9,15 +10,39 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-LinuxPermissions::LinuxPermissions(X11Windows& windows, QObject* parent)
-    : QObject(parent), m_windows(windows)
+LinuxPermissions::LinuxPermissions(std::function<bool()> canCapture, CaptureAdvice advice,
+                                   QObject* parent)
+    : QObject(parent), m_canCapture(std::move(canCapture)), m_advice(std::move(advice))
 {
     checkAccessibility();
 }
 
+LinuxPermissions::LinuxPermissions(X11Windows& windows, QObject* parent)
+    : LinuxPermissions([&windows] { return windows.canCapture(); }, x11Advice(), parent)
+{
+}
+
+PermissionsPort::CaptureAdvice LinuxPermissions::x11Advice()
+{
+    return {Texts::screenRecording, Texts::screenRecordingText, Texts::noCaptureSettings,
+            Texts::screenPermissionNeeded};
+}
+
+PermissionsPort::CaptureAdvice LinuxPermissions::gnomeShellAdvice()
+{
+    return {Texts::gnomeExtension, Texts::gnomeExtensionText, Texts::gnomeExtensionRemedy,
+            Texts::gnomeExtensionOff};
+}
+
+void LinuxPermissions::captureChanged()
+{
+    if (m_changed)
+        m_changed();
+}
+
 bool LinuxPermissions::mayCapture()
 {
-    return m_windows.canCapture();
+    return m_canCapture();
 }
 
 bool LinuxPermissions::mayReadAccessibility()

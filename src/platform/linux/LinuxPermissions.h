@@ -6,15 +6,28 @@
 
 class X11Windows;
 
-/// On Linux, capture needs an X display with the Composite extension (there is nothing to
-/// grant), and reading other applications needs the session's accessibility switched on and
-/// its bus reachable. The session bus is only ever asked without waiting: a hung bus leaves the
-/// last answer standing and never freezes the panel.
+/// On Linux there is nothing to grant for capture: it needs an X display with the Composite
+/// extension, or on GNOME on Wayland Cuewell's shell extension running. Reading other
+/// applications needs the session's accessibility switched on and its bus reachable. The
+/// session bus is only ever asked without waiting: a hung bus leaves the last answer standing
+/// and never freezes the panel.
 class LinuxPermissions : public QObject, public PermissionsPort
 {
     Q_OBJECT
 public:
+    /// `canCapture` tells whether capture works now; `advice` what to say about it.
+    LinuxPermissions(std::function<bool()> canCapture, CaptureAdvice advice,
+                     QObject* parent = nullptr);
+    /// On an X11 desktop.
     explicit LinuxPermissions(X11Windows& windows, QObject* parent = nullptr);
+
+    /// What to say about capture on an X11 desktop, and on GNOME on Wayland.
+    static CaptureAdvice x11Advice();
+    static CaptureAdvice gnomeShellAdvice();
+
+    CaptureAdvice captureAdvice() const override { return m_advice; }
+    /// Tells the panel that the answer of `canCapture` has changed.
+    void captureChanged();
 
     bool mayCapture() override;
     /// The last answer; asks the session bus again in the background.
@@ -32,7 +45,8 @@ private:
     void checkAccessibility();
     void answered();
 
-    X11Windows& m_windows;
+    std::function<bool()> m_canCapture;
+    CaptureAdvice m_advice;
     std::function<void()> m_changed;
     bool m_readable = false;
     int m_pending = 0;

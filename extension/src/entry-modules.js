@@ -1,0 +1,12 @@
+
+export default class CuewellExtension extends Extension {
+    enable() {
+        this._companion = new CuewellCompanion();
+        this._companion.enable();
+    }
+
+    disable() {
+        this._companion.disable();
+        this._companion = null;
+    }
+}

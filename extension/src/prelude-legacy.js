@@ -1,0 +1,3 @@
+// GNOME Shell 43 and 44 load extensions as scripts with imports through `imports`.
+const {Clutter, Gio, GLib, Meta, Shell, St} = imports.gi;
+const Main = imports.ui.main;

@@ -1,0 +1,328 @@
+
+// The service Cuewell talks to on the session bus. Version 1 of the interface; a change that
+// breaks callers gets a new interface name. Signals go only to the Cuewell process that
+// subscribed, never to the whole bus.
+const BUS_NAME = 'org.cuewell.Shell';
+const OBJECT_PATH = '/org/cuewell/Shell1';
+const INTERFACE = 'org.cuewell.Shell1';
+const API_VERSION = 1;
+const HOT_KEY = '<Control><Alt>g';
+// Changes to windows come in bursts (a menu opening moves, sizes and restacks); one list is
+// sent per burst.
+const CHANGE_COALESCE_MS = 16;
+// A window redraws up to sixty times a second; Cuewell only needs to know it still does.
+const DRAWN_INTERVAL_MS = 50;
+// A person's click holds the button down for 50 ms or more.
+const CLICK_WATCH_MS = 16;
+
+const SERVICE_XML = `
+<node>
+  <interface name="${INTERFACE}">
+    <property name="Version" type="u" access="read"/>
+    <method name="Subscribe">
+      <arg type="b" name="hot_key_taken" direction="out"/>
+      <arg type="a${WINDOW_SIGNATURE}" name="windows" direction="out"/>
+    </method>
+    <method name="Windows">
+      <arg type="a${WINDOW_SIGNATURE}" name="windows" direction="out"/>
+    </method>
+    <method name="CaptureWindow">
+      <arg type="t" name="id" direction="in"/>
+      <arg type="h" name="png" direction="in"/>
+      <arg type="(iiii)" name="frame" direction="out"/>
+      <arg type="(iiii)" name="buffer" direction="out"/>
+    </method>
+    <method name="ShowHighlight">
+      <arg type="(dddd)" name="ring" direction="in"/>
+      <arg type="(dddd)" name="card" direction="in"/>
+      <arg type="s" name="title" direction="in"/>
+      <arg type="s" name="text" direction="in"/>
+    </method>
+    <method name="HideHighlight"/>
+    <method name="PlaceOwnWindow">
+      <arg type="s" name="title" direction="in"/>
+      <arg type="i" name="x" direction="in"/>
+      <arg type="i" name="y" direction="in"/>
+      <arg type="b" name="activate" direction="in"/>
+    </method>
+    <method name="WatchApplication">
+      <arg type="u" name="pid" direction="in"/>
+    </method>
+    <signal name="WindowsChanged">
+      <arg type="a${WINDOW_SIGNATURE}" name="windows"/>
+    </signal>
+    <signal name="ApplicationDrawn">
+      <arg type="u" name="pid"/>
+    </signal>
+    <signal name="HotKeyPressed"/>
+    <signal name="PrimaryReleased">
+      <arg type="d" name="x"/>
+      <arg type="d" name="y"/>
+      <arg type="u" name="pid"/>
+    </signal>
+  </interface>
+</node>`;
+
+class CuewellService {
+    constructor() {
+        this._connection = Gio.DBus.session;
+        this._callers = new CallerCheck(this._connection);
+        this._highlight = new Highlight();
+        this._subscriber = null;
+        this._subscriberWatch = 0;
+        this._hotKeyAction = Meta.KeyBindingAction.NONE;
+        this._watchedPid = 0;
+        this._changeSource = 0;
+        this._drawnSource = 0;
+        this._pressedAt = null;
+        this._signals = [];
+        this._exported = Gio.DBusExportedObject.wrapJSObject(SERVICE_XML, this);
+        this._exported.export(this._connection, OBJECT_PATH);
+        this._nameId = Gio.bus_own_name_on_connection(this._connection, BUS_NAME,
+            Gio.BusNameOwnerFlags.NONE, null, null);
+        this._clickWatch = 0;
+        this._followWindows();
+    }
+
+    destroy() {
+        this._unsubscribe();
+        for (const [object, id] of this._signals)
+            object.disconnect(id);
+        this._signals = [];
+        this._watchClicks(false);
+        for (const source of [this._changeSource, this._drawnSource]) {
+            if (source)
+                GLib.source_remove(source);
+        }
+        this._highlight.destroy();
+        this._exported.unexport();
+        Gio.bus_unown_name(this._nameId);
+    }
+
+    // Where the ring is drawn, or null.
+    get shownRing() {
+        return this._highlight.shown ? this._highlight.ringBox : null;
+    }
+
+    get Version() {
+        return API_VERSION;
+    }
+
+    SubscribeAsync(params, invocation) {
+        this._serve(invocation, () => {
+            this._subscribe(invocation.get_sender());
+            return new GLib.Variant(`(ba${WINDOW_SIGNATURE})`, [
+                this._hotKeyAction !== Meta.KeyBindingAction.NONE,
+                windowsOnScreen().map(describeWindow),
+            ]);
+        });
+    }
+
+    WindowsAsync(params, invocation) {
+        this._serve(invocation, () => windowListVariant());
+    }
+
+    CaptureWindowAsync([id, png], invocation) {
+        this._serve(invocation, async () => {
+            const window = findWindow(id);
+            if (!window)
+                throw new Error('no such window');
+            const frame = rectTuple(window.get_frame_rect());
+            const buffer = rectTuple(window.get_buffer_rect());
+            const fds = invocation.get_message().get_unix_fd_list();
+            await captureWindow(window, fds, png);
+            return new GLib.Variant('((iiii)(iiii))', [frame, buffer]);
+        });
+    }
+
+    ShowHighlightAsync([ring, card, title, text], invocation) {
+        this._serve(invocation, () => {
+            const box = ([x, y, width, height]) => ({x, y, width, height});
+            this._highlight.show(box(ring), box(card), title, text);
+            this._watchClicks(true);
+            return null;
+        });
+    }
+
+    HideHighlightAsync(params, invocation) {
+        this._serve(invocation, () => {
+            this._highlight.hide();
+            this._watchClicks(false);
+            return null;
+        });
+    }
+
+    // Wayland clients cannot place their own windows; Cuewell's panel is placed for it, and
+    // only windows of the calling process can be.
+    PlaceOwnWindowAsync([title, x, y, activate], invocation) {
+        this._serve(invocation, pid => {
+            const own = global.get_window_actors()
+                .map(actor => actor.get_meta_window())
+                .filter(w => w && w.get_pid() === pid && w.get_title() === title);
+            for (const window of own) {
+                if (!window.is_above())
+                    window.make_above();
+                window.move_frame(true, x, y);
+                if (activate)
+                    Main.activateWindow(window);
+            }
+            if (own.length === 0)
+                throw new Error(`no window of the caller is called “${title}”`);
+            return null;
+        });
+    }
+
+    WatchApplicationAsync([pid], invocation) {
+        this._serve(invocation, () => {
+            this._watchedPid = pid;
+            return null;
+        });
+    }
+
+    // Runs `answer` for an allowed caller, with its pid, and replies with what it returns;
+    // refuses everyone else.
+    _serve(invocation, answer) {
+        this._callers.allowedPid(invocation.get_sender()).then(async pid => {
+            if (pid === null) {
+                invocation.return_dbus_error('org.cuewell.Shell.Error.NotAllowed',
+                    'Only the Cuewell program may use this service.');
+                return;
+            }
+            try {
+                invocation.return_value(await answer(pid));
+            } catch (e) {
+                invocation.return_dbus_error('org.cuewell.Shell.Error.Failed', e.message);
+            }
+        });
+    }
+
+    _subscribe(sender) {
+        if (this._subscriber === sender)
+            return;
+        this._unsubscribe();
+        this._subscriber = sender;
+        this._subscriberWatch = Gio.bus_watch_name_on_connection(this._connection, sender,
+            Gio.BusNameWatcherFlags.NONE, null, () => this._unsubscribe());
+        this._grabHotKey();
+    }
+
+    // Cuewell quit: its key goes back to the desktop and its ring off the screen.
+    _unsubscribe() {
+        if (!this._subscriber)
+            return;
+        Gio.bus_unwatch_name(this._subscriberWatch);
+        this._subscriber = null;
+        this._watchedPid = 0;
+        this._highlight.hide();
+        this._watchClicks(false);
+        if (this._hotKeyAction !== Meta.KeyBindingAction.NONE) {
+            global.display.ungrab_accelerator(this._hotKeyAction);
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(this._hotKeyAction),
+                Shell.ActionMode.NONE);
+            this._hotKeyAction = Meta.KeyBindingAction.NONE;
+        }
+    }
+
+    _grabHotKey() {
+        const action = global.display.grab_accelerator(HOT_KEY, Meta.KeyBindingFlags.NONE);
+        if (action === Meta.KeyBindingAction.NONE)
+            return;
+        this._hotKeyAction = action;
+        Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action),
+            Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW);
+    }
+
+    _emit(name, variant) {
+        if (this._subscriber)
+            this._connection.emit_signal(this._subscriber, OBJECT_PATH, INTERFACE, name, variant);
+    }
+
+    _connect(object, signal, handler) {
+        this._signals.push([object, object.connect(signal, handler)]);
+    }
+
+    _followWindows() {
+        const changed = () => this._windowsChanged();
+        this._connect(global.display, 'window-created', (display, window) => {
+            this._followWindow(window);
+            changed();
+        });
+        this._connect(global.display, 'notify::focus-window', changed);
+        this._connect(global.display, 'restacked', changed);
+        this._connect(global.workspace_manager, 'active-workspace-changed', changed);
+        this._connect(global.display, 'accelerator-activated', (display, action) => {
+            if (action === this._hotKeyAction)
+                this._emit('HotKeyPressed', null);
+        });
+        for (const actor of global.get_window_actors())
+            this._followWindow(actor.get_meta_window());
+    }
+
+    _followWindow(window) {
+        if (!window)
+            return;
+        const changed = () => this._windowsChanged();
+        const ids = ['position-changed', 'size-changed', 'unmanaged', 'shown']
+            .map(signal => window.connect(signal, changed));
+        window.connect('unmanaged', () => ids.forEach(id => window.disconnect(id)));
+        const actor = window.get_compositor_private();
+        actor?.connect('damaged', () => {
+            if (this._watchedPid && window.get_pid() === this._watchedPid)
+                this._applicationDrawn();
+        });
+    }
+
+    _windowsChanged() {
+        if (!this._subscriber || this._changeSource)
+            return;
+        this._changeSource = GLib.timeout_add(GLib.PRIORITY_DEFAULT, CHANGE_COALESCE_MS, () => {
+            this._changeSource = 0;
+            this._emit('WindowsChanged', windowListVariant());
+            return GLib.SOURCE_REMOVE;
+        });
+    }
+
+    _applicationDrawn() {
+        if (this._drawnSource)
+            return;
+        const pid = this._watchedPid;
+        this._emit('ApplicationDrawn', new GLib.Variant('(u)', [pid]));
+        this._drawnSource = GLib.timeout_add(GLib.PRIORITY_DEFAULT, DRAWN_INTERVAL_MS, () => {
+            this._drawnSource = 0;
+            return GLib.SOURCE_REMOVE;
+        });
+    }
+
+    // Clicks are watched, never taken: every click goes to the application. The compositor
+    // hands button events to applications before any extension could see them, so the button
+    // is watched instead, and only while a ring is shown: that is when a click matters.
+    _watchClicks(watch) {
+        if (!watch) {
+            if (this._clickWatch)
+                GLib.source_remove(this._clickWatch);
+            this._clickWatch = 0;
+            this._pressedAt = null;
+            return;
+        }
+        if (this._clickWatch)
+            return;
+        this._clickWatch = GLib.timeout_add(GLib.PRIORITY_HIGH, CLICK_WATCH_MS, () => {
+            this._checkButton();
+            return GLib.SOURCE_CONTINUE;
+        });
+    }
+
+    _checkButton() {
+        const [x, y, mods] = global.get_pointer();
+        const down = (mods & Clutter.ModifierType.BUTTON1_MASK) !== 0;
+        if (down && !this._pressedAt) {
+            this._pressedAt = [x, y];
+        } else if (!down && this._pressedAt) {
+            const [pressX, pressY] = this._pressedAt;
+            this._pressedAt = null;
+            const window = windowAt(pressX, pressY);
+            this._emit('PrimaryReleased',
+                new GLib.Variant('(ddu)', [pressX, pressY, window ? window.get_pid() : 0]));
+        }
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class AtspiAccessibility;
+class GnomeShellConnection;
+class HotKeyPort;
+class LinuxPermissions;
+class PointerPort;
+class WindowsPort;
+
+/// The ports as the desktop Cuewell runs on offers them: an X11 session, or GNOME on Wayland
+/// through Cuewell's shell extension. Accessibility trees are read over AT-SPI on both.
+struct DesktopBackend
+{
+    DesktopBackend();
+    DesktopBackend(DesktopBackend&&) noexcept;
+    ~DesktopBackend();
+
+    static DesktopBackend x11();
+    /// Waits briefly for the shell extension; without it, the backend still runs and says how
+    /// to turn the extension on, and takes up the extension as soon as it appears.
+    static DesktopBackend gnomeShell();
+
+    /// GNOME on Wayland only.
+    std::unique_ptr<GnomeShellConnection> shell;
+    std::unique_ptr<WindowsPort> windows;
+    std::unique_ptr<PointerPort> pointer;
+    std::unique_ptr<AtspiAccessibility> accessibility;
+    std::unique_ptr<LinuxPermissions> permissions;
+    std::unique_ptr<HotKeyPort> hotKey;
+    /// Whether windows are composited right now (translucent highlights are possible).
+    std::function<bool()> compositorRunning;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/linux/AtspiWindowGeometry.h"
+
+class GnomeShellConnection;
+
+/// Window positions on GNOME on Wayland, from the shell extension's window list: every
+/// toolkit counts its extents from its own window there.
+class GnomeShellAtspiGeometry : public AtspiWindowGeometry
+{
+public:
+    explicit GnomeShellAtspiGeometry(GnomeShellConnection& shell) : m_shell(shell) {}
+
+    bool everyToolkitCountsFromItsWindow() const override { return true; }
+    bool knowsWindowsWithoutAsking() const override { return true; }
+    std::optional<QPointF> originOf(qint64 pid, const QSizeF& accessibleSize) override;
+    QList<WindowInfo> popups(qint64 pid) override;
+    std::optional<QRectF> popupBeside(qint64 pid, const QRectF& anchor) override;
+
+private:
+    GnomeShellConnection& m_shell;
+};

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/Result.h"
+#include "platform/linux/GnomeShellWindow.h"
+
+#include <QDBusConnection>
+#include <QMutex>
+#include <QObject>
+#include <QPointF>
+#include <QRectF>
+
+#include <chrono>
+
+class QDBusMessage;
+class QDBusPendingCallWatcher;
+class QDBusServiceWatcher;
+
+/// Cuewell's side of its GNOME Shell extension, on the session bus. On GNOME on Wayland only
+/// the compositor knows where windows are, what they show and which keys are pressed; the
+/// extension tells Cuewell, and draws the ring for it. The window list is kept here as the
+/// extension pushes it, so questions about windows never wait on the bus. Lives on the main
+/// thread; `windows()` and `capture()` may be called from any thread.
+class GnomeShellConnection : public QObject
+{
+    Q_OBJECT
+public:
+    static inline const QString service = QStringLiteral("org.cuewell.Shell");
+    static inline const QString path = QStringLiteral("/org/cuewell/Shell1");
+    static inline const QString interface = QStringLiteral("org.cuewell.Shell1");
+    /// The extension's API this program speaks.
+    static constexpr uint apiVersion = 1;
+
+    explicit GnomeShellConnection(QObject* parent = nullptr);
+    ~GnomeShellConnection() override;
+
+    /// Whether the desktop is GNOME on Wayland, as the session's environment says.
+    static bool isGnomeWayland();
+
+    /// Subscribes to the extension, waiting at most `timeout` for its answer (only at start-up:
+    /// later, an extension that appears is subscribed to in the background). False when no
+    /// extension of this API answers.
+    bool subscribe(std::chrono::milliseconds timeout);
+    bool isSubscribed() const;
+    bool hotKeyTaken() const;
+
+    /// The windows on screen, front to back, as last pushed.
+    QList<GnomeShellWindow> windows() const;
+
+    /// The window's pixels, cut to its frame. Blocks for at most `timeout`.
+    Result<QImage> capture(quint64 windowId, std::chrono::milliseconds timeout);
+
+    /// Rings `ring` and shows the card at `card` (stage pixels); the extension draws both.
+    void showHighlight(const QRectF& ring, const QRectF& card, const QString& title,
+                       const QString& text);
+    void hideHighlight();
+    /// Moves this program's window called `title` to `topLeft`, keeps it above other windows,
+    /// and gives it the keyboard when `activate`.
+    void placeOwnWindow(const QString& title, QPoint topLeft, bool activate);
+    /// Asks to be told when the application's windows redraw.
+    void watchApplication(qint64 pid);
+
+signals:
+    void subscribedChanged();
+    void windowsChanged();
+    void hotKeyPressed();
+    void primaryReleased(QPointF at, qint64 pid);
+    void applicationDrawn(qint64 pid);
+
+private slots:
+    void onWindowsChanged(const QDBusMessage& message);
+    void onApplicationDrawn(const QDBusMessage& message);
+    void onHotKeyPressed();
+    void onPrimaryReleased(const QDBusMessage& message);
+
+private:
+    QDBusMessage call(const QString& method, const QVariantList& arguments = {}) const;
+    void send(const QString& method, const QVariantList& arguments);
+    void subscribeInBackground();
+    bool takeSubscription(const QDBusMessage& reply);
+    void setWindows(const QList<GnomeShellWindow>& windows);
+    void setSubscribed(bool subscribed);
+
+    QDBusConnection m_bus;
+    QDBusServiceWatcher* m_watcher;
+    mutable QMutex m_lock;
+    QList<GnomeShellWindow> m_windows;
+    bool m_subscribed = false;
+    bool m_hotKeyTaken = false;
+};

@@ -1,0 +1,10 @@
+#include "platform/linux/GnomeShellHotKey.h"
+
+#include "platform/linux/GnomeShellConnection.h"
+
+bool GnomeShellHotKey::registerHotKey(std::function<void()> onPress)
+{
+    QObject::connect(&m_shell, &GnomeShellConnection::hotKeyPressed, &m_shell,
+                     [onPress = std::move(onPress)] { onPress(); });
+    return m_shell.hotKeyTaken();
+}

@@ -1,0 +1,12 @@
+#include "platform/linux/GnomeShellPointer.h"
+
+#include "platform/linux/GnomeShellConnection.h"
+
+bool GnomeShellPointer::watchPrimaryClicks(std::function<void(const Click&)> onReleased)
+{
+    QObject::connect(&m_shell, &GnomeShellConnection::primaryReleased, &m_shell,
+                     [onReleased = std::move(onReleased)](QPointF at, qint64 pid) {
+                         onReleased(Click{at, pid});
+                     });
+    return true;
+}

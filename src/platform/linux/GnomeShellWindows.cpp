@@ -1,0 +1,171 @@
+#include "platform/linux/GnomeShellWindows.h"
+
+#include "core/Texts.h"
+#include "platform/linux/GnomeShellConnection.h"
+#include "platform/linux/LinuxLog.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// Compositing a window into a PNG takes tens of milliseconds; a shell that takes this long is
+// not going to answer.
+constexpr std::chrono::milliseconds captureTimeout{3000};
+
+WindowInfo infoOf(const GnomeShellWindow& window)
+{
+    return {window.id, window.pid, window.layer, QRectF(window.frame)};
+}
+
+} // namespace
+
+// One wait for an application's windows to settle: every change or redraw starts the quiet
+// period again, and the longest wait ends it regardless.
+struct GnomeShellWindows::Settling
+{
+    qint64 pid = 0;
+    QTimer quiet;
+    QTimer longest;
+    std::function<void()> settled;
+};
+
+GnomeShellWindows::GnomeShellWindows(GnomeShellConnection& shell, QObject* parent)
+    : QObject(parent), m_shell(shell)
+{
+    connect(&m_shell, &GnomeShellConnection::windowsChanged, this,
+            &GnomeShellWindows::windowsChanged);
+    connect(&m_shell, &GnomeShellConnection::applicationDrawn, this, &GnomeShellWindows::drawn);
+}
+
+GnomeShellWindows::~GnomeShellWindows() = default;
+
+qint64 GnomeShellWindows::ownPid() const
+{
+    return getpid();
+}
+
+std::optional<RunningApp> GnomeShellWindows::frontmostApplication()
+{
+    for (const GnomeShellWindow& window : m_shell.windows()) {
+        if (window.focused)
+            return RunningApp{window.pid, window.applicationName, !window.popup};
+    }
+    return std::nullopt;
+}
+
+bool GnomeShellWindows::isTerminated(qint64 pid)
+{
+    return pid <= 0 || (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+}
+
+void GnomeShellWindows::onActivation(std::function<void(const RunningApp&)> handler)
+{
+    m_onActivation = std::move(handler);
+}
+
+void GnomeShellWindows::windowsChanged()
+{
+    const std::optional<RunningApp> front = frontmostApplication();
+    const qint64 pid = front ? front->pid : 0;
+    if (pid != m_lastFocusedPid) {
+        qCDebug(lcLinux) << "focus moved from pid" << m_lastFocusedPid << "to" << pid;
+        m_lastFocusedPid = pid;
+        if (front && m_onActivation)
+            m_onActivation(*front);
+    }
+    if (m_settling)
+        drawn(m_settling->pid);
+}
+
+Result<QList<WindowInfo>> GnomeShellWindows::onScreenWindows()
+{
+    if (!m_shell.isSubscribed())
+        return Failure{Texts::captureFailed(Texts::windowsNotListed)};
+    QList<WindowInfo> windows;
+    for (const GnomeShellWindow& window : m_shell.windows()) {
+        if (!window.popup)
+            windows.append(infoOf(window));
+    }
+    return windows;
+}
+
+QList<WindowInfo> GnomeShellWindows::popups(qint64 pid)
+{
+    QList<WindowInfo> popups;
+    for (const GnomeShellWindow& window : m_shell.windows()) {
+        if (window.popup && window.pid == pid)
+            popups.append(infoOf(window));
+    }
+    return popups;
+}
+
+void GnomeShellWindows::prepareCapture(qint64 pid)
+{
+    m_shell.watchApplication(pid);
+}
+
+void GnomeShellWindows::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
+                                    std::chrono::milliseconds longest,
+                                    std::function<void()> settled)
+{
+    // A newer wait replaces an older one, which is answered at once.
+    if (m_settling && m_settling->settled)
+        std::exchange(m_settling->settled, nullptr)();
+    m_settling = std::make_unique<Settling>();
+    m_settling->pid = pid;
+    m_settling->settled = std::move(settled);
+    for (QTimer* timer : {&m_settling->quiet, &m_settling->longest}) {
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, [this] {
+            std::function<void()> done = std::exchange(m_settling->settled, nullptr);
+            m_settling.reset();
+            if (done)
+                done();
+        });
+    }
+    m_shell.watchApplication(pid);
+    m_settling->quiet.start(quiet);
+    m_settling->longest.start(longest);
+}
+
+void GnomeShellWindows::drawn(qint64 pid)
+{
+    if (m_settling && m_settling->pid == pid)
+        m_settling->quiet.start();
+}
+
+bool GnomeShellWindows::hasCurrentPixels(quint64)
+{
+    return true; // the compositor always holds every window's last picture
+}
+
+Result<QImage> GnomeShellWindows::windowPixels(quint64 windowId, QSize pixelSize)
+{
+    Result<QImage> image = m_shell.capture(windowId, captureTimeout);
+    if (!image || image.value().size() == pixelSize || pixelSize.isEmpty())
+        return image;
+    // The window changed size since it was listed; its pixels are given at the size asked for,
+    // so positions on them still match the listed frame.
+    return image.value().scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+std::unique_ptr<FrameStreamPort> GnomeShellWindows::frameStream(quint64, QSize)
+{
+    return nullptr; // never needed: pixels are always current
+}
+
+QList<ScreenInfo> GnomeShellWindows::screens()
+{
+    QList<ScreenInfo> screens;
+    QList<QScreen*> all = QGuiApplication::screens();
+    std::stable_partition(all.begin(), all.end(),
+                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
+    for (const QScreen* screen : all)
+        screens.append({QRectF(screen->geometry()), 1.0}); // captures are in stage pixels
+    return screens;
+}

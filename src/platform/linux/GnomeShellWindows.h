@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/WindowsPort.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class GnomeShellConnection;
+
+/// The desktop's windows on GNOME on Wayland, as Cuewell's shell extension reports them.
+/// Pixels come from the compositor, so windows covering the target (the ring among them)
+/// never show in a capture. Lives on the main thread; `windowPixels` may be called from any.
+class GnomeShellWindows : public QObject, public WindowsPort
+{
+    Q_OBJECT
+public:
+    explicit GnomeShellWindows(GnomeShellConnection& shell, QObject* parent = nullptr);
+    ~GnomeShellWindows() override;
+
+    qint64 ownPid() const override;
+    std::optional<RunningApp> frontmostApplication() override;
+    bool isTerminated(qint64 pid) override;
+    void onActivation(std::function<void(const RunningApp&)> handler) override;
+    Result<QList<WindowInfo>> onScreenWindows() override;
+    QList<WindowInfo> popups(qint64 pid) override;
+    void prepareCapture(qint64 pid) override;
+    void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
+                     std::function<void()> settled) override;
+    bool hasCurrentPixels(quint64 windowId) override;
+    Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) override;
+    std::unique_ptr<FrameStreamPort> frameStream(quint64 windowId, QSize pixelSize) override;
+    QList<ScreenInfo> screens() override;
+
+private:
+    struct Settling;
+    void windowsChanged();
+    void drawn(qint64 pid);
+
+    GnomeShellConnection& m_shell;
+    std::function<void(const RunningApp&)> m_onActivation;
+    qint64 m_lastFocusedPid = 0;
+    std::unique_ptr<Settling> m_settling;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/linux/AtspiWindowGeometry.h"
+#include "platform/linux/X11Connection.h"
+#include "platform/linux/X11WindowQueries.h"
+
+#include <QMutex>
+
+/// Window positions from the X server. Only GTK 4 counts its extents from its window there;
+/// its X window may add a client-side shadow around the content on every side.
+class X11AtspiGeometry : public AtspiWindowGeometry
+{
+public:
+    X11AtspiGeometry();
+
+    bool everyToolkitCountsFromItsWindow() const override { return false; }
+    bool knowsWindowsWithoutAsking() const override { return false; }
+    std::optional<QPointF> originOf(qint64 pid, const QSizeF& accessibleSize) override;
+    QList<WindowInfo> popups(qint64 pid) override;
+    std::optional<QRectF> popupBeside(qint64, const QRectF&) override { return {}; }
+
+private:
+    QMutex m_lock; // the connection serves one thread at a time
+    X11Connection m_x;
+    X11WindowQueries m_queries;
+};

@@ -1,0 +1,265 @@
+// Cuewell on GNOME on Wayland, as a person has it: a headless GNOME Shell with Cuewell's
+// extension, real applications as Wayland clients, a model server on this machine that names
+// the right control at each step, the hot key, a typed goal, and then only clicks at the rings,
+// through the ring into the application. Driven from outside through the test build of the
+// extension (tests/desktop/run-on-gnome-wayland.sh).
+#include "DesktopApp.h"
+#include "FakeModelHttpServer.h"
+#include "GnomeShellLab.h"
+#include "ScreenReader.h"
+#include "core/Texts.h"
+#include "platform/linux/AtspiAccessibility.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+bool isOrange(const QColor& c)
+{
+    return c.red() > 200 && c.green() > 90 && c.green() < 235 && c.red() - c.blue() > 100;
+}
+
+// On how many sides of `highlight` the ring is drawn: orange across each side's middle.
+int orangeSides(const QImage& screen, const QRectF& highlight)
+{
+    const QRect r = highlight.toRect();
+    const auto anyOrange = [&](QPoint from, QPoint step) {
+        for (int i = -4; i <= 4; ++i) {
+            if (isOrange(screen.pixelColor(from + step * i)))
+                return true;
+        }
+        return false;
+    };
+    return anyOrange({r.center().x(), r.top()}, {0, 1}) +
+           anyOrange({r.center().x(), r.bottom()}, {0, 1}) +
+           anyOrange({r.left(), r.center().y()}, {1, 0}) +
+           anyOrange({r.right(), r.center().y()}, {1, 0});
+}
+
+bool runs(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(10000) && process.exitCode() == 0;
+}
+
+const QString extensionUuid = QStringLiteral("cuewell@cuewell.org");
+
+} // namespace
+
+class GnomeWaylandDesktopTest : public QObject
+{
+    Q_OBJECT
+
+    GnomeShellLab m_lab;
+    AtspiAccessibility m_accessibility;
+    QTemporaryDir m_config;
+    QStringList m_statuses;
+
+    void startCuewell(QProcess& cuewell, quint16 ollamaPort)
+    {
+        m_statuses.clear();
+        QDir(m_config.path()).mkpath(QStringLiteral("Cuewell"));
+        QFile settings(m_config.filePath(QStringLiteral("Cuewell/Cuewell.conf")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[General]\nseenExplainer=true\n");
+        settings.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        env.insert(QStringLiteral("QT_LOGGING_RULES"),
+                   qEnvironmentVariable("CUEWELL_TEST_LOG_RULES",
+                                        QStringLiteral("cuewell.session.info=true")));
+        env.insert(QStringLiteral("OLLAMA_HOST"),
+                   QStringLiteral("127.0.0.1:") + QString::number(ollamaPort));
+        cuewell.setProcessEnvironment(env);
+        cuewell.setProcessChannelMode(QProcess::MergedChannels);
+        cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
+        QVERIFY(cuewell.waitForStarted());
+    }
+
+    bool waitForStatus(QProcess& cuewell, const QString& status, int timeoutMs = 30000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs) {
+            while (cuewell.canReadLine()) {
+                const QString line = QString::fromUtf8(cuewell.readLine()).trimmed();
+                if (qEnvironmentVariableIsSet("CUEWELL_TEST_ECHO"))
+                    qInfo("cuewell: %s", qPrintable(line));
+                if (const qsizetype at = line.indexOf(QLatin1String("status: ")); at >= 0)
+                    m_statuses.append(line.mid(at + 8));
+            }
+            if (m_statuses.contains(status))
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    // Whether the program's panel shows `text`, as a screen reader reads it.
+    bool panelReads(qint64 pid, const QString& text)
+    {
+        const QStringList texts = textsOf(m_accessibility, pid);
+        return std::any_of(texts.begin(), texts.end(),
+                           [&](const QString& t) { return t.contains(text); });
+    }
+
+    bool hasFocus(qint64 pid)
+    {
+        const QList<GnomeShellLab::Window> windows = m_lab.windows();
+        return std::any_of(windows.begin(), windows.end(),
+                           [pid](const auto& w) { return w.pid == pid && w.focused; });
+    }
+
+    std::optional<QRect> windowOf(qint64 pid)
+    {
+        for (const GnomeShellLab::Window& w : m_lab.windows()) {
+            if (w.pid == pid)
+                return w.frame;
+        }
+        return std::nullopt;
+    }
+
+    QDBusMessage callExtension(const QString& method, const QVariantList& arguments)
+    {
+        QDBusMessage m = QDBusMessage::createMethodCall(
+            QStringLiteral("org.cuewell.Shell"), QStringLiteral("/org/cuewell/Shell1"),
+            QStringLiteral("org.cuewell.Shell1"), method);
+        m.setArguments(arguments);
+        return QDBusConnection::sessionBus().call(m, QDBus::Block, 5000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("WAYLAND_DISPLAY"), "run on the headless GNOME Shell");
+    }
+
+    // The extension can see and capture every window; only Cuewell may ask it to.
+    void theExtensionServesNoOtherProgram()
+    {
+        DesktopApp app(QStringLiteral("gnome-calculator"));
+        QTRY_VERIFY_WITH_TIMEOUT(windowOf(app.pid()), 10000);
+        const int fd = memfd_create("refused", MFD_CLOEXEC);
+        const QList<std::pair<QString, QVariantList>> calls{
+            {QStringLiteral("Subscribe"), {}},
+            {QStringLiteral("Windows"), {}},
+            {QStringLiteral("CaptureWindow"),
+             {QVariant::fromValue(quint64(1)), QVariant::fromValue(QDBusUnixFileDescriptor(fd))}},
+            {QStringLiteral("HideHighlight"), {}},
+            {QStringLiteral("PlaceOwnWindow"), {QStringLiteral("Calculator"), 0, 0, true}},
+        };
+        for (const auto& [method, arguments] : calls) {
+            const QDBusMessage reply = callExtension(method, arguments);
+            QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+            QCOMPARE(reply.errorName(), QStringLiteral("org.cuewell.Shell.Error.NotAllowed"));
+        }
+        ::close(fd);
+        // Nothing was written into the descriptor, nothing moved.
+        QCOMPARE(lseek(fd, 0, SEEK_END), off_t(-1));
+    }
+
+    void wholeTask_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("goal");
+        QTest::addColumn<QStringList>("controls");
+        QTest::addColumn<QString>("finished"); // the title of the window the task opens
+        // GTK 4: the main menu button, then an item of its popover.
+        QTest::newRow("gnome-calculator")
+            << QStringList{"gnome-calculator"} << "open the preferences"
+            << QStringList{"Primary menu", "Preferences"} << "Preferences";
+        // GTK 3: a menu of the menu bar, then its item while the menu is open.
+        QTest::newRow("mousepad") << QStringList{"mousepad"} << "open the preferences"
+                                  << QStringList{"Edit", "Preferences..."}
+                                  << "Mousepad Preferences";
+    }
+
+    void wholeTask()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, goal);
+        QFETCH(QStringList, controls);
+        QFETCH(QString, finished);
+        const QString program = command.takeFirst();
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            QSKIP(qPrintable(program + QStringLiteral(" is not installed")));
+
+        FakeModelHttpServer ollama(Provider::ollama);
+        ollama.models = {QStringLiteral("llava:7b")};
+        ollama.answer = FakeModelHttpServer::namingInTurn(controls);
+        DesktopApp app(program, command);
+        QTRY_VERIFY_WITH_TIMEOUT(windowOf(app.pid()), 10000);
+        QProcess cuewell;
+        startCuewell(cuewell, ollama.port());
+        QTRY_VERIFY_WITH_TIMEOUT(panelReads(cuewell.processId(), Texts::go), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(hasFocus(cuewell.processId()), 5000);
+
+        // Back to the application, the hot key over it, the goal and Return.
+        QVERIFY(m_lab.activateWindowOf(app.pid()));
+        QTRY_VERIFY(hasFocus(app.pid()));
+        QVERIFY(m_lab.pressKeys(
+            {QStringLiteral("Control_L"), QStringLiteral("Alt_L"), QStringLiteral("g")}));
+        QTest::qWait(500);
+        QVERIFY(m_lab.type(goal));
+        QVERIFY(m_lab.pressKeys({QStringLiteral("Return")}));
+
+        for (qsizetype step = 0; step < controls.size(); ++step) {
+            const QString ready = QStringLiteral("Step %1 ready.").arg(step + 1);
+            QVERIFY2(waitForStatus(cuewell, ready), qPrintable(m_statuses.join(u'|')));
+            std::optional<QRectF> ring;
+            QTRY_VERIFY_WITH_TIMEOUT((ring = m_lab.ring()).has_value(), 5000);
+            QTest::qWait(300);
+            const QImage shown = m_lab.screenshot();
+            if (qEnvironmentVariableIsSet("CUEWELL_TEST_ECHO"))
+                shown.save(QStringLiteral("/tmp/step-%1.png").arg(step));
+            QCOMPARE(orangeSides(shown, *ring), 4);
+            const std::optional<QRect> panel = windowOf(cuewell.processId());
+            QVERIFY(panel);
+            QVERIFY2(!QRectF(*panel).intersects(*ring), "the panel covers the ring");
+            if (step == 1 && program == QLatin1String("gnome-calculator")) {
+                QDir().mkpath(QStringLiteral(CUEWELL_PICTURES_DIR));
+                shown.save(QStringLiteral(CUEWELL_PICTURES_DIR "/gnome-wayland-task.png"));
+            }
+            // Through the ring, into the application: the next step finds what the click opened.
+            QVERIFY(m_lab.click(ring->center()));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_lab.windowTitled(finished), 10000);
+        cuewell.kill();
+        cuewell.waitForFinished();
+    }
+
+    // Without its extension, Cuewell says so and how to turn it on, and takes the extension up
+    // as soon as it is on. Last: the extension comes back with new input devices.
+    void withoutTheExtensionThePanelSaysHowToTurnItOn()
+    {
+        QVERIFY(
+            runs(QStringLiteral("gnome-extensions"), {QStringLiteral("disable"), extensionUuid}));
+        auto enableAgain = qScopeGuard([] {
+            runs(QStringLiteral("gnome-extensions"), {QStringLiteral("enable"), extensionUuid});
+        });
+        FakeModelHttpServer ollama(Provider::ollama);
+        QProcess cuewell;
+        startCuewell(cuewell, ollama.port());
+        QVERIFY2(waitForStatus(cuewell, Texts::gnomeExtensionOff),
+                 qPrintable(m_statuses.join(u'|')));
+        QTRY_VERIFY_WITH_TIMEOUT(panelReads(cuewell.processId(), Texts::enableExtensionCommand),
+                                 10000);
+
+        QVERIFY(
+            runs(QStringLiteral("gnome-extensions"), {QStringLiteral("enable"), extensionUuid}));
+        QVERIFY2(waitForStatus(cuewell, Texts::typeAGoal), qPrintable(m_statuses.join(u'|')));
+        cuewell.kill();
+        cuewell.waitForFinished();
+    }
+};
+
+QTEST_MAIN(GnomeWaylandDesktopTest)
+#include "GnomeWaylandDesktopTest.moc"

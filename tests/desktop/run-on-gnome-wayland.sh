@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Runs a command on a headless GNOME Shell on Wayland of its own: a private home, runtime
+# directory and session bus, an empty stand-in system bus (the shell will not start without
+# one), the accessibility bus switched on, and Cuewell's shell extension (the test build, with
+# its input devices) enabled before the shell starts. Apps the command starts are Wayland
+# clients. Everything started here is ended by pid when the command ends. Exits 77 (a skip for
+# CTest) when GNOME Shell is not installed.
+#   CUEWELL_EXTENSION_DIR  the built extension to install (required)
+set -u
+
+for program in gnome-shell gjs dbus-daemon gsettings; do
+  if ! command -v "$program" >/dev/null; then
+    echo "SKIP: $program is not installed (bash scripts/setup.sh installs it)"
+    exit 77
+  fi
+done
+launcher=/usr/libexec/at-spi-bus-launcher
+[ -x "$launcher" ] || { echo "SKIP: the AT-SPI bus launcher is not installed"; exit 77; }
+[ -d "${CUEWELL_EXTENSION_DIR:-}" ] || { echo "CUEWELL_EXTENSION_DIR names no built extension"; exit 1; }
+uuid=cuewell@cuewell.org
+
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  [ -n "${lab:-}" ] && rm -rf "$lab"
+}
+trap cleanup EXIT
+
+lab=$(mktemp -d)
+export HOME="$lab/home" XDG_RUNTIME_DIR="$lab/run" XDG_CONFIG_HOME="$lab/home/.config"
+export XDG_DATA_HOME="$lab/home/.local/share" XDG_CACHE_HOME="$lab/home/.cache"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME/gnome-shell/extensions"
+chmod 700 "$XDG_RUNTIME_DIR"
+cp -r "$CUEWELL_EXTENSION_DIR" "$XDG_DATA_HOME/gnome-shell/extensions/$uuid"
+
+start_bus() { # kind, address file
+  dbus-daemon "--$1" --nofork --print-address=3 3>"$2" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$2" ] && break; sleep 0.05; done
+  head -n1 "$2"
+}
+cat >"$lab/system.conf" <<EOF
+<busconfig><type>system</type><listen>unix:path=$lab/system_bus</listen>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
+<allow own="*"/></policy></busconfig>
+EOF
+dbus-daemon --config-file="$lab/system.conf" --nofork >/dev/null 2>&1 &
+pids+=($!)
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$lab/system_bus"
+DBUS_SESSION_BUS_ADDRESS=$(start_bus session "$lab/session_bus")
+export DBUS_SESSION_BUS_ADDRESS
+
+# Settings live in the private home's dconf database, written before the shell reads them.
+export GSETTINGS_BACKEND=dconf
+gsettings set org.gnome.shell disable-user-extensions false
+gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+gsettings set org.gnome.shell welcome-dialog-last-shown-version '999'
+gsettings set org.gnome.desktop.a11y.applications screen-reader-enabled false
+gsettings set org.gnome.desktop.interface toolkit-accessibility true
+# No banners: the shell greets a session as root with one, over the apps under test.
+gsettings set org.gnome.desktop.notifications show-banners false
+rm -f "$XDG_RUNTIME_DIR/gnome-shell-disable-extensions"
+
+"$launcher" --launch-immediately >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+    --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled '<true>' \
+    >/dev/null 2>&1 && break
+  sleep 0.05
+done
+
+display=cuewell-wayland-$$
+gnome-shell --headless --wayland --no-x11 --wayland-display "$display" \
+  --virtual-monitor "${CUEWELL_SCREEN:-1280x800}" >"$lab/shell.log" 2>&1 &
+pids+=($!)
+shell_pid=$!
+export WAYLAND_DISPLAY="$display"
+ready=0
+for _ in $(seq 300); do
+  if gdbus call --session --dest org.cuewell.ShellTest --object-path /org/cuewell/ShellTest1 \
+    --method org.cuewell.ShellTest1.HideOverview >/dev/null 2>&1; then
+    ready=1
+    break
+  fi
+  kill -0 "$shell_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ "$ready" != 1 ]; then
+  echo "GNOME Shell did not come up with the extension:"
+  cat "$lab/shell.log"
+  exit 1
+fi
+
+# Apps and Cuewell are Wayland clients of this shell; nothing may lead them to another desktop.
+unset DISPLAY AT_SPI_BUS_ADDRESS
+export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME GDK_BACKEND=wayland
+export QT_QPA_PLATFORM=wayland GTK_A11Y=atspi NO_AT_BRIDGE=0 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+export CUEWELL_SHELL_LOG="$lab/shell.log"
+
+"$@"
+status=$?
+[ "$status" = 0 ] || [ "$status" = 77 ] || { echo "--- shell log"; tail -n 40 "$lab/shell.log"; }
+exit $status
