@@ -162,7 +162,8 @@ inline const QString appName = QStringLiteral("Cuewell");
 inline const QString openCuewell = QStringLiteral("Open Cuewell (Ctrl+Alt+G)");
 inline const QString quitCuewell = QStringLiteral("Quit Cuewell");
 inline const QString noX11Display =
-    QStringLiteral("Cuewell needs an X11 desktop session (or XWayland); no X display was found.");
+    QStringLiteral("Cuewell needs an X11 desktop session (or XWayland) or GNOME on Wayland; no X "
+                   "display was found.");
 
 // Explainer.
 inline const QString welcome = QStringLiteral("Welcome to Cuewell");
