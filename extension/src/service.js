@@ -76,6 +76,7 @@ class CuewellService {
         this._drawnSource = 0;
         this._pressedAt = null;
         this._signals = [];
+        this._windowSignals = new Map(); // window -> [[object, id], ...]
         this._exported = Gio.DBusExportedObject.wrapJSObject(SERVICE_XML, this);
         this._exported.export(this._connection, OBJECT_PATH);
         this._nameId = Gio.bus_own_name_on_connection(this._connection, BUS_NAME,
@@ -89,6 +90,8 @@ class CuewellService {
         for (const [object, id] of this._signals)
             object.disconnect(id);
         this._signals = [];
+        for (const window of [...this._windowSignals.keys()])
+            this._forgetWindow(window);
         this._watchClicks(false);
         for (const source of [this._changeSource, this._drawnSource]) {
             if (source)
@@ -259,17 +262,32 @@ class CuewellService {
     }
 
     _followWindow(window) {
-        if (!window)
+        if (!window || this._windowSignals.has(window))
             return;
         const changed = () => this._windowsChanged();
-        const ids = ['position-changed', 'size-changed', 'unmanaged', 'shown']
-            .map(signal => window.connect(signal, changed));
-        window.connect('unmanaged', () => ids.forEach(id => window.disconnect(id)));
+        const connections = ['position-changed', 'size-changed', 'shown']
+            .map(signal => [window, window.connect(signal, changed)]);
+        connections.push([window, window.connect('unmanaged', () => {
+            // The window's picture goes with it, and its handlers with the picture.
+            this._forgetWindow(window, false);
+            changed();
+        })]);
         const actor = window.get_compositor_private();
-        actor?.connect('damaged', () => {
-            if (this._watchedPid && window.get_pid() === this._watchedPid)
-                this._applicationDrawn();
-        });
+        if (actor) {
+            connections.push([actor, actor.connect('damaged', () => {
+                if (this._watchedPid && window.get_pid() === this._watchedPid)
+                    this._applicationDrawn();
+            })]);
+        }
+        this._windowSignals.set(window, connections);
+    }
+
+    _forgetWindow(window, withPicture = true) {
+        for (const [object, id] of this._windowSignals.get(window) ?? []) {
+            if (object === window || withPicture)
+                object.disconnect(id);
+        }
+        this._windowSignals.delete(window);
     }
 
     _windowsChanged() {

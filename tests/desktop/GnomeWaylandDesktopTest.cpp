@@ -13,6 +13,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -209,11 +210,17 @@ private slots:
             {QStringLiteral("Control_L"), QStringLiteral("Alt_L"), QStringLiteral("g")}));
         QTest::qWait(500);
         QVERIFY(m_lab.type(goal));
+        qint64 triggered = QDateTime::currentMSecsSinceEpoch();
         QVERIFY(m_lab.pressKeys({QStringLiteral("Return")}));
 
         for (qsizetype step = 0; step < controls.size(); ++step) {
             const QString ready = QStringLiteral("Step %1 ready.").arg(step + 1);
             QVERIFY2(waitForStatus(cuewell, ready), qPrintable(m_statuses.join(u'|')));
+            const auto chat = std::find_if(ollama.received.rbegin(), ollama.received.rend(),
+                                           [](const auto& r) { return r.path == "/api/chat"; });
+            QVERIFY(chat != ollama.received.rend());
+            qInfo("%s step %lld: %lld ms from the trigger to the request", qPrintable(program),
+                  qlonglong(step + 1), qlonglong(chat->atMs - triggered));
             std::optional<QRectF> ring;
             QTRY_VERIFY_WITH_TIMEOUT((ring = m_lab.ring()).has_value(), 5000);
             QTest::qWait(300);
@@ -229,6 +236,7 @@ private slots:
                 shown.save(QStringLiteral(CUEWELL_PICTURES_DIR "/gnome-wayland-task.png"));
             }
             // Through the ring, into the application: the next step finds what the click opened.
+            triggered = QDateTime::currentMSecsSinceEpoch();
             QVERIFY(m_lab.click(ring->center()));
         }
         QTRY_VERIFY_WITH_TIMEOUT(m_lab.windowTitled(finished), 10000);
@@ -261,5 +269,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(GnomeWaylandDesktopTest)
+// The test itself drives the desktop only over D-Bus; it opens no window of its own.
+QTEST_GUILESS_MAIN(GnomeWaylandDesktopTest)
 #include "GnomeWaylandDesktopTest.moc"

@@ -24,22 +24,16 @@ WindowInfo infoOf(const GnomeShellWindow& window)
 
 } // namespace
 
-// One wait for an application's windows to settle: every change or redraw starts the quiet
-// period again, and the longest wait ends it regardless.
-struct GnomeShellWindows::Settling
-{
-    qint64 pid = 0;
-    QTimer quiet;
-    QTimer longest;
-    std::function<void()> settled;
-};
-
 GnomeShellWindows::GnomeShellWindows(GnomeShellConnection& shell, QObject* parent)
     : QObject(parent), m_shell(shell)
 {
     connect(&m_shell, &GnomeShellConnection::windowsChanged, this,
             &GnomeShellWindows::windowsChanged);
     connect(&m_shell, &GnomeShellConnection::applicationDrawn, this, &GnomeShellWindows::drawn);
+    for (QTimer* timer : {&m_quiet, &m_longest}) {
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, &GnomeShellWindows::settle);
+    }
 }
 
 GnomeShellWindows::~GnomeShellWindows() = default;
@@ -78,8 +72,8 @@ void GnomeShellWindows::windowsChanged()
         if (front && m_onActivation)
             m_onActivation(*front);
     }
-    if (m_settling)
-        drawn(m_settling->pid);
+    if (m_settled)
+        drawn(m_settlingPid);
 }
 
 Result<QList<WindowInfo>> GnomeShellWindows::onScreenWindows()
@@ -114,29 +108,27 @@ void GnomeShellWindows::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
                                     std::function<void()> settled)
 {
     // A newer wait replaces an older one, which is answered at once.
-    if (m_settling && m_settling->settled)
-        std::exchange(m_settling->settled, nullptr)();
-    m_settling = std::make_unique<Settling>();
-    m_settling->pid = pid;
-    m_settling->settled = std::move(settled);
-    for (QTimer* timer : {&m_settling->quiet, &m_settling->longest}) {
-        timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, this, [this] {
-            std::function<void()> done = std::exchange(m_settling->settled, nullptr);
-            m_settling.reset();
-            if (done)
-                done();
-        });
-    }
+    if (m_settled)
+        settle();
+    m_settlingPid = pid;
+    m_settled = std::move(settled);
     m_shell.watchApplication(pid);
-    m_settling->quiet.start(quiet);
-    m_settling->longest.start(longest);
+    m_quiet.start(quiet);
+    m_longest.start(longest);
 }
 
 void GnomeShellWindows::drawn(qint64 pid)
 {
-    if (m_settling && m_settling->pid == pid)
-        m_settling->quiet.start();
+    if (m_settled && m_settlingPid == pid)
+        m_quiet.start();
+}
+
+void GnomeShellWindows::settle()
+{
+    m_quiet.stop();
+    m_longest.stop();
+    if (std::function<void()> settled = std::exchange(m_settled, nullptr))
+        settled();
 }
 
 bool GnomeShellWindows::hasCurrentPixels(quint64)

@@ -5,8 +5,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <memory>
-
 class GnomeShellConnection;
 
 /// The desktop's windows on GNOME on Wayland, as Cuewell's shell extension reports them.
@@ -34,12 +32,17 @@ public:
     QList<ScreenInfo> screens() override;
 
 private:
-    struct Settling;
     void windowsChanged();
     void drawn(qint64 pid);
+    void settle();
 
     GnomeShellConnection& m_shell;
     std::function<void(const RunningApp&)> m_onActivation;
     qint64 m_lastFocusedPid = 0;
-    std::unique_ptr<Settling> m_settling;
+    // One wait for an application's windows to settle at a time: every change or redraw starts
+    // the quiet period again, and the longest wait ends it regardless.
+    qint64 m_settlingPid = 0;
+    std::function<void()> m_settled;
+    QTimer m_quiet;
+    QTimer m_longest;
 };
