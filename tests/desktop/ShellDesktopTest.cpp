@@ -183,10 +183,9 @@ private slots:
         QVERIFY(cuewell.exitCode() != 0);
         const QStringList lines =
             QString::fromUtf8(cuewell.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(
-            lines,
-            QStringList{QStringLiteral(
-                "Cuewell needs an X11 desktop session (or XWayland); no X display was found.")});
+        QCOMPARE(lines, QStringList{QStringLiteral(
+                            "Cuewell needs an X11 desktop session (or XWayland) or GNOME "
+                            "on Wayland; no X display was found.")});
     }
 };
 

@@ -1,5 +1,6 @@
 // The session's accessibility bus as Cuewell meets it: a bus that hangs never freezes the
 // panel, and a bus that restarts is found again. Runs its own D-Bus daemons.
+#include "PrivateBus.h"
 #include "platform/linux/AtspiBus.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/X11Windows.h"
@@ -17,31 +18,6 @@
 #include <utility>
 
 namespace {
-
-// A D-Bus daemon of the test's own, ended with it.
-class Daemon
-{
-public:
-    Daemon()
-    {
-        m_process.start(QStringLiteral("dbus-daemon"),
-                        {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                         QStringLiteral("--print-address=1")});
-        if (m_process.waitForStarted(5000) && m_process.waitForReadyRead(5000))
-            m_address = QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-    ~Daemon() { stop(); }
-    void stop()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString address() const { return m_address; }
-
-private:
-    QProcess m_process;
-    QString m_address;
-};
 
 // Stands in for the session's org.a11y.Bus: answers where the accessibility bus is and that
 // accessibility is on, or holds every question unanswered while it is hung.
@@ -86,7 +62,7 @@ class AccessibilityBusTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<Daemon> m_session;
+    std::unique_ptr<PrivateBus> m_session;
     StandInA11yBus m_standIn;
 
 private slots:
@@ -94,7 +70,7 @@ private slots:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
             QSKIP("dbus-daemon is not installed");
-        m_session = std::make_unique<Daemon>();
+        m_session = std::make_unique<PrivateBus>();
         QVERIFY(!m_session->address().isEmpty());
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_session->address().toUtf8());
         QDBusConnection service =
@@ -136,13 +112,13 @@ private slots:
             return connecting.result();
         };
         m_standIn.hung = false;
-        auto first = std::make_unique<Daemon>();
+        auto first = std::make_unique<PrivateBus>();
         m_standIn.address = first->address();
         QVERIFY(connectOffThread().isConnected());
 
         first.reset(); // the accessibility bus goes away...
         QTRY_VERIFY(!QDBusConnection(QStringLiteral("cuewell-a11y")).isConnected());
-        Daemon second; // ...and comes back elsewhere
+        PrivateBus second; // ...and comes back elsewhere
         m_standIn.address = second.address();
         QVERIFY(connectOffThread().isConnected());
     }

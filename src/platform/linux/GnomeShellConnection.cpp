@@ -9,12 +9,39 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
+#include <QFileInfo>
 
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// The extension runs inside GNOME Shell; any other owner of its bus name is an impostor.
+const QString shellProgram = QStringLiteral("gnome-shell");
+
+QDBusMessage ownerPidQuestion()
+{
+    QDBusMessage question = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+    question << GnomeShellConnection::service;
+    return question;
+}
+
+// Whether the process the bus names in `reply` (to `ownerPidQuestion`) runs GNOME Shell.
+bool ownedByShell(const QDBusMessage& reply)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    const uint pid = reply.arguments().constFirst().toUInt();
+    QString program =
+        QFileInfo(QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget()).fileName();
+    program.remove(QStringLiteral(" (deleted)"));
+    if (program != shellProgram)
+        qCWarning(lcLinux) << "ignoring" << GnomeShellConnection::service << "owned by" << program;
+    return program == shellProgram;
+}
 
 // A capture is a PNG of one window: far below this even on the largest displays.
 constexpr qint64 maxCaptureBytes = 256LL * 1024 * 1024;
@@ -84,6 +111,8 @@ bool GnomeShellConnection::isGnomeWayland()
 
 bool GnomeShellConnection::subscribe(std::chrono::milliseconds timeout)
 {
+    if (!ownedByShell(m_bus.call(ownerPidQuestion(), QDBus::Block, int(timeout.count()))))
+        return false;
     QDBusMessage message =
         QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Subscribe"));
     return takeSubscription(m_bus.call(message, QDBus::Block, int(timeout.count())));
@@ -91,12 +120,19 @@ bool GnomeShellConnection::subscribe(std::chrono::milliseconds timeout)
 
 void GnomeShellConnection::subscribeInBackground()
 {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Subscribe"));
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+    auto* owner = new QDBusPendingCallWatcher(m_bus.asyncCall(ownerPidQuestion()), this);
+    connect(owner, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
-        takeSubscription(w->reply());
+        if (!ownedByShell(w->reply()))
+            return;
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Subscribe"));
+        auto* subscribing = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
+        connect(subscribing, &QDBusPendingCallWatcher::finished, this,
+                [this](QDBusPendingCallWatcher* s) {
+                    s->deleteLater();
+                    takeSubscription(s->reply());
+                });
     });
 }
 
