@@ -2,8 +2,10 @@
 // model server on this machine that names the right control at each step, the hot key, a typed
 // goal, and then only clicks at the rings, through the overlay into the application. The panel
 // is never touched until the task is done; it must never cover a ring.
+#include "CuewellLaunch.h"
 #include "DesktopApp.h"
 #include "FakeModelHttpServer.h"
+#include "RingPixels.h"
 #include "ScreenReader.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
@@ -34,30 +36,6 @@ std::optional<GuideElement> find(const QList<GuideElement>& elements, const QStr
             return e;
     }
     return std::nullopt;
-}
-
-// Answers each chat with the id the prompt gives the next title of `titles`.
-bool isOrange(const QColor& c)
-{
-    // The ring's orange, at any point of its pulse.
-    return c.red() > 200 && c.green() > 90 && c.green() < 235 && c.red() - c.blue() > 100;
-}
-
-// On how many sides of `frame` the ring is drawn: orange near each side's middle.
-int orangeSides(const QImage& screen, const QRectF& frame)
-{
-    const QRect ring = frame.adjusted(-6, -6, 6, 6).toRect();
-    const auto anyOrange = [&](QPoint from, QPoint step) {
-        for (int i = -3; i <= 3; ++i) {
-            if (isOrange(screen.pixelColor(from + step * i)))
-                return true;
-        }
-        return false;
-    };
-    return anyOrange({ring.center().x(), ring.top()}, {0, 1}) +
-           anyOrange({ring.center().x(), ring.bottom()}, {0, 1}) +
-           anyOrange({ring.left(), ring.center().y()}, {1, 0}) +
-           anyOrange({ring.right(), ring.center().y()}, {1, 0});
 }
 
 void clickAt(const QPointF& point)
@@ -136,26 +114,7 @@ class EndToEndDesktopTest : public QObject
     Q_OBJECT
 
     AtspiAccessibility m_accessibility;
-    QTemporaryDir m_config;
-    QStringList m_statuses;
-
-    bool waitForStatus(QProcess& cuewell, const QString& status, int timeoutMs = 30000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            while (cuewell.canReadLine()) {
-                const QString line = QString::fromUtf8(cuewell.readLine()).trimmed();
-                const qsizetype at = line.indexOf(QLatin1String("status: "));
-                if (at >= 0)
-                    m_statuses.append(line.mid(at + 8));
-            }
-            if (m_statuses.contains(status))
-                return true;
-            QTest::qWait(20);
-        }
-        return false;
-    }
+    CuewellLaunch m_launch;
 
     // The application's controls as the session lists them, fields named by their labels.
     AXSnapshot readUntil(qint64 pid, const QString& title)
@@ -185,28 +144,6 @@ class EndToEndDesktopTest : public QObject
         });
     }
 
-    void startCuewell(QProcess& cuewell, quint16 ollamaPort, const QStringList& tracedBy = {})
-    {
-        m_statuses.clear(); // a new program, a new line of statuses
-        QDir(m_config.path()).mkpath(QStringLiteral("Cuewell"));
-        QFile settings(m_config.filePath(QStringLiteral("Cuewell/Cuewell.conf")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[General]\nseenExplainer=true\n");
-        settings.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("cuewell.session.info=true"));
-        env.insert(QStringLiteral("OLLAMA_HOST"),
-                   QStringLiteral("127.0.0.1:") + QString::number(ollamaPort));
-        cuewell.setProcessEnvironment(env);
-        cuewell.setProcessChannelMode(QProcess::MergedChannels);
-        if (tracedBy.isEmpty())
-            cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
-        else
-            cuewell.start(tracedBy.first(), tracedBy.mid(1) + QStringList{CUEWELL_BINARY});
-        QVERIFY(cuewell.waitForStarted());
-    }
-
     // Every text in the tree of `pid`, as a screen reader reads it.
     // As a user would: back to the application window named `window`, the hot key over it, and
     // `goal` typed into the panel; only Return is left to press. False when a key was refused.
@@ -233,14 +170,14 @@ private slots:
         EventListener shown(AtspiBus::connection(), QStringLiteral("StateChanged"));
         shown.subscribe(QStringLiteral("object:state-changed:showing"));
         QProcess cuewell;
-        startCuewell(cuewell, ollama.port());
+        QVERIFY(m_launch.start(cuewell, ollama.port()));
         const AXSnapshot panel = readUntil(cuewell.processId(), QStringLiteral("Next step"));
         QVERIFY(panel.windowFrame);
         QTRY_VERIFY(textsOf(m_accessibility, cuewell.processId()).contains(Texts::typeAGoal));
 
         QVERIFY(typeGoalOver(QStringLiteral("Mousepad"), QStringLiteral("open a file")));
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-        QVERIFY(waitForStatus(cuewell, QStringLiteral("Step 1 ready.")));
+        QVERIFY(m_launch.waitForStatus(cuewell, QStringLiteral("Step 1 ready.")));
 
         // Each status was announced as a notification shown, from the status line itself.
         const QString service =
@@ -288,11 +225,12 @@ private slots:
         QTemporaryDir traces;
         const QString trace = traces.filePath(QStringLiteral("calls"));
         QProcess cuewell;
-        startCuewell(cuewell, ollama.port(),
-                     {strace, QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"),
-                      trace, QStringLiteral("-e"),
-                      QStringLiteral("trace=open,openat,creat,rename,renameat,renameat2,link,"
-                                     "linkat,symlink,truncate,mkdir,mkdirat,connect,sendto")});
+        QVERIFY(m_launch.start(
+            cuewell, ollama.port(),
+            {strace, QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), trace,
+             QStringLiteral("-e"),
+             QStringLiteral("trace=open,openat,creat,rename,renameat,renameat2,link,"
+                            "linkat,symlink,truncate,mkdir,mkdirat,connect,sendto")}));
         // Cuewell runs as strace's child: whatever happens, it is ended with the test.
         auto endTraced = std::make_unique<QScopeGuard<std::function<void()>>>([&cuewell] {
             const QString tracer = QString::number(cuewell.processId());
@@ -306,7 +244,7 @@ private slots:
         // A whole guided session: the goal, a step, a click through the ring, the next step.
         QVERIFY(typeGoalOver(QStringLiteral("Mousepad"), QStringLiteral("open a file")));
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-        QVERIFY(waitForStatus(cuewell, QStringLiteral("Step 1 ready."), 60000));
+        QVERIFY(m_launch.waitForStatus(cuewell, QStringLiteral("Step 1 ready."), 60000));
         clickAt(
             find(readUntil(mousepad.pid(), QStringLiteral("File")).elements, QStringLiteral("File"))
                 ->frame.center());
@@ -321,7 +259,7 @@ private slots:
 
         QFile calls(trace);
         QVERIFY(calls.open(QIODevice::ReadOnly));
-        const QString settings = m_config.path() + QStringLiteral("/Cuewell");
+        const QString settings = m_launch.config.path() + QStringLiteral("/Cuewell");
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/';
         static const QRegularExpression written(
             QStringLiteral("(open|openat|creat|rename|renameat2?|link|linkat|symlink|truncate|"
@@ -413,7 +351,7 @@ private slots:
         DesktopApp app(program, command);
         readUntil(app.pid(), controls.first());
         QProcess cuewell;
-        startCuewell(cuewell, ollama.port());
+        QVERIFY(m_launch.start(cuewell, ollama.port()));
         QVERIFY2(find(readUntil(cuewell.processId(), QStringLiteral("Next step")).elements,
                       QStringLiteral("Go")),
                  "the panel's controls are not accessible");
@@ -426,7 +364,8 @@ private slots:
         QRectF lastRinged;
         for (qsizetype step = 0; step < controls.size(); ++step) {
             const QString ready = QStringLiteral("Step %1 ready.").arg(step + 1);
-            QVERIFY2(waitForStatus(cuewell, ready), qPrintable(m_statuses.join(u'|')));
+            QVERIFY2(m_launch.waitForStatus(cuewell, ready),
+                     qPrintable(m_launch.statuses.join(u'|')));
             const auto chat = std::find_if(ollama.received.rbegin(), ollama.received.rend(),
                                            [](const auto& r) { return r.path == "/api/chat"; });
             QVERIFY(chat != ollama.received.rend());
@@ -438,7 +377,7 @@ private slots:
             QVERIFY2(control, qPrintable(controls[step]));
             QTest::qWait(300);
             const QImage shown = screenshot();
-            QCOMPARE(orangeSides(shown, control->frame), 4);
+            QCOMPARE(orangeSides(shown, control->frame.adjusted(-6, -6, 6, 6)), 4);
             // The panel is where Cuewell put it, and clear of the ring.
             const AXSnapshot panel =
                 AccessibilityReader::read(m_accessibility, cuewell.processId());
@@ -456,9 +395,9 @@ private slots:
         // Done: Stop, from the panel, takes the ring away.
         const AXSnapshot panel = AccessibilityReader::read(m_accessibility, cuewell.processId());
         clickAt(find(panel.elements, QStringLiteral("Stop"))->frame.center());
-        QVERIFY(
-            waitForStatus(cuewell, QStringLiteral("Stopped. Type a new goal and press Return.")));
-        QTRY_COMPARE(orangeSides(screenshot(), lastRinged), 0);
+        QVERIFY(m_launch.waitForStatus(
+            cuewell, QStringLiteral("Stopped. Type a new goal and press Return.")));
+        QTRY_COMPARE(orangeSides(screenshot(), lastRinged.adjusted(-6, -6, 6, 6)), 0);
         cuewell.kill();
         cuewell.waitForFinished();
     }

@@ -3,9 +3,11 @@
 // the right control at each step, the hot key, a typed goal, and then only clicks at the rings,
 // through the ring into the application. Driven from outside through the test build of the
 // extension (tests/desktop/run-on-gnome-wayland.sh).
+#include "CuewellLaunch.h"
 #include "DesktopApp.h"
 #include "FakeModelHttpServer.h"
 #include "GnomeShellLab.h"
+#include "RingPixels.h"
 #include "ScreenReader.h"
 #include "core/Texts.h"
 #include "platform/linux/AtspiAccessibility.h"
@@ -21,28 +23,6 @@
 #include <QTest>
 
 namespace {
-
-bool isOrange(const QColor& c)
-{
-    return c.red() > 200 && c.green() > 90 && c.green() < 235 && c.red() - c.blue() > 100;
-}
-
-// On how many sides of `highlight` the ring is drawn: orange across each side's middle.
-int orangeSides(const QImage& screen, const QRectF& highlight)
-{
-    const QRect r = highlight.toRect();
-    const auto anyOrange = [&](QPoint from, QPoint step) {
-        for (int i = -4; i <= 4; ++i) {
-            if (isOrange(screen.pixelColor(from + step * i)))
-                return true;
-        }
-        return false;
-    };
-    return anyOrange({r.center().x(), r.top()}, {0, 1}) +
-           anyOrange({r.center().x(), r.bottom()}, {0, 1}) +
-           anyOrange({r.left(), r.center().y()}, {1, 0}) +
-           anyOrange({r.right(), r.center().y()}, {1, 0});
-}
 
 bool runs(const QString& program, const QStringList& arguments)
 {
@@ -61,48 +41,7 @@ class GnomeWaylandDesktopTest : public QObject
 
     GnomeShellLab m_lab;
     AtspiAccessibility m_accessibility;
-    QTemporaryDir m_config;
-    QStringList m_statuses;
-
-    void startCuewell(QProcess& cuewell, quint16 ollamaPort)
-    {
-        m_statuses.clear();
-        QDir(m_config.path()).mkpath(QStringLiteral("Cuewell"));
-        QFile settings(m_config.filePath(QStringLiteral("Cuewell/Cuewell.conf")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[General]\nseenExplainer=true\n");
-        settings.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-        env.insert(QStringLiteral("QT_LOGGING_RULES"),
-                   qEnvironmentVariable("CUEWELL_TEST_LOG_RULES",
-                                        QStringLiteral("cuewell.session.info=true")));
-        env.insert(QStringLiteral("OLLAMA_HOST"),
-                   QStringLiteral("127.0.0.1:") + QString::number(ollamaPort));
-        cuewell.setProcessEnvironment(env);
-        cuewell.setProcessChannelMode(QProcess::MergedChannels);
-        cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
-        QVERIFY(cuewell.waitForStarted());
-    }
-
-    bool waitForStatus(QProcess& cuewell, const QString& status, int timeoutMs = 30000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            while (cuewell.canReadLine()) {
-                const QString line = QString::fromUtf8(cuewell.readLine()).trimmed();
-                if (qEnvironmentVariableIsSet("CUEWELL_TEST_ECHO"))
-                    qInfo("cuewell: %s", qPrintable(line));
-                if (const qsizetype at = line.indexOf(QLatin1String("status: ")); at >= 0)
-                    m_statuses.append(line.mid(at + 8));
-            }
-            if (m_statuses.contains(status))
-                return true;
-            QTest::qWait(20);
-        }
-        return false;
-    }
+    CuewellLaunch m_launch;
 
     // Whether the program's panel shows `text`, as a screen reader reads it.
     bool panelReads(qint64 pid, const QString& text)
@@ -199,7 +138,7 @@ private slots:
         DesktopApp app(program, command);
         QTRY_VERIFY_WITH_TIMEOUT(windowOf(app.pid()), 10000);
         QProcess cuewell;
-        startCuewell(cuewell, ollama.port());
+        QVERIFY(m_launch.start(cuewell, ollama.port()));
         QTRY_VERIFY_WITH_TIMEOUT(panelReads(cuewell.processId(), Texts::go), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(hasFocus(cuewell.processId()), 5000);
 
@@ -215,7 +154,8 @@ private slots:
 
         for (qsizetype step = 0; step < controls.size(); ++step) {
             const QString ready = QStringLiteral("Step %1 ready.").arg(step + 1);
-            QVERIFY2(waitForStatus(cuewell, ready), qPrintable(m_statuses.join(u'|')));
+            QVERIFY2(m_launch.waitForStatus(cuewell, ready),
+                     qPrintable(m_launch.statuses.join(u'|')));
             const auto chat = std::find_if(ollama.received.rbegin(), ollama.received.rend(),
                                            [](const auto& r) { return r.path == "/api/chat"; });
             QVERIFY(chat != ollama.received.rend());
@@ -255,15 +195,16 @@ private slots:
         });
         FakeModelHttpServer ollama(Provider::ollama);
         QProcess cuewell;
-        startCuewell(cuewell, ollama.port());
-        QVERIFY2(waitForStatus(cuewell, Texts::gnomeExtensionOff),
-                 qPrintable(m_statuses.join(u'|')));
+        QVERIFY(m_launch.start(cuewell, ollama.port()));
+        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::gnomeExtensionOff),
+                 qPrintable(m_launch.statuses.join(u'|')));
         QTRY_VERIFY_WITH_TIMEOUT(panelReads(cuewell.processId(), Texts::enableExtensionCommand),
                                  10000);
 
         QVERIFY(
             runs(QStringLiteral("gnome-extensions"), {QStringLiteral("enable"), extensionUuid}));
-        QVERIFY2(waitForStatus(cuewell, Texts::typeAGoal), qPrintable(m_statuses.join(u'|')));
+        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::typeAGoal),
+                 qPrintable(m_launch.statuses.join(u'|')));
         cuewell.kill();
         cuewell.waitForFinished();
     }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRectF>
+
+/// The ring's orange, at any point of its pulse.
+inline bool isRingOrange(const QColor& c)
+{
+    return c.red() > 200 && c.green() > 90 && c.green() < 235 && c.red() - c.blue() > 100;
+}
+
+/// On how many sides of `highlight` (a ring at rest) the ring is drawn on `screen`: orange
+/// across the middle of each side.
+inline int orangeSides(const QImage& screen, const QRectF& highlight)
+{
+    const QRect r = highlight.toRect();
+    const auto anyOrange = [&](QPoint from, QPoint step) {
+        for (int i = -4; i <= 4; ++i) {
+            if (isRingOrange(screen.pixelColor(from + step * i)))
+                return true;
+        }
+        return false;
+    };
+    return anyOrange({r.center().x(), r.top()}, {0, 1}) +
+           anyOrange({r.center().x(), r.bottom()}, {0, 1}) +
+           anyOrange({r.left(), r.center().y()}, {1, 0}) +
+           anyOrange({r.right(), r.center().y()}, {1, 0});
+}
