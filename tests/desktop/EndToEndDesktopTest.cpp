@@ -366,12 +366,10 @@ private slots:
             const QString ready = QStringLiteral("Step %1 ready.").arg(step + 1);
             QVERIFY2(m_launch.waitForStatus(cuewell, ready),
                      qPrintable(m_launch.statuses.join(u'|')));
-            const auto chat = std::find_if(ollama.received.rbegin(), ollama.received.rend(),
-                                           [](const auto& r) { return r.path == "/api/chat"; });
-            QVERIFY(chat != ollama.received.rend());
-            const qint64 asked = chat->atMs;
+            const std::optional<qint64> asked = ollama.lastChatAtMs();
+            QVERIFY(asked);
             qInfo("%s step %lld: %lld ms from the trigger to the request", qPrintable(appWindow),
-                  qlonglong(step + 1), qlonglong(asked - triggered));
+                  qlonglong(step + 1), qlonglong(*asked - triggered));
             const std::optional<GuideElement> control =
                 find(readUntil(app.pid(), controls[step]).elements, controls[step]);
             QVERIFY2(control, qPrintable(controls[step]));

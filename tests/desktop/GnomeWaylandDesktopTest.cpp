@@ -156,11 +156,10 @@ private slots:
             const QString ready = QStringLiteral("Step %1 ready.").arg(step + 1);
             QVERIFY2(m_launch.waitForStatus(cuewell, ready),
                      qPrintable(m_launch.statuses.join(u'|')));
-            const auto chat = std::find_if(ollama.received.rbegin(), ollama.received.rend(),
-                                           [](const auto& r) { return r.path == "/api/chat"; });
-            QVERIFY(chat != ollama.received.rend());
+            const std::optional<qint64> asked = ollama.lastChatAtMs();
+            QVERIFY(asked);
             qInfo("%s step %lld: %lld ms from the trigger to the request", qPrintable(program),
-                  qlonglong(step + 1), qlonglong(chat->atMs - triggered));
+                  qlonglong(step + 1), qlonglong(*asked - triggered));
             std::optional<QRectF> ring;
             QTRY_VERIFY_WITH_TIMEOUT((ring = m_lab.ring()).has_value(), 5000);
             QTest::qWait(300);

@@ -8,14 +8,8 @@
 #   CUEWELL_EXTENSION_DIR  the built extension to install (required)
 set -u
 
-for program in gnome-shell gjs dbus-daemon gsettings; do
-  if ! command -v "$program" >/dev/null; then
-    echo "SKIP: $program is not installed (bash scripts/setup.sh installs it)"
-    exit 77
-  fi
-done
-launcher=/usr/libexec/at-spi-bus-launcher
-[ -x "$launcher" ] || { echo "SKIP: the AT-SPI bus launcher is not installed"; exit 77; }
+source "$(dirname "$0")/lab.sh"
+require_programs gnome-shell gjs dbus-daemon gsettings
 [ -d "${CUEWELL_EXTENSION_DIR:-}" ] || { echo "CUEWELL_EXTENSION_DIR names no built extension"; exit 1; }
 uuid=cuewell@cuewell.org
 
@@ -62,14 +56,7 @@ gsettings set org.gnome.desktop.interface toolkit-accessibility true
 gsettings set org.gnome.desktop.notifications show-banners false
 rm -f "$XDG_RUNTIME_DIR/gnome-shell-disable-extensions"
 
-"$launcher" --launch-immediately >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
-    --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled '<true>' \
-    >/dev/null 2>&1 && break
-  sleep 0.05
-done
+start_accessibility_bus
 
 display=cuewell-wayland-$$
 gnome-shell --headless --wayland --no-x11 --wayland-display "$display" \

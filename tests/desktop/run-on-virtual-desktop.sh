@@ -4,14 +4,8 @@
 # the command ends. Exits 77 (a skip for CTest) when a needed program is missing.
 set -u
 
-for program in Xvfb openbox dbus-daemon xdotool; do
-  if ! command -v "$program" >/dev/null; then
-    echo "SKIP: $program is not installed (bash scripts/setup.sh installs it)"
-    exit 77
-  fi
-done
-launcher=/usr/libexec/at-spi-bus-launcher
-[ -x "$launcher" ] || { echo "SKIP: the AT-SPI bus launcher is not installed"; exit 77; }
+source "$(dirname "$0")/lab.sh"
+require_programs Xvfb openbox dbus-daemon xdotool
 
 pids=()
 cleanup() {
@@ -37,22 +31,7 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$address_file" ] && break; sleep 0.05; done
 export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$address_file")
 
-"$launcher" --launch-immediately >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-    >/dev/null 2>&1 && break
-  sleep 0.05
-done
-for _ in $(seq 50); do
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-    org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
-    variant:boolean:true >/dev/null 2>&1
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-    org.freedesktop.DBus.Properties.Get string:org.a11y.Status string:IsEnabled 2>/dev/null |
-    grep -q true && break
-  sleep 0.1
-done
+start_accessibility_bus
 
 openbox >/dev/null 2>&1 &
 pids+=($!)

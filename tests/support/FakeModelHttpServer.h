@@ -102,6 +102,16 @@ public:
     QList<Received> received;
     QList<Load> loads;
 
+    /// When the last chat request came, in ms since the epoch.
+    std::optional<qint64> lastChatAtMs() const
+    {
+        for (auto r = received.rbegin(); r != received.rend(); ++r) {
+            if (r->path == "/api/chat")
+                return r->atMs;
+        }
+        return std::nullopt;
+    }
+
     /// The system and user text the model saw of the last chat request, after any cut.
     QString lastSeenPrompt;
 

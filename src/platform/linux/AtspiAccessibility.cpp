@@ -176,10 +176,11 @@ std::optional<qint64> AtspiAccessibility::pidOf(const QString& service, QDeadlin
 // are on screen without the showing state. On Wayland every toolkit counts from its window.
 bool AtspiAccessibility::placesRelativeToWindow(const QString& service, QDeadlineTimer deadline)
 {
+    const bool everyToolkit = m_geometry->everyToolkitCountsFromItsWindow();
     {
         QMutexLocker lock(&m_lock);
-        if (const auto it = m_windowRelative.constFind(service); it != m_windowRelative.constEnd())
-            return *it;
+        if (const auto it = m_gtk4.constFind(service); it != m_gtk4.constEnd())
+            return *it || everyToolkit;
     }
     const AXNode root{service, rootPath};
     const QString application = QStringLiteral("org.a11y.atspi.Application");
@@ -187,11 +188,9 @@ bool AtspiAccessibility::placesRelativeToWindow(const QString& service, QDeadlin
     QDBusPendingCall version = property(root, application, QStringLiteral("Version"), deadline);
     const bool gtk4 =
         textOf(name) == QLatin1String("GTK") && textOf(version).startsWith(QLatin1String("4."));
-    const bool relative = gtk4 || m_geometry->everyToolkitCountsFromItsWindow();
     QMutexLocker lock(&m_lock);
     m_gtk4.insert(service, gtk4);
-    m_windowRelative.insert(service, relative);
-    return relative;
+    return gtk4 || everyToolkit;
 }
 
 bool AtspiAccessibility::isGtk4(const QString& service)
@@ -501,6 +500,8 @@ std::optional<WindowInfo> AtspiAccessibility::popupSized(const QString& service,
 
 void AtspiAccessibility::rememberPopupWindows(const QString& service, qint64 pid)
 {
+    if (m_geometry->knowsWindowsWithoutAsking())
+        return; // asked afresh each time instead (popupWindowsOf)
     const QList<WindowInfo> popups = m_geometry->popups(pid);
     QMutexLocker lock(&m_lock);
     m_popupWindows.insert(service, popups);

@@ -65,8 +65,7 @@ private:
     std::unique_ptr<AtspiWindowGeometry> m_geometry;
     QMutex m_lock;
     QHash<QString, qint64> m_pidsByService; // unique bus names are never reused
-    // Services that give extents relative to their window, and those that are GTK 4.
-    QHash<QString, bool> m_windowRelative;
+    // Whether each service is GTK 4, which gives extents relative to its window everywhere.
     QHash<QString, bool> m_gtk4;
     // For those toolkits: where each known node's window is, and the popup windows open as the
     // current read started.
