@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Parses each built form of the extension with GJS, the engine GNOME Shell runs it in. Outside
 # the shell its imports cannot resolve, so running stops there; a syntax error stops earlier and
-# fails this check. Exits 77 (a skip for CTest) without GJS.
+# fails this check. Also fails when a form users get serves a program that root does not own
+# (only the test build may). Exits 77 (a skip for CTest) without GJS.
 #   check-forms.sh <extension build dir>
 set -u
 command -v gjs >/dev/null || { echo "SKIP: gjs is not installed"; exit 77; }
@@ -9,6 +10,10 @@ status=0
 for form in shell43 shell45 test43; do
   file="$1/$form/cuewell@cuewell.org/extension.js"
   [ -f "$file" ] || { echo "missing: $file"; status=1; continue; }
+  if [ "$form" != test43 ] && grep -q "rootOwned: false" "$file"; then
+    echo "$form serves a program that root does not own"
+    status=1
+  fi
   mode=()
   [ "$form" = shell45 ] && mode=(-m)
   output=$(gjs "${mode[@]}" "$file" 2>&1)

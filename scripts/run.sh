@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Installs what Cuewell needs, builds it and starts it on the current desktop: X11, or GNOME on
-# Wayland, where it also installs Cuewell's GNOME Shell extension for this user.
+# Installs what Cuewell needs, builds it, installs it under /usr/local and starts it on the
+# current desktop: X11, or GNOME on Wayland, where it also installs Cuewell's GNOME Shell
+# extension for this user. The extension serves only the installed, root-owned program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-cmake --preset default >/dev/null
+# The extension serves the program at the prefix it was built for: the one installed below.
+cmake --preset default -DCMAKE_INSTALL_PREFIX=/usr/local >/dev/null
 cmake --build --preset default -j "$(nproc)"
+sudo_cmd=""
+[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+$sudo_cmd cmake --install build --prefix /usr/local
 
 uuid=cuewell@cuewell.org
 # GNOME loads the extension at log-in once it is listed as enabled; `gnome-extensions enable`
@@ -29,4 +34,4 @@ if [ "${XDG_SESSION_TYPE:-}" = wayland ] && [[ "${XDG_CURRENT_DESKTOP:-}" == *GN
   fi
 fi
 
-exec build/src/app/cuewell "$@"
+exec /usr/local/bin/cuewell "$@"

@@ -14,6 +14,8 @@ const CHANGE_COALESCE_MS = 16;
 const DRAWN_INTERVAL_MS = 50;
 // A person's click holds the button down for 50 ms or more.
 const CLICK_WATCH_MS = 16;
+const NOT_ALLOWED = 'org.cuewell.Shell.Error.NotAllowed';
+const FAILED = 'org.cuewell.Shell.Error.Failed';
 
 const SERVICE_XML = `
 <node>
@@ -63,10 +65,12 @@ const SERVICE_XML = `
   </interface>
 </node>`;
 
+class NotAllowedError extends Error {}
+
 class CuewellService {
     constructor() {
         this._connection = Gio.DBus.session;
-        this._callers = new CallerCheck(this._connection);
+        this._callers = new CallerCheck(this._connection, ALLOWED_PROGRAMS);
         this._highlight = new Highlight();
         this._subscriber = null;
         this._subscriberWatch = 0;
@@ -126,10 +130,13 @@ class CuewellService {
     }
 
     CaptureWindowAsync([id, png], invocation) {
-        this._serve(invocation, async () => {
+        this._serveSubscriber(invocation, async () => {
             const window = findWindow(id);
             if (!window)
                 throw new Error('no such window');
+            if (!mayCapture(invocation.get_sender(), this._subscriber, window.get_pid(),
+                this._watchedPid))
+                throw new NotAllowedError('only windows of the watched application are captured');
             const frame = rectTuple(window.get_frame_rect());
             const buffer = rectTuple(window.get_buffer_rect());
             const fds = invocation.get_message().get_unix_fd_list();
@@ -139,7 +146,7 @@ class CuewellService {
     }
 
     ShowHighlightAsync([ring, card, title, text], invocation) {
-        this._serve(invocation, () => {
+        this._serveSubscriber(invocation, () => {
             const box = ([x, y, width, height]) => ({x, y, width, height});
             this._highlight.show(box(ring), box(card), title, text);
             this._watchClicks(true);
@@ -148,7 +155,7 @@ class CuewellService {
     }
 
     HideHighlightAsync(params, invocation) {
-        this._serve(invocation, () => {
+        this._serveSubscriber(invocation, () => {
             this._highlight.hide();
             this._watchClicks(false);
             return null;
@@ -158,7 +165,7 @@ class CuewellService {
     // Wayland clients cannot place their own windows; Cuewell's panel is placed for it, and
     // only windows of the calling process can be.
     PlaceOwnWindowAsync([title, x, y, activate], invocation) {
-        this._serve(invocation, pid => {
+        this._serveSubscriber(invocation, pid => {
             const own = global.get_window_actors()
                 .map(actor => actor.get_meta_window())
                 .filter(w => w && w.get_pid() === pid && w.get_title() === title);
@@ -176,27 +183,39 @@ class CuewellService {
     }
 
     WatchApplicationAsync([pid], invocation) {
-        this._serve(invocation, () => {
+        this._serveSubscriber(invocation, () => {
             this._watchedPid = pid;
             return null;
         });
     }
 
     // Runs `answer` for an allowed caller, with its pid, and replies with what it returns;
-    // refuses everyone else.
-    _serve(invocation, answer) {
-        this._callers.allowedPid(invocation.get_sender()).then(async pid => {
+    // refuses everyone else, and callers other than the subscriber when `subscriberOnly`.
+    // Calls of one caller are answered in the order they came.
+    _serve(invocation, answer, subscriberOnly = false) {
+        const sender = invocation.get_sender();
+        this._callers.allowedPid(sender).then(async pid => {
             if (pid === null) {
-                invocation.return_dbus_error('org.cuewell.Shell.Error.NotAllowed',
+                invocation.return_dbus_error(NOT_ALLOWED,
                     'Only the Cuewell program may use this service.');
+                return;
+            }
+            if (subscriberOnly && !isSubscriber(sender, this._subscriber)) {
+                invocation.return_dbus_error(NOT_ALLOWED,
+                    'Only the Cuewell that subscribed may ask this.');
                 return;
             }
             try {
                 invocation.return_value(await answer(pid));
             } catch (e) {
-                invocation.return_dbus_error('org.cuewell.Shell.Error.Failed', e.message);
+                invocation.return_dbus_error(e instanceof NotAllowedError ? NOT_ALLOWED : FAILED,
+                    e.message);
             }
         });
+    }
+
+    _serveSubscriber(invocation, answer) {
+        this._serve(invocation, answer, true);
     }
 
     _subscribe(sender) {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "core/Graphemes.h"
+#include "core/OutsideText.h"
 #include "core/Texts.h"
 
 #include <QString>
 
 /// What is drawn of texts that come from outside (a model's explanation, an application's
 /// labels, a server's model names): the start of the text, at most so many user-perceived
-/// characters, with an ellipsis where it was cut. The texts themselves are kept whole.
+/// characters (and code units), mark runs collapsed, with an ellipsis where it was cut.
 namespace DisplayText {
 
 /// Enough for any sentence a person reads in a panel or on a card.
@@ -17,8 +17,8 @@ inline constexpr qsizetype maxNameGraphemes = 120;
 
 inline QString bounded(const QString& text, qsizetype max = maxGraphemes)
 {
-    const QString start = Graphemes::left(text, max);
-    return start.size() == text.size() ? text : start + Texts::ellipsis;
+    const QString kept = OutsideText::tamed(text, max);
+    return kept.size() == text.size() ? text : kept + Texts::ellipsis;
 }
 
 } // namespace DisplayText

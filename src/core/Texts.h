@@ -83,10 +83,15 @@ inline QString promptTooLong(qint64 limit)
            QStringLiteral(" tokens. Stop and start again with a shorter goal.");
 }
 
-// Shown beside the status line while a request is out, and under it after a while.
+// Shown beside the status line while a request is out, and under it after a while; in the
+// second half of the longest wait, with that wait beside it.
 inline QString waitingFor(qint64 seconds)
 {
     return QString::number(seconds) + QStringLiteral(" s");
+}
+inline QString waitingFor(qint64 seconds, qint64 limitSeconds)
+{
+    return waitingFor(seconds) + QStringLiteral(" of ") + waitingFor(limitSeconds);
 }
 inline const QString modelMayBeLoading = QStringLiteral(
     "Still waiting: the model may be loading, which can take half a minute the first time.");
@@ -137,16 +142,52 @@ inline QString unreadableOllamaHost(const QString& value)
                           "127.0.0.1:11434.");
 }
 
-// Why a model request failed, shown inside requestFailed.
-inline const QString requestTimedOut = QStringLiteral("The request timed out.");
-inline const QString answerCutShort = QStringLiteral("The server closed the connection early.");
-inline const QString answerNotHttp = QStringLiteral("The server's answer is not HTTP.");
-
-inline QString answerTooLarge(qint64 maxBytes)
+// Why a model request failed, shown inside requestFailed. `server` names the server and its
+// address, for example "Ollama at 127.0.0.1:11434".
+inline QString durationText(qint64 milliseconds)
 {
-    return QStringLiteral("The server's answer is larger than ") +
-           QString::number(maxBytes / (1024 * 1024)) + QStringLiteral(" MiB.");
+    if (milliseconds % 60'000 == 0)
+        return QString::number(milliseconds / 60'000) +
+               (milliseconds == 60'000 ? QStringLiteral(" minute") : QStringLiteral(" minutes"));
+    return QString::number(double(milliseconds) / 1000.0, 'g', 4) + QStringLiteral(" seconds");
 }
+
+inline QString serverSilent(const QString& server, qint64 milliseconds)
+{
+    return server + QStringLiteral(" did not answer within ") + durationText(milliseconds);
+}
+
+inline QString serverTooSlow(const QString& server, qint64 milliseconds)
+{
+    return server + QStringLiteral(" did not finish its answer within ") +
+           durationText(milliseconds);
+}
+
+inline QString serverClosed(const QString& server)
+{
+    return server + QStringLiteral(" closed the connection before it had answered");
+}
+
+inline QString serverNotHttp(const QString& server)
+{
+    return server + QStringLiteral(" answered with something that is not HTTP");
+}
+
+inline QString serverAnswerTooLarge(const QString& server, qint64 maxBytes)
+{
+    const QString size = maxBytes >= 1024 * 1024
+                             ? QString::number(maxBytes / (1024 * 1024)) + QStringLiteral(" MiB")
+                             : QString::number(maxBytes / 1024) + QStringLiteral(" KiB");
+    return server + QStringLiteral(" sent an answer larger than ") + size;
+}
+
+inline QString serverUnreachable(const QString& server, const QString& why)
+{
+    return server + QStringLiteral(": ") + why;
+}
+
+// Never shown: a request ends this way only for a step that was stopped.
+inline const QString requestStopped = QStringLiteral("The request was stopped.");
 
 inline const QString modelNotDescribed =
     QStringLiteral("The server's model listing does not describe this model.");
@@ -155,6 +196,17 @@ inline QString answerNotJson(const QString& error, qint64 offset)
 {
     return QStringLiteral("The server's answer is not valid JSON (") + error +
            QStringLiteral(" at byte ") + QString::number(offset) + QStringLiteral(").");
+}
+
+// Said after a step's status when the oldest steps did not fit the model's context.
+inline QString stepsLeftOut(qsizetype leftOut)
+{
+    return leftOut == 1
+               ? QStringLiteral(" The oldest step did not fit the model's context and was left "
+                                "out of the request.")
+               : QStringLiteral(" The oldest ") + QString::number(leftOut) +
+                     QStringLiteral(" steps did not fit the model's context and were left out of "
+                                    "the request.");
 }
 
 // Shell.

@@ -16,15 +16,21 @@ constexpr qint64 readPieceBytes = 256 * 1024;
 } // namespace
 
 HttpExchange::HttpExchange(QUrl url, QByteArray body, QByteArray contentType, Limits limits,
-                           QObject* parent)
+                           QString serverName, QObject* parent)
     : QObject(parent), m_url(std::move(url)), m_body(std::move(body)),
-      m_contentType(std::move(contentType)), m_limits(limits),
+      m_contentType(std::move(contentType)), m_limits(limits), m_serverName(std::move(serverName)),
       m_reader(std::make_unique<HttpResponseReader>(limits.maxBodyBytes))
 {
     m_idle.setSingleShot(true);
     m_total.setSingleShot(true);
-    connect(&m_idle, &QTimer::timeout, this, [this] { finish(Failure(Texts::requestTimedOut)); });
-    connect(&m_total, &QTimer::timeout, this, [this] { finish(Failure(Texts::requestTimedOut)); });
+    connect(&m_idle, &QTimer::timeout, this,
+            [this] { finish(Failure(Texts::serverSilent(m_serverName, m_limits.idle.count()))); });
+    // A server that answers nothing at all was silent, whichever limit came first.
+    connect(&m_total, &QTimer::timeout, this, [this] {
+        finish(Failure(m_limits.idle >= m_limits.total
+                           ? Texts::serverSilent(m_serverName, m_limits.idle.count())
+                           : Texts::serverTooSlow(m_serverName, m_limits.total.count())));
+    });
 }
 
 // A socket still connected says so as it goes; by then the reader is gone, so it is not heard.
@@ -51,9 +57,13 @@ void HttpExchange::start()
             readAvailable();
             if (m_reader->connectionClosed() == HttpResponseReader::State::complete)
                 return finish(Response{m_reader->status(), m_reader->body()});
+            return finish(Failure(Texts::serverClosed(m_serverName)));
         }
         qCDebug(lcModelClient) << "request to" << m_url.path() << "ended:" << e;
-        finish(Failure(m_socket->errorString()));
+        // Nothing listening is said as the system says it: it means there is no server.
+        finish(Failure(e == QAbstractSocket::ConnectionRefusedError
+                           ? m_socket->errorString()
+                           : Texts::serverUnreachable(m_serverName, m_socket->errorString())));
     });
     connect(socket, &QAbstractSocket::disconnected, this, [this] {
         readAvailable();
@@ -62,7 +72,7 @@ void HttpExchange::start()
         if (m_reader->connectionClosed() == HttpResponseReader::State::complete)
             finish(Response{m_reader->status(), m_reader->body()});
         else
-            finish(Failure(Texts::answerCutShort));
+            finish(Failure(Texts::serverClosed(m_serverName)));
     });
     m_idle.start(m_limits.idle);
     m_total.start(m_limits.total);
@@ -94,21 +104,35 @@ void HttpExchange::sendRequest()
     m_socket->write(head + "\r\n");
     if (post)
         m_socket->write(m_body);
+    progressed();
+}
+
+void HttpExchange::progressed()
+{
+    m_idle.start(m_limits.idle);
+}
+
+void HttpExchange::cancel()
+{
+    finish(Failure(Texts::requestStopped, cancelledDomain));
 }
 
 void HttpExchange::readAvailable()
 {
     while (!isFinished() && m_socket->bytesAvailable() > 0) {
-        m_idle.start(m_limits.idle);
+        const bool headBefore = m_reader->headRead();
         switch (m_reader->feed(m_socket->read(readPieceBytes))) {
         case HttpResponseReader::State::reading:
+            if (!headBefore && m_reader->headRead())
+                progressed();
             break;
         case HttpResponseReader::State::complete:
             return finish(Response{m_reader->status(), m_reader->body()});
         case HttpResponseReader::State::tooLarge:
-            return finish(Failure(Texts::answerTooLarge(m_limits.maxBodyBytes)));
+            return finish(
+                Failure(Texts::serverAnswerTooLarge(m_serverName, m_limits.maxBodyBytes)));
         case HttpResponseReader::State::malformed:
-            return finish(Failure(Texts::answerNotHttp));
+            return finish(Failure(Texts::serverNotHttp(m_serverName)));
         }
     }
 }

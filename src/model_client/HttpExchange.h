@@ -16,7 +16,8 @@ class QAbstractSocket;
 /// One HTTP/1.1 request to a model server on this computer, and its response read as it
 /// arrives. The socket is read a piece at a time and dropped the moment the body passes the
 /// cap, so a server that sends without end never fills memory. No proxy, no redirects followed
-/// (a redirect is an answer like any other), one connection per request.
+/// (a redirect is an answer like any other), one connection per request. Interim (1xx)
+/// responses are passed over. Failures name the server and what it did.
 class HttpExchange : public QObject
 {
     Q_OBJECT
@@ -24,7 +25,9 @@ public:
     struct Limits
     {
         qint64 maxBodyBytes;
-        /// The longest the server may stay silent.
+        /// The longest the exchange may go without progress: the request sent, the response's
+        /// head, the whole body. Bytes alone are not progress, so a server that trickles a body
+        /// out is held to this as one that sends nothing.
         std::chrono::milliseconds idle;
         /// The longest the whole exchange may take.
         std::chrono::milliseconds total;
@@ -37,8 +40,9 @@ public:
     };
 
     /// `body` is sent with `contentType` when not empty (a POST), otherwise it is a GET.
+    /// `serverName` names the server in failures ("Ollama at 127.0.0.1:11434").
     HttpExchange(QUrl url, QByteArray body, QByteArray contentType, Limits limits,
-                 QObject* parent = nullptr);
+                 QString serverName, QObject* parent = nullptr);
     ~HttpExchange() override;
 
     /// Starts the exchange; `finished` is emitted once, on the main thread, when it has ended.
@@ -46,6 +50,11 @@ public:
     bool isFinished() const { return m_result.has_value(); }
     /// The response, or why there is none (a sentence).
     const Result<Response>& result() const { return *m_result; }
+    /// Ends the exchange at once, its connection closed: a request nobody waits for any more.
+    void cancel();
+
+    /// The domain of the failure of a cancelled exchange.
+    inline static const QString cancelledDomain = QStringLiteral("cancelled");
 
 signals:
     void finished();
@@ -53,12 +62,14 @@ signals:
 private:
     void sendRequest();
     void readAvailable();
+    void progressed();
     void finish(Result<Response> result);
 
     QUrl m_url;
     QByteArray m_body;
     QByteArray m_contentType;
     Limits m_limits;
+    QString m_serverName;
     std::unique_ptr<QAbstractSocket> m_socket;
     std::unique_ptr<HttpResponseReader> m_reader;
     QTimer m_idle;

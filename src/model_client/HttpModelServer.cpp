@@ -1,5 +1,6 @@
 #include "model_client/HttpModelServer.h"
 
+#include "core/Texts.h"
 #include "model_client/ModelClientLog.h"
 #include "model_client/ModelServerWire.h"
 
@@ -38,13 +39,29 @@ Result<QUrl> HttpModelServer::base(Provider provider) const
     return ModelServerWire::base(provider, Providers::defaultPort(provider));
 }
 
-QCoro::Task<Result<HttpExchange::Response>> HttpModelServer::send(const QUrl& url,
-                                                                  const QByteArray& body,
-                                                                  std::chrono::milliseconds idle,
-                                                                  std::chrono::milliseconds total)
+namespace {
+
+// "Ollama at 127.0.0.1:11434", as failures name the server.
+QString serverName(Provider provider, const QUrl& address)
 {
-    HttpExchange exchange(url, body, QByteArrayLiteral("application/json"),
-                          {maxBodyBytes, idle, total});
+    const QString host =
+        address.host().contains(u':') ? u'[' + address.host() + u']' : address.host();
+    return Providers::rawValue(provider) + QStringLiteral(" at ") + host + u':' +
+           QString::number(address.port());
+}
+
+} // namespace
+
+QCoro::Task<Result<HttpExchange::Response>>
+HttpModelServer::send(const QUrl& url, const QByteArray& body, const HttpExchange::Limits& limits,
+                      const QString& serverName, const Cancellation* cancellation)
+{
+    HttpExchange exchange(url, body, QByteArrayLiteral("application/json"), limits, serverName);
+    if (cancellation) {
+        if (cancellation->isCancelled())
+            co_return Failure(Texts::requestStopped, HttpExchange::cancelledDomain);
+        connect(cancellation, &Cancellation::cancelled, &exchange, &HttpExchange::cancel);
+    }
     exchange.start();
     if (!exchange.isFinished())
         co_await qCoro(&exchange, &HttpExchange::finished);
@@ -61,7 +78,8 @@ QCoro::Task<Result<QStringList>> HttpModelServer::listModels(Provider provider)
     const QUrl url =
         ModelServerWire::endpoint(address.value(), ModelServerWire::listPath(provider));
     const Result<HttpExchange::Response> response =
-        co_await send(url, {}, m_timeouts.listing, m_timeouts.listing);
+        co_await send(url, {}, {maxBodyBytes, m_timeouts.listing, m_timeouts.listing},
+                      serverName(provider, address.value()));
     if (!response)
         co_return response.failure();
     // The status is not examined: any JSON answer means a server is there.
@@ -79,7 +97,8 @@ QCoro::Task<Result<ModelCapabilities>> HttpModelServer::capabilities(Provider pr
     const QUrl url = ModelServerWire::capabilitiesUrl(provider, address.value());
     const QByteArray body = ModelServerWire::capabilitiesBody(provider, model);
     const Result<HttpExchange::Response> response =
-        co_await send(url, body, m_timeouts.listing, m_timeouts.listing);
+        co_await send(url, body, {maxBodyBytes, m_timeouts.listing, m_timeouts.listing},
+                      serverName(provider, address.value()));
     if (!response)
         co_return response.failure();
     if (response.value().status >= 400)
@@ -99,7 +118,8 @@ void HttpModelServer::warmUp(Provider provider, const QString& model, qint64 con
     auto* exchange = new HttpExchange(ModelServerWire::warmUpUrl(provider, address.value()),
                                       ModelServerWire::warmUpBody(provider, model, contextTokens),
                                       QByteArrayLiteral("application/json"),
-                                      {maxBodyBytes, m_timeouts.warmUp, m_timeouts.warmUp}, this);
+                                      {maxBodyBytes, m_timeouts.warmUp, m_timeouts.warmUp},
+                                      serverName(provider, address.value()), this);
     connect(exchange, &HttpExchange::finished, exchange, [exchange, model] {
         const Result<HttpExchange::Response>& result = exchange->result();
         if (!result)
@@ -112,7 +132,8 @@ void HttpModelServer::warmUp(Provider provider, const QString& model, qint64 con
     exchange->start();
 }
 
-QCoro::Task<Result<ChatAnswer>> HttpModelServer::ask(const ChatRequest& request)
+QCoro::Task<Result<ChatAnswer>> HttpModelServer::ask(const ChatRequest& request,
+                                                     const Cancellation& cancellation)
 {
     const Result<QUrl> address = base(request.provider);
     if (!address)
@@ -121,13 +142,21 @@ QCoro::Task<Result<ChatAnswer>> HttpModelServer::ask(const ChatRequest& request)
         ModelServerWire::endpoint(address.value(), ModelServerWire::chatPath(request.provider));
     QFuture<QByteArray> encoding = QtConcurrent::run(&ModelServerWire::chatBody, request);
     const QByteArray body = co_await encoding;
+    if (cancellation.isCancelled())
+        co_return Failure(Texts::requestStopped, HttpExchange::cancelledDomain);
     const Result<HttpExchange::Response> response =
-        co_await send(url, body, m_timeouts.chatIdle, m_timeouts.chatTotal);
+        co_await send(url, body, {maxChatBodyBytes, m_timeouts.chatIdle, m_timeouts.chatTotal},
+                      serverName(request.provider, address.value()), &cancellation);
     if (!response)
         co_return response.failure();
-    if (response.value().status >= 400)
-        co_return ModelServerWire::httpFailure(response.value().status, response.value().body);
+    const int status = response.value().status;
+    if (status >= 400)
+        co_return ModelServerWire::httpFailure(status, response.value().body);
     QFuture<Result<ChatAnswer>> decoding = QtConcurrent::run(
         &ModelServerWire::decodeChatReply, request.provider, response.value().body);
-    co_return co_await decoding;
+    Result<ChatAnswer> answer = co_await decoding;
+    // A redirect or another answer that is not one is said as the status it was.
+    if (!answer && status >= 300)
+        co_return ModelServerWire::httpFailure(status, response.value().body);
+    co_return answer;
 }

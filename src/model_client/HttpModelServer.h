@@ -17,17 +17,21 @@ class HttpModelServer : public QObject, public ModelServerPort
 {
     Q_OBJECT
 public:
-    /// Bodies larger than this are refused while they arrive rather than buffered.
+    /// Bodies larger than this are refused while they arrive rather than buffered: model
+    /// listings and descriptions (a description carries the model's whole vocabulary).
     static constexpr qint64 maxBodyBytes = 16 * 1024 * 1024;
+    /// A chat answer is a JSON object with one sentence in it; a few kilobytes.
+    static constexpr qint64 maxChatBodyBytes = 256 * 1024;
 
     struct Timeouts
     {
         /// The whole model listing; a server that takes longer counts as not running.
         std::chrono::milliseconds listing{2500};
-        /// How long a chat request may stay idle before it fails.
+        /// How long a chat request may go without progress (sent, answer begun, answer
+        /// complete) before it fails; a server trickling bytes makes no progress.
         std::chrono::milliseconds chatIdle{240'000};
-        /// The whole chat request, so a server that trickles bytes cannot hold it open.
-        std::chrono::milliseconds chatTotal{900'000};
+        /// The whole chat request, whatever the server does.
+        std::chrono::milliseconds chatTotal{ModelServerPort::longestChat};
         /// A load the server is asked for in the background; loading a large model from a slow
         /// disk can take minutes.
         std::chrono::milliseconds warmUp{600'000};
@@ -49,13 +53,15 @@ public:
     QCoro::Task<Result<ModelCapabilities>> capabilities(Provider provider,
                                                         const QString& model) override;
     void warmUp(Provider provider, const QString& model, qint64 contextTokens) override;
-    QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request) override;
+    QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request,
+                                        const Cancellation& cancellation) override;
 
 private:
     Result<QUrl> base(Provider provider) const;
     QCoro::Task<Result<HttpExchange::Response>> send(const QUrl& url, const QByteArray& body,
-                                                     std::chrono::milliseconds idle,
-                                                     std::chrono::milliseconds total);
+                                                     const HttpExchange::Limits& limits,
+                                                     const QString& serverName,
+                                                     const Cancellation* cancellation = nullptr);
 
     std::map<Provider, Result<QUrl>> m_bases;
     Timeouts m_timeouts;

@@ -25,7 +25,7 @@ HttpResponseReader::State HttpResponseReader::feed(QByteArrayView bytes)
     if (m_state != State::reading)
         return m_state;
     m_pending.append(bytes);
-    if (!m_headRead) {
+    while (!m_headRead) {
         if (!readHead())
             return m_state;
     }
@@ -62,6 +62,13 @@ bool HttpResponseReader::readHead()
     if (!readStatusLine(lines.first().trimmed())) {
         fail(State::malformed);
         return false;
+    }
+    // An interim response ("100 Continue", "103 Early Hints") has no body; the final one
+    // follows. Switching protocols is no answer to a model request.
+    if (m_status < 200) {
+        if (m_status == 101)
+            fail(State::malformed);
+        return m_state == State::reading;
     }
     for (qsizetype i = 1; i < lines.size(); ++i)
         readHeader(lines[i].trimmed());
@@ -172,7 +179,7 @@ bool HttpResponseReader::readChunks()
         m_pending.clear();
         return false;
     }
-    if (m_body.size() + size > m_maxBody) {
+    if (size > m_maxBody - m_body.size()) {
         fail(State::tooLarge);
         return false;
     }
@@ -184,7 +191,7 @@ bool HttpResponseReader::readChunks()
 
 bool HttpResponseReader::append(QByteArrayView bytes)
 {
-    if (m_body.size() + bytes.size() > m_maxBody) {
+    if (bytes.size() > m_maxBody - m_body.size()) {
         fail(State::tooLarge);
         return false;
     }

@@ -6,7 +6,8 @@
 /// Reads one HTTP/1.1 response as its bytes arrive: the status line, the headers, and a body
 /// framed by Content-Length, by chunks, or by the end of the connection. A body that grows past
 /// the cap is refused the moment it does, whatever the server announced, so no more than the
-/// cap and one read are ever held. Pure; every byte is untrusted.
+/// cap and one read are ever held. Interim (1xx) responses before the final one are passed
+/// over. Pure; every byte is untrusted.
 class HttpResponseReader
 {
 public:
@@ -30,6 +31,8 @@ public:
     State connectionClosed();
 
     State state() const { return m_state; }
+    /// Whether the final response's status line and headers have arrived.
+    bool headRead() const { return m_headRead; }
     int status() const { return m_status; }
     const QByteArray& body() const { return m_body; }
 

@@ -1,6 +1,6 @@
 // The texts sent to the model: the fixed system prompt and the per-step user prompt.
-#include "core/Graphemes.h"
 #include "core/NumericRange.h"
+#include "core/OutsideText.h"
 #include "core/Texts.h"
 #include "model_client/LLMClient.h"
 
@@ -24,6 +24,9 @@ const QString systemPrompt = QStringLiteral(
 namespace {
 
 constexpr qsizetype maxTitleLength = 80;
+// A step of the history says what was done in a sentence; more would crowd out the elements.
+constexpr qsizetype maxHistoryLabelLength = 120;
+constexpr qsizetype maxHistoryExplanationLength = 240;
 
 // Truncates toward zero; values that are not finite or do not fit print as 0.
 QString integerText(double value)
@@ -34,7 +37,7 @@ QString integerText(double value)
 QString cleanTitle(QString title)
 {
     title.replace(u'\n', u' ');
-    return Graphemes::left(title, maxTitleLength);
+    return OutsideText::tamed(title, maxTitleLength);
 }
 
 QString relativeFrame(const QRectF& element, const QRectF& window)
@@ -61,8 +64,12 @@ QString userPrompt(const QString& goal, const QList<Step>& steps,
     if (!steps.isEmpty()) {
         prompt +=
             QStringLiteral("\nSteps already suggested (the user has presumably done them):\n");
-        for (const Step& step : steps)
-            prompt += Texts::historyLine(step.number, step.label, step.explanation) + u'\n';
+        for (const Step& step : steps) {
+            const QString line = Texts::historyLine(
+                step.number, OutsideText::tamed(step.label, maxHistoryLabelLength),
+                OutsideText::tamed(step.explanation, maxHistoryExplanationLength));
+            prompt += line + u'\n';
+        }
     }
     prompt += QStringLiteral(
         "\nElements (id | kind | label | x,y,width,height relative to the window):\n");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Cancellation.h"
 #include "core/Result.h"
 #include "model_client/ChatAnswer.h"
 #include "model_client/ChatRequest.h"
@@ -8,6 +9,8 @@
 
 #include <QString>
 #include <QStringList>
+
+#include <chrono>
 
 #include <QCoro/QCoroTask>
 
@@ -20,6 +23,10 @@ public:
     /// The domain of failures that say the server's address was refused (it is not on this
     /// computer); their description is meant for the status line as it stands.
     inline static const QString refusedAddress = QStringLiteral("address");
+
+    /// The longest a chat request may take, whatever the server does; the panel shows it as it
+    /// runs out.
+    static constexpr std::chrono::seconds longestChat{600};
 
     /// The server's model names, sorted; fails when the server cannot be reached or its
     /// answer is not JSON.
@@ -38,5 +45,8 @@ public:
     virtual void warmUp(Provider provider, const QString& model, qint64 contextTokens) = 0;
 
     /// One non-streaming chat request: the reply, or a failure with a readable description.
-    virtual QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request) = 0;
+    /// `cancellation` ends the request at once (its connection closed); the failure then says
+    /// so, for a caller that no longer listens.
+    virtual QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request,
+                                                const Cancellation& cancellation) = 0;
 };

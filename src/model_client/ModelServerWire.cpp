@@ -1,5 +1,7 @@
 #include "model_client/ModelServerWire.h"
+#include "core/DisplayText.h"
 #include "core/Graphemes.h"
+#include "core/OutsideText.h"
 #include "core/Texts.h"
 
 #include <QJsonArray>
@@ -31,6 +33,15 @@ QJsonArray objectArray(const QJsonValue& value)
             return {};
     }
     return array;
+}
+
+// A name the panel can show and a request can carry: no control characters, no runs of marks,
+// and no longer than any model's name is. Other names are dropped, not the listing.
+bool isReadableName(const QString& name)
+{
+    const bool controls = std::any_of(name.begin(), name.end(),
+                                      [](QChar c) { return c.category() == QChar::Other_Control; });
+    return !controls && OutsideText::isTame(name, DisplayText::maxNameGraphemes);
 }
 
 // Unicode scalar order of the canonically composed forms.
@@ -153,7 +164,7 @@ Result<QStringList> decodeModelList(Provider provider, const QByteArray& body)
     QStringList names;
     for (const QJsonValue& entry : objectArray(top.value(listKey))) {
         const QJsonValue name = entry.toObject().value(nameKey);
-        if (!name.isString())
+        if (!name.isString() || !isReadableName(name.toString()))
             continue;
         if (!ollama && name.toString().toLower().contains(QLatin1String("embed")))
             continue;

@@ -4,6 +4,7 @@
 #include "model_client/ModelServerPort.h"
 
 #include <QHostAddress>
+#include <QRegularExpression>
 
 namespace OllamaHost {
 
@@ -64,10 +65,15 @@ Result<QUrl> baseUrl(const QString& variable)
     }
     const QString path = rest.contains(u'/') ? rest.mid(rest.indexOf(u'/')) : QString();
     const HostAndPort parts = split(rest.left(rest.size() - path.size()));
-    bool numeric = false;
-    const uint givenPort = parts.port.toUInt(&numeric);
-    if (numeric && givenPort <= 65535)
+    if (!parts.port.isEmpty()) {
+        // Only digits, from 1 to 65535: anything else would send the screenshot to whatever
+        // listens at a port that was not meant.
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,5}$"));
+        const uint givenPort = parts.port.toUInt();
+        if (!digits.match(parts.port).hasMatch() || givenPort < 1 || givenPort > 65535)
+            return refused(Texts::unreadableOllamaHost(value));
         port = static_cast<quint16>(givenPort);
+    }
     QString host = parts.host.isEmpty() ? QStringLiteral("127.0.0.1") : parts.host;
     if (!isThisComputer(host))
         return refused(Texts::ollamaHostElsewhere(host));

@@ -63,12 +63,28 @@ qint64 imageTokens(const QSize& size)
     return std::max(patches, tiledImageTokens);
 }
 
+namespace {
+
+// The tokens of everything but the element list, with the history from step `first` on.
+qint64 fixedTokens(const Request& request, qsizetype first)
+{
+    return textTokens(request.system) +
+           textTokens(
+               LLMClient::userPrompt(request.goal, request.steps.mid(first), {}, request.window)) +
+           2 * tokensPerMessage + (request.image ? imageTokens(*request.image) : 0) + replyTokens;
+}
+
+} // namespace
+
 Plan plan(const Request& request, qint64 floor, qint64 limit)
 {
-    const qint64 fixed =
-        textTokens(request.system) +
-        textTokens(LLMClient::userPrompt(request.goal, request.steps, {}, request.window)) +
-        2 * tokensPerMessage + (request.image ? imageTokens(*request.image) : 0) + replyTokens;
+    // The history gives way from its oldest step: what was done last matters most to the next.
+    qsizetype firstStep = 0;
+    qint64 fixed = fixedTokens(request, firstStep);
+    while (fixed > limit && firstStep < request.steps.size())
+        fixed = fixedTokens(request, ++firstStep);
+    const QList<Step> steps = request.steps.mid(firstStep);
+
     QList<qint64> lineTokens;
     lineTokens.reserve(request.elements.size());
     for (const GuideElement& element : request.elements)
@@ -89,10 +105,11 @@ Plan plan(const Request& request, qint64 floor, qint64 limit)
         if (kept[i])
             result.sent.append(request.elements[i]);
     }
-    result.user = LLMClient::userPrompt(request.goal, request.steps, result.sent, request.window);
+    result.user = LLMClient::userPrompt(request.goal, steps, result.sent, request.window);
     result.tokens = total;
     result.fits = total <= limit;
     result.context = std::min(limit, std::max(floor, nextPowerOfTwo(total)));
+    result.stepsLeftOut = firstStep;
     return result;
 }
 

@@ -60,8 +60,10 @@ struct Plan
     qint64 tokens = 0;
     /// The context to run the model with: a power of two that holds `tokens`, within the limit.
     qint64 context = 0;
-    /// False when the system prompt, goal and history alone do not fit.
+    /// False when the system prompt and goal alone do not fit.
     bool fits = true;
+    /// How many of the oldest steps were left out of the history so that it fits.
+    qsizetype stepsLeftOut = 0;
 };
 
 /// The estimated tokens of a text.
@@ -73,7 +75,8 @@ qint64 imageTokens(const QSize& size);
 /// asked for earlier, so the server keeps the model as loaded). When the whole list does not
 /// fit, elements are left out in this order: recognised-text elements from the end of the list,
 /// then window elements farthest from the last step (or the window's centre), then menu-bar
-/// elements farthest from it. The system prompt, the goal and the history are never shortened.
+/// elements farthest from it. When the system prompt, the goal and the history alone do not
+/// fit, the oldest steps of the history are left out first; the goal is never shortened.
 Plan plan(const Request& request, qint64 floor, qint64 limit);
 
 /// Whether a server that read `promptTokens` of a request run with `context` filled the

@@ -44,7 +44,13 @@ GuideModel::GuideModel(GuideServices services, QObject* parent)
     m_discovery.startRefresh();
 }
 
-GuideModel::~GuideModel() = default;
+GuideModel::~GuideModel()
+{
+    // Without signals: the views may be gone already.
+    ++m_stepGeneration;
+    if (const std::shared_ptr<Cancellation> cancellation = std::exchange(m_stepCancellation, {}))
+        cancellation->cancel();
+}
 
 void GuideModel::chooseInitialTarget()
 {

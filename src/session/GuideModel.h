@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/Cancellation.h"
 #include "core/CapturedWindow.h"
 #include "core/GuideElement.h"
 #include "core/Result.h"
 #include "core/ServerState.h"
 #include "core/Step.h"
 #include "core/TextLine.h"
+#include "model_client/ModelReply.h"
 #include "model_client/Provider.h"
 #include "platform/WindowsPort.h"
 #include "recognize/RecognitionCache.h"
@@ -25,6 +27,7 @@
 
 #include <QCoro/QCoroTask>
 
+#include <memory>
 #include <optional>
 
 struct Observation;
@@ -39,8 +42,9 @@ public:
     /// Runs the start-up sequence: reads the settings back (writing none), chooses the initial
     /// target, follows activations, reads the permissions and queues a first model listing.
     explicit GuideModel(GuideServices services, QObject* parent = nullptr);
-    /// Waits for blocking work still running on the model's worker threads, which use the
-    /// services; a step suspended at that moment never touches the model again.
+    /// Ends the step in flight (its request is aborted) and waits for blocking work still
+    /// running on the model's worker threads, which use the services; a step suspended at that
+    /// moment never touches the model again.
     ~GuideModel() override;
 
     QString goal() const { return m_goal; }
@@ -73,8 +77,10 @@ public:
     bool followClicks() const { return m_follower.isEnabled(); }
     void setFollowClicks(bool follow) { m_follower.setEnabled(follow); }
 
+    /// Starts a session with the typed goal; a step still running for an earlier goal ends.
     void submit();
     void nextStep();
+    /// Ends the session, and the step in flight at once: its late answers change nothing.
     void stop();
     void pick(const GuideElement& element);
     void refreshPermissions();
@@ -114,6 +120,7 @@ private:
     static const QSet<QString>& textEntryRoles();
     void onActivation(const RunningApp& app);
     void startStep();
+    void endStepInFlight();
     QCoro::Task<> runStep();
     QCoro::Task<std::optional<Observation>> observe(const RunningApp& app, StepScope& step);
     QFuture<QList<TextLine>> startRecognising(const CapturedWindow& window);
@@ -123,8 +130,8 @@ private:
     QCoro::Task<> recogniseAhead(qint64 pid);
     QCoro::Task<> suggest(const Observation& observation, StepScope& step);
     QCoro::Task<std::optional<QString>> imageFor(const Observation& observation, StepScope& step);
-    void applyReply(const QString& reply, const QList<GuideElement>& sent, const QString& note,
-                    StepScope& step);
+    void applyReply(const std::optional<ModelReply>& parsed, const QList<GuideElement>& sent,
+                    const QString& note, StepScope& step);
     std::optional<RunningApp> applicationToObserve();
     void record(const GuideElement& element, const QString& explanation, bool manual);
 
@@ -169,4 +176,8 @@ private:
     // The application the latest step observed: its windows are the ones the ring is on.
     std::optional<qint64> m_observedPid;
     QString m_activeGoal;
+    // Counts the steps started and ended early; a step whose number is no longer current was
+    // superseded and leaves the model alone.
+    qint64 m_stepGeneration = 0;
+    std::shared_ptr<Cancellation> m_stepCancellation;
 };

@@ -1,5 +1,7 @@
 // One guided session: submitting a goal, running a step from observation to suggestion,
 // picking by hand, stopping.
+#include "core/DisplayText.h"
+#include "core/OutsideText.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
@@ -21,8 +23,9 @@
 void GuideModel::submit()
 {
     const QString trimmed = m_goal.trimmed();
-    if (trimmed.isEmpty() || m_isBusy)
+    if (trimmed.isEmpty())
         return;
+    endStepInFlight();
     m_activeGoal = trimmed;
     setSteps({});
     setElements({});
@@ -43,8 +46,22 @@ void GuideModel::startStep()
     QTimer::singleShot(0, this, [this] { runStep(); });
 }
 
+// The step still waiting is superseded: it is no longer busy, its request is aborted, and
+// whatever it receives later is dropped.
+void GuideModel::endStepInFlight()
+{
+    if (!m_isBusy)
+        return;
+    ++m_stepGeneration;
+    if (const std::shared_ptr<Cancellation> cancellation = std::exchange(m_stepCancellation, {}))
+        cancellation->cancel();
+    setWaitingForModel(false);
+    setBusy(false);
+}
+
 void GuideModel::stop()
 {
+    endStepInFlight();
     hideRing();
     setSessionActive(false);
     setSteps({});
@@ -60,10 +77,13 @@ void GuideModel::pick(const GuideElement& element)
     record(element, Texts::youChoseThis, true);
 }
 
-void GuideModel::record(const GuideElement& element, const QString& explanation, bool manual)
+// What is recorded is bounded: the history goes into every later prompt and onto the panel.
+void GuideModel::record(const GuideElement& element, const QString& shownExplanation, bool manual)
 {
-    const QString label =
-        element.role + QStringLiteral(" \u201C") + element.title + QStringLiteral("\u201D");
+    const QString explanation = OutsideText::tamed(shownExplanation, DisplayText::maxGraphemes);
+    const QString label = element.role + QStringLiteral(" \u201C") +
+                          OutsideText::tamed(element.title, DisplayText::maxNameGraphemes) +
+                          QStringLiteral("\u201D");
     m_services.overlay.show(element.frame, explanation, label);
     // Typing follows a click into a text field, not the next step.
     const bool followable = !textEntryRoles().contains(element.role);
@@ -151,7 +171,7 @@ QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& ap
                                                 : std::nullopt;
     Result<CapturedWindow> captured =
         co_await ScreenCapture::captureFrontWindow(m_services.windows, pid, lastFrame);
-    if (step.modelGone())
+    if (step.superseded())
         co_return std::nullopt;
     m_timings.capture = clock.nsecsElapsed() / 1e6;
     QFuture<QList<TextLine>> recognising;
@@ -160,7 +180,7 @@ QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& ap
         recognising = startRecognising(captured.value());
     }
     const std::pair<AXSnapshot, double> read = co_await reading;
-    if (step.modelGone())
+    if (step.superseded())
         co_return std::nullopt;
     const AXSnapshot& snapshot = read.first;
     m_timings.read = read.second;
@@ -172,7 +192,7 @@ QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& ap
                                                   captured.value().windowId))) {
         captured = co_await ScreenCapture::captureFrontWindow(m_services.windows, pid,
                                                               snapshot.windowFrame);
-        if (step.modelGone())
+        if (step.superseded())
             co_return std::nullopt;
         if (captured)
             recognising = startRecognising(captured.value());
@@ -188,7 +208,7 @@ QCoro::Task<std::optional<Observation>> GuideModel::observe(const RunningApp& ap
     else if (window.popups.isEmpty())
         m_lastWindowFrames.insert(pid, window.frame);
     const QList<TextLine> lines = co_await recognising;
-    if (step.modelGone())
+    if (step.superseded())
         co_return std::nullopt;
     m_timings.recognise = clock.nsecsElapsed() / 1e6;
     m_timings.recognisedBefore = m_recognised.reused() > reusedBefore;

@@ -1,4 +1,6 @@
 // Asking the model server which element to use next, and applying its answer.
+#include "core/DisplayText.h"
+#include "core/OutsideText.h"
 #include "core/Texts.h"
 #include "model_client/ImageEncoding.h"
 #include "model_client/LLMClient.h"
@@ -19,7 +21,7 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
 {
     if (serverState() != ServerState::running || models().isEmpty()) {
         co_await m_discovery.refresh();
-        if (step.modelGone())
+        if (step.superseded())
             co_return;
     }
     if (serverState() != ServerState::running) {
@@ -34,12 +36,12 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
     const QString model = selectedModel();
     setStatus(Texts::asking(model));
     co_await m_discovery.capabilities(model);
-    if (step.modelGone())
+    if (step.superseded())
         co_return;
     std::optional<QString> jpeg;
     if (m_discovery.takesImages(model)) {
         jpeg = co_await imageFor(observation, step);
-        if (step.modelGone())
+        if (step.superseded())
             co_return;
     }
 
@@ -60,6 +62,8 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
     }
     if (!plan.fits)
         co_return step.end(Texts::promptTooLong(limit));
+    if (plan.stepsLeftOut > 0)
+        note += Texts::stepsLeftOut(plan.stepsLeftOut);
     if (plan.sent.size() < m_elements.size())
         note += Texts::elementsLeftOut(plan.sent.size(), m_elements.size());
     if (!note.isEmpty())
@@ -74,8 +78,9 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
         plan.user,      jpeg,  ollama ? std::optional(plan.context) : std::nullopt};
     m_timings.requested = m_stepClock.nsecsElapsed() / 1e6;
     setWaitingForModel(true);
-    const Result<ChatAnswer> reply = co_await m_services.modelServer.ask(request);
-    if (step.modelGone())
+    const Result<ChatAnswer> reply =
+        co_await m_services.modelServer.ask(request, step.cancellation());
+    if (step.superseded())
         co_return;
     setWaitingForModel(false);
     if (!reply) {
@@ -91,7 +96,14 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
         if (plan.sent.contains(element))
             listed.append(element);
     }
-    applyReply(reply.value().text, listed, note, step);
+    // A reply may be long; it is read off the main thread, so the panel never waits for it.
+    const QString text = reply.value().text;
+    QFuture<std::optional<ModelReply>> parsing =
+        QtConcurrent::run(&m_workers, [text, listed] { return LLMClient::parse(text, listed); });
+    const std::optional<ModelReply> parsed = co_await parsing;
+    if (step.superseded())
+        co_return;
+    applyReply(parsed, listed, note, step);
 }
 
 QCoro::Task<std::optional<QString>> GuideModel::imageFor(const Observation& observation,
@@ -101,23 +113,24 @@ QCoro::Task<std::optional<QString>> GuideModel::imageFor(const Observation& obse
     QFuture<std::optional<QString>> encoding = QtConcurrent::run(
         &m_workers, [image] { return ImageEncoding::jpegBase64(image, LLMClient::maxJpegWidth); });
     std::optional<QString> jpeg = co_await encoding;
-    if (step.modelGone())
+    if (step.superseded())
         co_return std::nullopt;
     co_return jpeg;
 }
 
 // `note` is added to whatever the step ends with: what was left out of the prompt or cut by the
 // server is said whatever the model answered.
-void GuideModel::applyReply(const QString& reply, const QList<GuideElement>& sent,
-                            const QString& note, StepScope& step)
+void GuideModel::applyReply(const std::optional<ModelReply>& parsed,
+                            const QList<GuideElement>& sent, const QString& note, StepScope& step)
 {
-    const std::optional<ModelReply> parsed = LLMClient::parse(reply, sent);
     if (!parsed)
         return step.end(Texts::replyNotUsable + note);
     if (parsed->done) {
         hideRing();
-        return step.end(
-            (parsed->explanation.isEmpty() ? Texts::goalComplete : parsed->explanation) + note);
+        return step.end((parsed->explanation.isEmpty()
+                             ? Texts::goalComplete
+                             : OutsideText::tamed(parsed->explanation, DisplayText::maxGraphemes)) +
+                        note);
     }
     const auto chosen = std::find_if(sent.begin(), sent.end(),
                                      [&](const GuideElement& e) { return e.id == parsed->id; });

@@ -3,6 +3,7 @@
 // in the build tree.
 #include "SessionRig.h"
 #include "core/DisplayText.h"
+#include "core/OutsideText.h"
 #include "core/Texts.h"
 #include "overlay/OverlayController.h"
 #include "overlay/OverlayView.h"
@@ -120,14 +121,30 @@ private slots:
         const QString huge(2 * 1024 * 1024, u'a');
         panel.rig.modelServer.reply = QStringLiteral(R"({"id": 2, "explanation": "%1"})").arg(huge);
         panel.runStep();
-        // Kept whole for the next prompt, drawn bounded in the panel and on the card.
-        QCOMPARE(panel.model().steps().last().explanation, huge);
+        // Recorded bounded (it goes into every later prompt), drawn bounded in the panel and on
+        // the card.
+        QCOMPARE(panel.model().steps().last().explanation, huge.left(DisplayText::maxGraphemes));
         QVERIFY(panel.main().stepExplanation()->text().size() <= DisplayText::maxGraphemes + 1);
         for (const QString& line : panel.main().historyLines())
             QVERIFY(line.size() <= DisplayText::maxGraphemes + 1);
         OverlayController overlay([] { return false; });
         overlay.show(QRectF(10, 10, 50, 20), huge, QStringLiteral("button"));
         QVERIFY(overlay.view()->shownText().size() <= DisplayText::maxGraphemes + 1);
+
+        // One user-perceived character of half a million combining marks: the panel, the card
+        // and the history get a few code units of it, not the whole.
+        const QString stacked = QStringLiteral("Z") + QString(500'000, QChar(0x0301));
+        panel.rig.modelServer.reply =
+            QStringLiteral(R"({"id": 2, "explanation": "%1"})").arg(stacked);
+        panel.runStep();
+        QTRY_VERIFY(!panel.model().steps().isEmpty() &&
+                    panel.model().steps().last().explanation.startsWith(u'Z'));
+        QVERIFY(panel.model().steps().last().explanation.size() <= 1 + OutsideText::maxMarksInARun);
+        QVERIFY(panel.main().stepExplanation()->text().size() < 100);
+        for (const QString& line : panel.main().historyLines())
+            QVERIFY(line.size() <= DisplayText::maxGraphemes * OutsideText::unitsPerGrapheme + 1);
+        overlay.show(QRectF(10, 10, 50, 20), stacked, stacked);
+        QVERIFY(overlay.view()->shownText().size() < 100);
 
         // A server offering 200,000 models: the picker offers a bounded few, the chosen one
         // among them.

@@ -58,11 +58,29 @@ public:
         warmUps.append({provider, model, contextTokens});
     }
 
-    QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request) override
+    /// Requests that were cancelled while they waited.
+    qsizetype cancelled = 0;
+
+    QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request,
+                                        const Cancellation& cancellation) override
     {
         asked.append(request);
-        if (held)
-            co_await qCoro(this, &FakeModelServer::released);
+        if (held) {
+            // Released, or cancelled as a real request is: whichever comes first, for this
+            // request alone. The gate opens once, so the request is resumed once.
+            QObject gate;
+            const auto open = [&gate] {
+                if (gate.objectName().isEmpty())
+                    gate.setObjectName(QStringLiteral("open"));
+            };
+            connect(this, &FakeModelServer::released, &gate, open);
+            connect(&cancellation, &Cancellation::cancelled, &gate, open);
+            co_await qCoro(&gate, &QObject::objectNameChanged);
+        }
+        if (cancellation.isCancelled()) {
+            ++cancelled;
+            co_return Failure(QStringLiteral("stopped"));
+        }
         if (!reply)
             co_return reply.failure();
         co_return ChatAnswer{reply.value(), promptTokens};

@@ -170,28 +170,93 @@ private slots:
         QVERIFY(rig.modelServer.asked.isEmpty());
     }
 
-    void stopWhileAStepRunsLetsTheStepFinish()
+    void stopEndsTheStepInFlightAtEachWait_data()
+    {
+        QTest::addColumn<QString>("wait");
+        QTest::newRow("reading the tree") << "reading";
+        QTest::newRow("recognising text") << "recognising";
+        QTest::newRow("listing models") << "listing";
+        QTest::newRow("asking the model") << "asking";
+    }
+
+    void stopEndsTheStepInFlightAtEachWait()
+    {
+        // Stop takes effect at once wherever the step waits: Go works again right away, and
+        // what the stopped step receives later changes nothing.
+        QFETCH(QString, wait);
+        SessionRig rig;
+        // With no models listed, a step lists them again before it asks.
+        if (wait == QLatin1String("listing"))
+            rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{});
+        GuideModel& model = rig.start();
+        QTRY_COMPARE(model.serverState(), ServerState::running);
+        if (wait == QLatin1String("reading"))
+            rig.accessibility.slowReadMs = 300;
+        if (wait == QLatin1String("recognising"))
+            rig.textRecognition.slowMs = 300;
+        rig.modelServer.held = wait == QLatin1String("listing") || wait == QLatin1String("asking");
+        model.setGoal(QStringLiteral("save it"));
+        model.submit();
+        if (wait == QLatin1String("reading"))
+            QTRY_VERIFY(rig.accessibility.reading);
+        else if (wait == QLatin1String("recognising"))
+            QTRY_VERIFY(rig.textRecognition.calls > 0);
+        else if (wait == QLatin1String("listing"))
+            QTRY_VERIFY(rig.modelServer.listed.size() >= 2);
+        else
+            QTRY_COMPARE(rig.modelServer.asked.size(), 1);
+        QVERIFY(model.isBusy());
+
+        model.stop();
+        QVERIFY(!model.isBusy());
+        QVERIFY(!model.isWaitingForModel());
+        QCOMPARE(model.status(), Texts::stopped);
+        if (wait == QLatin1String("asking"))
+            QTRY_COMPARE(rig.modelServer.cancelled, 1); // the request was ended, not left waiting
+
+        // Whatever the stopped step was waiting for comes in now, and is dropped.
+        rig.modelServer.release();
+        QTest::qWait(400);
+        QCOMPARE(model.status(), Texts::stopped);
+        QVERIFY(model.steps().isEmpty());
+        QVERIFY(model.elements().isEmpty());
+        QVERIFY(!model.isBusy());
+        QCOMPARE(rig.overlay.shown.size(), 0);
+
+        // Go works at once, and its step is the only one that counts.
+        rig.accessibility.slowReadMs = 0;
+        rig.textRecognition.slowMs = 0;
+        rig.modelServer.listings.insert_or_assign(Provider::ollama,
+                                                  QStringList{QStringLiteral("llava:7b")});
+        rig.modelServer.held = false;
+        model.setGoal(QStringLiteral("save it again"));
+        model.submit();
+        QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
+        QCOMPARE(model.steps().size(), 1);
+        QCOMPARE(rig.overlay.shown.size(), 1);
+    }
+
+    void aNewGoalSupersedesTheStepInFlight()
     {
         SessionRig rig;
         GuideModel& model = rig.start();
         QTRY_COMPARE(model.serverState(), ServerState::running);
         rig.modelServer.held = true;
-        model.setGoal(QStringLiteral("save it"));
+        model.setGoal(QStringLiteral("first"));
         model.submit();
         QTRY_COMPARE(rig.modelServer.asked.size(), 1);
 
-        model.stop();
-        QCOMPARE(model.status(), Texts::stopped);
-        QVERIFY(!model.sessionActive());
-        QVERIFY(model.elements().isEmpty());
-        QVERIFY(model.isBusy()); // stop does not cancel the step
-        QCOMPARE(rig.overlay.hides, 1);
-
+        model.setGoal(QStringLiteral("second"));
+        model.submit();
+        QTRY_COMPARE(rig.modelServer.asked.size(), 2);
+        QTRY_COMPARE(rig.modelServer.cancelled, 1);
+        QVERIFY(rig.modelServer.asked[1].user.startsWith(QStringLiteral("Goal: second\n")));
+        rig.modelServer.held = false;
         rig.modelServer.release();
-        QTRY_VERIFY(!model.isBusy());
-        // The reply arrived against a list emptied by stop: no listed element.
-        QCOMPARE(model.status(), Texts::noListedElement);
-        QVERIFY(model.steps().isEmpty());
+        QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
+        QTest::qWait(50);
+        QCOMPARE(model.steps().size(), 1);
+        QCOMPARE(model.activeGoal(), QStringLiteral("second"));
     }
 
     void pickWhileAStepRunsRecordsAtOnce()
@@ -257,7 +322,7 @@ private slots:
         QVERIFY(rig.modelServer.asked.first().user.startsWith(QStringLiteral("Goal: second\n")));
     }
 
-    void submitIgnoresBlankGoalsAndRunningSteps()
+    void submitIgnoresBlankGoals()
     {
         SessionRig rig;
         GuideModel& model = rig.start();

@@ -107,19 +107,44 @@ private slots:
         QCOMPARE(leftOut, QList<qint64>({7, 6, 4, 5, 3, 2, 1}));
     }
 
-    void theSystemPromptGoalAndHistoryAreNeverShortened()
+    void theHistoryGivesWayFromItsOldestStepAndTheGoalNever()
     {
-        const PromptBudget::Request asked = request(mixedList());
+        PromptBudget::Request asked = request(mixedList());
         const qint64 bare = PromptBudget::plan(request({}), 0, 1'000'000).tokens;
         const PromptBudget::Plan tight = PromptBudget::plan(asked, 0, bare);
         QVERIFY(tight.fits);
         QVERIFY(tight.sent.isEmpty());
+        QCOMPARE(tight.stepsLeftOut, 0);
         QVERIFY(tight.user.startsWith(QStringLiteral("Goal: export as PDF\n")));
         QVERIFY(tight.user.contains(QStringLiteral("Open Tools.")));
 
-        const PromptBudget::Plan tooSmall = PromptBudget::plan(asked, 0, bare - 1);
+        // A long history, as a talkative model leaves: the oldest steps go first.
+        Step older = asked.steps.first();
+        older.number = 1;
+        older.explanation = QString(4000, u'x');
+        asked.steps.first().number = 2;
+        asked.steps.prepend(older);
+        const PromptBudget::Plan cut = PromptBudget::plan(asked, 0, bare);
+        QVERIFY(cut.fits);
+        QCOMPARE(cut.stepsLeftOut, 1);
+        QVERIFY(
+            cut.user.contains(QStringLiteral("2. button \u201CTools\u201D \u2014 Open Tools.")));
+        QVERIFY(!cut.user.contains(QStringLiteral("xxxx")));
+
+        // Without any history the goal alone may still not fit: then nothing is sent.
+        const PromptBudget::Plan tooSmall = PromptBudget::plan(asked, 0, 100);
         QVERIFY(!tooSmall.fits);
-        QVERIFY(tooSmall.user.contains(QStringLiteral("Goal: export as PDF\n")));
+        QCOMPARE(tooSmall.stepsLeftOut, 2);
+        QVERIFY(tooSmall.user.startsWith(QStringLiteral("Goal: export as PDF\n")));
+    }
+
+    void historyLinesAreBoundedWhateverTheModelSaid()
+    {
+        PromptBudget::Request asked = request({});
+        asked.steps.first().explanation = QStringLiteral("a") + QString(500'000, QChar(0x0301));
+        const PromptBudget::Plan plan = PromptBudget::plan(asked, 0, 1'000'000);
+        QVERIFY2(plan.user.size() < 2000, qPrintable(QString::number(plan.user.size())));
+        QVERIFY(plan.fits);
     }
 
     void imagesCountAtLeastTheLargestFixedTiling()

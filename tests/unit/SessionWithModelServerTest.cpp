@@ -241,7 +241,7 @@ private slots:
         // tokens, drops the instructions and the goal from the front, and the model guesses.
         const ChatRequest unsized{Provider::ollama,     model,        LLMClient::systemPrompt,
                                   Fake::promptOf(sent), std::nullopt, std::nullopt};
-        const Result<ChatAnswer> cut = awaitTask(served.client.ask(unsized));
+        const Result<ChatAnswer> cut = awaitTask(served.client.ask(unsized, Cancellation()));
         QCOMPARE(cut.value().promptTokens, 4096);
         QVERIFY(!server.lastSeenPrompt.contains(QStringLiteral("Goal: ")));
         const QString fileId = Fake::idOf(QStringLiteral("File"), Fake::promptOf(sent));

@@ -10,6 +10,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QFileInfo>
+#include <QThread>
 
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -160,6 +161,7 @@ void GnomeShellConnection::setSubscribed(bool subscribed)
         if (m_subscribed == subscribed)
             return;
         m_subscribed = subscribed;
+        m_watchedPid = 0; // the extension forgets with the subscription
     }
     emit subscribedChanged();
 }
@@ -266,7 +268,33 @@ void GnomeShellConnection::placeOwnWindow(const QString& title, QPoint topLeft, 
 
 void GnomeShellConnection::watchApplication(qint64 pid)
 {
-    send(QStringLiteral("WatchApplication"), {QVariant::fromValue(quint32(qMax<qint64>(pid, 0)))});
+    pid = qMax<qint64>(pid, 0);
+    {
+        QMutexLocker lock(&m_lock);
+        m_watchedPid = pid;
+    }
+    const QVariantList arguments{QVariant::fromValue(quint32(pid))};
+    if (QThread::currentThread() == thread()) {
+        send(QStringLiteral("WatchApplication"), arguments);
+        return;
+    }
+    // No watcher off the main thread: it would belong to a thread that may never run events.
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface,
+                                                          QStringLiteral("WatchApplication"));
+    message.setArguments(arguments);
+    const QDBusMessage reply = m_bus.call(message, QDBus::Block, stateChangeTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        qCInfo(lcLinux) << "GNOME Shell extension: WatchApplication" << reply.errorMessage();
+        QMutexLocker lock(&m_lock);
+        if (m_watchedPid == pid)
+            m_watchedPid = 0; // asked again before the next capture
+    }
+}
+
+qint64 GnomeShellConnection::watchedPid() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_watchedPid;
 }
 
 // Changes of what the shell shows never wait for an answer; a failure is only logged.

@@ -55,8 +55,12 @@ public:
     /// Moves this program's window called `title` to `topLeft`, keeps it above other windows,
     /// and gives it the keyboard when `activate`.
     void placeOwnWindow(const QString& title, QPoint topLeft, bool activate);
-    /// Asks to be told when the application's windows redraw.
+    /// Asks to be told when the application's windows redraw. The extension captures windows
+    /// of the watched application only. Off the main thread it waits for the extension's answer
+    /// (at most a few seconds), so a capture asked next finds the application watched.
     void watchApplication(qint64 pid);
+    /// The pid last given to `watchApplication` in this subscription, or 0.
+    qint64 watchedPid() const;
 
 signals:
     void subscribedChanged();
@@ -85,4 +89,5 @@ private:
     QList<GnomeShellWindow> m_windows;
     bool m_subscribed = false;
     bool m_hotKeyTaken = false;
+    qint64 m_watchedPid = 0;
 };

@@ -138,6 +138,15 @@ bool GnomeShellWindows::hasCurrentPixels(quint64)
 
 Result<QImage> GnomeShellWindows::windowPixels(quint64 windowId, QSize pixelSize)
 {
+    // The extension captures windows of the application it watches only (popups have their
+    // application's pid); one D-Bus connection delivers the watch before the capture.
+    for (const GnomeShellWindow& window : m_shell.windows()) {
+        if (window.id == windowId) {
+            if (window.pid != m_shell.watchedPid())
+                m_shell.watchApplication(window.pid);
+            break;
+        }
+    }
     Result<QImage> image = m_shell.capture(windowId, captureTimeout);
     if (!image || image.value().size() == pixelSize || pixelSize.isEmpty())
         return image;
