@@ -1,6 +1,8 @@
 #include "observe/AccessibilityReader.h"
 
+#include "core/DisplayText.h"
 #include "core/NumericRange.h"
+#include "core/OutsideText.h"
 #include "observe/ObserveLog.h"
 
 #include <QList>
@@ -74,7 +76,7 @@ std::optional<QString> firstLabel(const AXNodeAttributes& node)
     for (const QString* source : sources) {
         const QString trimmed = source->trimmed();
         if (!trimmed.isEmpty())
-            return trimmed;
+            return OutsideText::tamed(trimmed, DisplayText::maxGraphemes);
     }
     return std::nullopt;
 }
@@ -172,7 +174,8 @@ public:
             if (node.role.trimmed() != staticTextRole)
                 continue;
             const std::optional<QRectF> frame = usableFrame(node);
-            const QString text = node.title.trimmed();
+            const QString text =
+                OutsideText::tamed(node.title.trimmed(), DisplayText::maxGraphemes);
             if (frame && !text.isEmpty())
                 labels.append({text, *frame});
         }

@@ -1,6 +1,8 @@
 // The model's state: start-up, the observable properties and the permission flags.
 #include "session/GuideModel.h"
 
+#include "core/DisplayText.h"
+#include "core/OutsideText.h"
 #include "core/Texts.h"
 #include "platform/PermissionsPort.h"
 #include "session/FocusRule.h"
@@ -57,7 +59,7 @@ void GuideModel::chooseInitialTarget()
     const std::optional<RunningApp> front = m_services.windows.frontmostApplication();
     if (front && FocusRule::qualifiesAsTarget(*front, m_services.windows.ownPid())) {
         m_targetApp = front;
-        m_targetName = front->name;
+        m_targetName = OutsideText::tamed(front->name, DisplayText::maxNameGraphemes);
     }
 }
 
@@ -180,6 +182,6 @@ void GuideModel::setSessionActive(bool active)
 
 void GuideModel::setTargetName(const QString& name)
 {
-    m_targetName = name;
+    m_targetName = OutsideText::tamed(name, DisplayText::maxNameGraphemes);
     emit targetNameChanged();
 }

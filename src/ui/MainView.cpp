@@ -127,8 +127,8 @@ QWidget* MainView::buildStatusRow()
     // One line, as wide as three digits of seconds, so the status beside it never jumps.
     m_waitingTime->setWordWrap(false);
     m_waitingTime->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    m_waitingTime->setMinimumWidth(
-        m_waitingTime->fontMetrics().horizontalAdvance(Texts::waitingFor(999)));
+    m_waitingTime->setMinimumWidth(m_waitingTime->fontMetrics().horizontalAdvance(
+        Texts::waitingFor(999, WaitingIndicator::limitMs / 1000)));
     layout->addWidget(m_spinner, 0, Qt::AlignTop);
     layout->addWidget(m_status, 1, Qt::AlignTop);
     layout->addWidget(m_waitingTime, 0, Qt::AlignTop);

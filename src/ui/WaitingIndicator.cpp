@@ -54,7 +54,9 @@ void WaitingIndicator::update()
     if (!m_waiting)
         return;
     const qint64 waitedMs = m_clock() - m_startedMs;
-    const QString text = Texts::waitingFor(waitedMs / 1000);
+    const QString text = waitedMs * 2 >= limitMs
+                             ? Texts::waitingFor(waitedMs / 1000, limitMs / 1000)
+                             : Texts::waitingFor(waitedMs / 1000);
     if (m_elapsed->text() != text)
         m_elapsed->setText(text);
     m_hint->setVisible(waitedMs >= hintAfterMs);

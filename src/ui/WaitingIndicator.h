@@ -1,15 +1,19 @@
 #pragma once
 
+#include "model_client/ModelServerPort.h"
+
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 
 class QLabel;
 
 /// How long the model server has been working on the request that is out: whole seconds in a
-/// label beside the status line (which keeps its text), and after a while a hint that the model
-/// may still be loading. Both labels are hidden while nothing is awaited.
+/// label beside the status line (which keeps its text), with the longest a request may take
+/// beside them once half of it has gone, and after a while a hint that the model may still be
+/// loading. Both labels are hidden while nothing is awaited.
 class WaitingIndicator : public QObject
 {
     Q_OBJECT
@@ -19,6 +23,9 @@ public:
 
     /// A first load commonly takes longer than this; an answer rarely does.
     static constexpr qint64 hintAfterMs = 10'000;
+    /// The longest a request may take; the model server's client ends it then.
+    static constexpr qint64 limitMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(ModelServerPort::longestChat).count();
 
     WaitingIndicator(QLabel* elapsed, QLabel* hint, QObject* parent = nullptr);
 

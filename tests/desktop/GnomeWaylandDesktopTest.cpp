@@ -18,6 +18,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,6 +106,28 @@ private slots:
         ::close(fd);
         // Nothing was written into the descriptor, nothing moved.
         QCOMPARE(lseek(fd, 0, SEEK_END), off_t(-1));
+    }
+
+    void aProgramSavedAsCuewellIsNoCuewell()
+    {
+        // Any program can be copied under Cuewell's name; the extension asks which file the
+        // caller runs, not what it is called.
+        const QString gdbus = QStandardPaths::findExecutable(QStringLiteral("gdbus"));
+        if (gdbus.isEmpty())
+            QSKIP("gdbus is not installed");
+        QTemporaryDir folder;
+        const QString impostor = folder.filePath(QStringLiteral("cuewell"));
+        QVERIFY(QFile::copy(gdbus, impostor));
+        QProcess call;
+        call.start(impostor,
+                   {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                    QStringLiteral("org.cuewell.Shell"), QStringLiteral("--object-path"),
+                    QStringLiteral("/org/cuewell/Shell1"), QStringLiteral("--method"),
+                    QStringLiteral("org.cuewell.Shell1.Windows")});
+        QVERIFY(call.waitForFinished(10000));
+        QVERIFY(call.exitCode() != 0);
+        QVERIFY2(call.readAllStandardError().contains("org.cuewell.Shell.Error.NotAllowed"),
+                 "the extension did not refuse a program named cuewell");
     }
 
     void wholeTask_data()

@@ -281,6 +281,11 @@ private slots:
         // The status line keeps what it says while the time runs beside it.
         QCOMPARE(view.statusLine()->text(), Texts::asking(QStringLiteral("llava:7b")));
         savePicture(panel.main(), QStringLiteral("waiting.png"));
+        // From half the longest wait on, the time shows how much of it is gone.
+        nowMs += WaitingIndicator::limitMs / 2 - 10'000;
+        view.waitingIndicator()->update();
+        QCOMPARE(view.waitingTime()->text(), QStringLiteral("300 s of 600 s"));
+        savePicture(panel.main(), QStringLiteral("waiting-long.png"));
 
         panel.rig.modelServer.release();
         QTRY_COMPARE(panel.model().status(), QStringLiteral("Step 1 ready."));

@@ -74,6 +74,22 @@ private slots:
         QCOMPARE(AccessibilityReader::readableRole(u"AX"), QString());
     }
 
+    void hugeLabelsAreBoundedAsTheyAreRead()
+    {
+        // An application may name a control with anything: a book, or one letter carrying half
+        // a million marks. What the list, the prompt and the card get is bounded either way.
+        const QString stacked = QStringLiteral("Z") + QString(500'000, QChar(0x0301));
+        const QString book(1'000'000, u'w');
+        AXNodeAttributes described = control(QStringLiteral("AXButton"));
+        described.description = stacked;
+        Tree tree({control(QStringLiteral("AXButton"), book), described});
+        const QStringList read = titles(tree.read());
+        QCOMPARE(read.size(), 2);
+        QCOMPARE(read[0], book.left(500));
+        QVERIFY2(read[1].size() < 20, qPrintable(QString::number(read[1].size())));
+        QVERIFY(read[1].startsWith(u'Z'));
+    }
+
     void untrustedReadsNothing()
     {
         Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("OK"))});

@@ -11,6 +11,8 @@
 
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 Q_DECLARE_METATYPE(Provider)
@@ -101,6 +103,47 @@ QList<FakeModelHttpServer::Received> requestsTo(const FakeModelHttpServer& serve
     return found;
 }
 
+// An Ollama that lists one model and then takes chat requests without ever answering them;
+// it counts the chat connections the client closed.
+class SilentChatServer : public QObject
+{
+public:
+    SilentChatServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = m_server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
+        });
+    }
+
+    quint16 port() const { return m_server.serverPort(); }
+    int chatsOpen = 0;
+    int chatsClosedByClient = 0;
+
+private:
+    void answer(QTcpSocket* socket)
+    {
+        const QByteArray request = socket->readAll();
+        if (socket->property("seen").toBool())
+            return;
+        socket->setProperty("seen", true);
+        if (request.startsWith("POST /api/chat")) {
+            ++chatsOpen;
+            connect(socket, &QTcpSocket::disconnected, this, [this] { ++chatsClosedByClient; });
+            return;
+        }
+        const QByteArray body = request.startsWith("GET /api/tags")
+                                    ? QByteArray(R"({"models": [{"name": "llama3.2:3b"}]})")
+                                    : QByteArray("{}");
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+                      "\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+};
+
 } // namespace
 
 class SessionWithModelServerTest : public QObject
@@ -141,6 +184,32 @@ private slots:
         QCOMPARE(rig.overlay.shown.last().frame, QRectF(100, 60, 40, 20));
         const QJsonObject sent = server.received.last().json();
         QCOMPARE(sent["model"].toString(), model);
+    }
+
+    void stopAndQuitEndTheRequestAtOnce()
+    {
+        // Against a server that never answers, Stop frees the session at once and closes the
+        // connection, so the server stops working for nobody; quitting does the same.
+        SilentChatServer server;
+        HttpModelServer client({{Provider::ollama, server.port()}}, {});
+        auto rig = std::make_unique<SessionRig>();
+        GuideModel& guide = rig->start(&client);
+        QTRY_COMPARE(guide.selectedModel(), QStringLiteral("llama3.2:3b"));
+        guide.setGoal(QStringLiteral("open a file"));
+        guide.submit();
+        QTRY_VERIFY(guide.isWaitingForModel() && server.chatsOpen == 1);
+
+        guide.stop();
+        QVERIFY(!guide.isBusy());
+        QCOMPARE(guide.status(), Texts::stopped);
+        QTRY_COMPARE(server.chatsClosedByClient, 1);
+        QCOMPARE(guide.serverState(), ServerState::running);
+
+        guide.setGoal(QStringLiteral("open a file"));
+        guide.submit();
+        QTRY_COMPARE(server.chatsOpen, 2);
+        rig.reset();
+        QTRY_COMPARE(server.chatsClosedByClient, 2);
     }
 
     void failingServerLeavesTheSessionUsable()
