@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one suggestion costs on the caller's side: building the prompt for a full element
 // list, parsing the reply, and encoding a large capture for a vision model.
 #include "model_client/ImageEncoding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What observing a real window costs, stage by stage: the accessibility read, the capture, text
 // recognition and merging, for five applications; and what the merged list gains or loses by
 // reading the window in blocks rather than whole. ONLY=<label> measures one application,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the pulsing highlight costs while it is on screen: CPU time of this process over ten
 // seconds of pulsing, in the shaped (no compositor) and the translucent mode. Run on a desktop
 // (or tests/desktop/run-on-virtual-desktop.sh build/bench/overlay_pulse_bench).

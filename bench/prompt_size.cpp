@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How large the request for a first step is on real windows: elements, text bytes, estimated
 // tokens with and without the screenshot, the context asked of Ollama, and how many elements a
 // model limited to 4,096 tokens would be sent. Run on a desktop (or a virtual one:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A thousand steps in a row on a real application against a model server that misbehaves now
 // and then (replies that are broken, slow, failing or name nothing), with the real Linux backend,
 // the real HTTP client and the real overlay. Prints the memory and open files at the start and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the trigger of a step to the request at the model server, on real applications: the first
 // step on a freshly started application (after the panel was open as long as typing a goal
 // takes), a following step with the window unchanged, and one after the user clicked the ringed

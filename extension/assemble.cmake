@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Joins the extension's sources, in order, into one file: -DOUTPUT=<file> -DSOURCES=<a:b:...>
 set(joined "// Generated from Cuewell's extension sources; edit those, not this file.\n")
 string(REPLACE ":" ";" sources "${SOURCES}")

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Parses each built form of the extension with GJS, the engine GNOME Shell runs it in. Outside
 # the shell its imports cannot resolve, so running stops there; a syntax error stops earlier and
 # fails this check. Also fails when a form users get serves a program that root does not own

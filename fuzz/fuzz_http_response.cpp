@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes a server sends, cut anywhere, end as a response, a refusal or a wait for more;
 // never a body larger than the cap, and never a change once the reading has ended.
 #include "model_client/HttpResponseReader.h"

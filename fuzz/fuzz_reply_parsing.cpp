@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any reply text a model server sends must parse to a choice or to nothing, never crash.
 #include "model_client/LLMClient.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any listing, description or chat body a model server sends decodes to names, capabilities, a
 // reply or a failure.
 #include "model_client/ModelServerWire.h"

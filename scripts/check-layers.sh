@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when an include in src/ points up the layers or sideways between folders of one layer:
 #   app -> ui -> session -> observe, recognize, model_client, overlay, platform/<backend>
 #       -> platform (the ports) -> core

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for a bounded time from the seed
 # corpus in fuzz/corpus. Fails on any crash, sanitizer report or broken invariant.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Refreshes the README's pictures in docs/ from those the tests took in the build tree (the
 # panel offscreen, the ring over a real editor on the virtual desktop). Run after the tests.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Cuewell needs, builds it, installs it under /usr/local and starts it on the
 # current desktop: X11, or GNOME on Wayland, where it also installs Cuewell's GNOME Shell
 # extension for this user. The extension serves only the installed, root-owned program.

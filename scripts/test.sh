@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the tests need, then builds and runs the whole suite twice: a normal build and
 # one under AddressSanitizer + UndefinedBehaviorSanitizer. Fails on any test failure or report.
 set -euo pipefail
@@ -6,6 +7,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 bash scripts/check-layers.sh
+bash scripts/check-sources.sh
 
 jobs=$(nproc)
 for preset in default sanitize; do

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // Only the installed Cuewell program may use the service. The bus daemon tells the pid behind
 // each caller and the kernel which file that process runs: it has to be the very file (same

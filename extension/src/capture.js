@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // A window's pixels, as the compositor last drew them (never those of windows covering it),
 // written as PNG into a file descriptor the caller handed over. The image is the window's

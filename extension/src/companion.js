@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // Enabled and disabled by the shell: the service lives exactly while the extension is on.
 class CuewellCompanion {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 export default class CuewellExtension extends Extension {
     enable() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // The ring around the control to use next and the card beside it, drawn above every window.
 // Cuewell works out where both go; here they are only drawn. Nothing here takes input: every

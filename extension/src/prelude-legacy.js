@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GNOME Shell 43 and 44 load extensions as scripts with imports through `imports`.
 const {Clutter, Gio, GLib, Meta, Shell, St} = imports.gi;
 const Main = imports.ui.main;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // The service Cuewell talks to on the session bus. Version 1 of the interface; a change that
 // breaks callers gets a new interface name. Signals go only to the Cuewell process that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // The windows on screen as Cuewell sees them: front to back, with the pid of the process that
 // owns each, its visible frame and the buffer it draws (the frame plus client-side shadows).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // Only in the build the desktop tests install, never in the one users get: a pointer and a
 // keyboard for tests to drive the desktop from outside, the whole screen as a picture, what is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuewell: an on-screen guide that points to the control to use next.
 #include "app/AppDelegate.h"
 #include "app/DesktopBackend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the model's reply: the JSON object somewhere in its text, with the tolerated key
 // names and id forms of local models.
 #include "model_client/LLMClient.h"

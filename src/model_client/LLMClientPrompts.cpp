@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts sent to the model: the fixed system prompt and the per-step user prompt.
 #include "core/NumericRange.h"
 #include "core/OutsideText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model's state: start-up, the observable properties and the permission flags.
 #include "session/GuideModel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recognising the target's text ahead of the next step, while the user types a goal.
 #include "observe/ScreenCapture.h"
 #include "session/GuideModel.h"

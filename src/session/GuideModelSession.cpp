@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One guided session: submitting a goal, running a step from observation to suggestion,
 // picking by hand, stopping.
 #include "core/DisplayText.h"

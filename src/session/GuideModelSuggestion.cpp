@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asking the model server which element to use next, and applying its answer.
 #include "core/DisplayText.h"
 #include "core/OutsideText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/ModelDiscovery.h"
 
 #include "model_client/LLMClient.h"

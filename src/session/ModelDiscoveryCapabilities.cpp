@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What each model can do, the context it runs with, and loading it ahead of the first step.
 #include "model_client/LLMClient.h"
 #include "model_client/ModelServerPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole guided tasks as a person has them: Cuewell and a real application on a desktop, a
 // model server on this machine that names the right control at each step, the hot key, a typed
 // goal, and then only clicks at the rings, through the overlay into the application. The panel

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuewell on GNOME on Wayland, as a person has it: a headless GNOME Shell with Cuewell's
 // extension, real applications as Wayland clients, a model server on this machine that names
 // the right control at each step, the hot key, a typed goal, and then only clicks at the rings,

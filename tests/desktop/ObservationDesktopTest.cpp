@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading, capturing and recognising real applications on a virtual desktop.
 #include "AwaitTask.h"
 #include "DesktopApp.h"

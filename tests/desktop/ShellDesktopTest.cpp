@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell on a desktop: the global hot key, running once per session, and starting where
 // there is no display.
 #include "DesktopApp.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the tests' desktops share (sourced by run-on-*.sh, not run): checks for the programs a
 # desktop needs, and the accessibility bus of its session.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a headless GNOME Shell on Wayland of its own: a private home, runtime
 # directory and session bus, an empty stand-in system bus (the shell will not start without
 # one), the accessibility bus switched on, and Cuewell's shell extension (the test build, with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a virtual desktop of its own: Xvfb, a D-Bus session with the accessibility
 # bus switched on, and the openbox window manager. Everything it starts is ended by pid when
 # the command ends. Exits 77 (a skip for CTest) when a needed program is missing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panel's views against a model wired to fakes: every enabling and visibility rule, the
 // texts, and the switch between the explainer and the main view. Saves pictures of the panel
 // in the build tree.

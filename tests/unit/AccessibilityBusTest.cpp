@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session's accessibility bus as Cuewell meets it: a bus that hangs never freezes the
 // panel, and a bus that restarts is found again. Runs its own D-Bus daemons.
 #include "PrivateBus.h"

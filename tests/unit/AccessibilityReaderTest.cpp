@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree walk over a fake tree: limits, the label rule, the enabled and frame rules and the
 // menu bar.
 #include "observe/AccessibilityReader.h"

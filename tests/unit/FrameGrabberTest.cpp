@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One picture from a stream of frames: the first complete frame, once, whatever the threads.
 #include "observe/FrameGrabber.h"
 #include "AwaitTask.h"

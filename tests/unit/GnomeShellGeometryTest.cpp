@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How window geometry on GNOME on Wayland is turned into screen positions and window pictures:
 // where each toolkit's accessible extents count from, which popup shows an open menu, and the
 // shadow cut off a capture.

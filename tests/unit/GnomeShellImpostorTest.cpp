@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuewell trusts only GNOME Shell with its extension's bus name: a program that takes the name
 // (to be shown Cuewell's cards, or to feed it windows) is never subscribed to, whatever it
 // answers. Runs its own D-Bus daemon as the session bus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up from the settings store, model discovery across providers, and focus tracking.
 #include "SessionRig.h"
 #include "core/Texts.h"

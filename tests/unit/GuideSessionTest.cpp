@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole steps through fakes of every port: what the user sees in the status line, what is
 // recorded and highlighted, and what is left alone when something fails.
 #include "SessionRig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pure parts of the Linux backend: grouping recognised words into the phrases that label
 // controls, bounding recognition work, and where window-relative frames sit on the screen.
 #include "platform/linux/AtspiOrigins.h"

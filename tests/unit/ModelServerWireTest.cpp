@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The client against fake Ollama and LM Studio servers on loopback: what the servers receive,
 // what is read back, and how every kind of bad server ends.
 #include "model_client/ModelServerWire.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the ring and the card land, on one display, on several, and at the edges.
 #include "overlay/OverlayGeometry.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the panel goes: beside the window when it is shown, and never over a ring or its card.
 #include "ui/PanelPlacement.h"
 

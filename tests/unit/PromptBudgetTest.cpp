@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How large a request is estimated to be, the context asked for it, and which elements are
 // left out, in which order, when a model's context cannot hold them all.
 #include "model_client/PromptBudget.h"

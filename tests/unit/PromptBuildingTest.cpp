@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts sent to the model, to the character.
 #include "model_client/LLMClient.h"
 

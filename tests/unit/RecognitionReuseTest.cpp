@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text recognised once and used again: the same pixels never cost a second recognition, other
 // pixels always get their own, and a step finds the text recognised while the goal was typed.
 #include "SessionRig.h"

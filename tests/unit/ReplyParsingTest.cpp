@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a model's reply text becomes a choice, with the variations local models produce.
 #include "model_client/LLMClient.h"
 

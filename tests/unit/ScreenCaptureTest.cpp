@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window choice and capture size, through a fake desktop.
 #include "observe/ScreenCapture.h"
 #include "FakeWindows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole steps from an element list to a recorded, highlighted step against fake Ollama and
 // LM Studio servers speaking the real wire formats.
 #include "AwaitTask.h"

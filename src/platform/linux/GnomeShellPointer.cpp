@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/GnomeShellPointer.h"
 
 #include "platform/linux/GnomeShellConnection.h"
