@@ -18,53 +18,9 @@ const CLICK_WATCH_MS = 16;
 const NOT_ALLOWED = 'org.cuewell.Shell.Error.NotAllowed';
 const FAILED = 'org.cuewell.Shell.Error.Failed';
 
-const SERVICE_XML = `
-<node>
-  <interface name="${INTERFACE}">
-    <property name="Version" type="u" access="read"/>
-    <method name="Subscribe">
-      <arg type="b" name="hot_key_taken" direction="out"/>
-      <arg type="a${WINDOW_SIGNATURE}" name="windows" direction="out"/>
-    </method>
-    <method name="Windows">
-      <arg type="a${WINDOW_SIGNATURE}" name="windows" direction="out"/>
-    </method>
-    <method name="CaptureWindow">
-      <arg type="t" name="id" direction="in"/>
-      <arg type="h" name="png" direction="in"/>
-      <arg type="(iiii)" name="frame" direction="out"/>
-      <arg type="(iiii)" name="buffer" direction="out"/>
-    </method>
-    <method name="ShowHighlight">
-      <arg type="(dddd)" name="ring" direction="in"/>
-      <arg type="(dddd)" name="card" direction="in"/>
-      <arg type="s" name="title" direction="in"/>
-      <arg type="s" name="text" direction="in"/>
-    </method>
-    <method name="HideHighlight"/>
-    <method name="PlaceOwnWindow">
-      <arg type="s" name="title" direction="in"/>
-      <arg type="i" name="x" direction="in"/>
-      <arg type="i" name="y" direction="in"/>
-      <arg type="b" name="activate" direction="in"/>
-    </method>
-    <method name="WatchApplication">
-      <arg type="u" name="pid" direction="in"/>
-    </method>
-    <signal name="WindowsChanged">
-      <arg type="a${WINDOW_SIGNATURE}" name="windows"/>
-    </signal>
-    <signal name="ApplicationDrawn">
-      <arg type="u" name="pid"/>
-    </signal>
-    <signal name="HotKeyPressed"/>
-    <signal name="PrimaryReleased">
-      <arg type="d" name="x"/>
-      <arg type="d" name="y"/>
-      <arg type="u" name="pid"/>
-    </signal>
-  </interface>
-</node>`;
+// The interface, written once in org.cuewell.Shell1.xml and put here when the extension is
+// built; Cuewell's proxy is generated from the same file.
+const SERVICE_XML = `@CUEWELL_SHELL_INTERFACE@`;
 
 class NotAllowedError extends Error {}
 

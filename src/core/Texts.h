@@ -15,8 +15,9 @@ inline const QString thisMachine = QStringLiteral("this computer");
 
 // Session.
 inline const QString typeAGoal = QStringLiteral("Type a goal and press Return.");
-inline const QString screenPermissionNeeded =
-    QStringLiteral("Screen Recording permission is needed to see the window.");
+inline const QString captureUnavailable =
+    QStringLiteral("Cuewell cannot capture windows on this display: it needs an X11 display with "
+                   "the Composite extension, or GNOME on Wayland with Cuewell's extension.");
 inline const QString switchToApp =
     QStringLiteral("Switch to the app you want help with, then press ") + hotKeyName + u'.';
 inline const QString unnamedApp = QStringLiteral("app");
@@ -222,18 +223,20 @@ inline const QString noX11Display =
 inline const QString welcome = QStringLiteral("Welcome to Cuewell");
 inline const QString introduction = QStringLiteral(
     "Cuewell looks at the window you're using and points to the control you should use next. "
-    "It needs two permissions, and you can grant them now or later.");
-inline const QString screenRecording = QStringLiteral("Screen Recording");
-inline const QString screenRecordingText = QStringLiteral(
-    "Lets Cuewell capture the frontmost window so it can read the text on it. On Linux this "
-    "needs an X11 session (or X11 apps under XWayland) whose display offers the Composite "
-    "extension; there is nothing to grant.");
+    "It needs to capture that window and to read its controls; here is what each takes on "
+    "this desktop.");
+inline const QString windowCapture = QStringLiteral("Window capture");
+inline const QString windowCaptureText = QStringLiteral(
+    "Lets Cuewell capture the frontmost window so it can read the text on it. On an X11 desktop "
+    "(or for X11 apps under XWayland) this needs the display's Composite extension, which every "
+    "current X server has; there is nothing to grant.");
 inline const QString accessibility = QStringLiteral("Accessibility");
 inline const QString accessibilityText = QStringLiteral(
     "Lets Cuewell read the buttons, menu items and text fields of the frontmost app, with their "
     "titles and positions. Accessibility has to be switched on for your desktop session; "
     "“Allow…” switches it on.");
 inline const QString granted = QStringLiteral("Granted");
+inline const QString available = QStringLiteral("Available");
 inline const QString allow = QStringLiteral("Allow…");
 inline const QString openSystemSettings = QStringLiteral("Open System Settings");
 // GNOME on Wayland, where Cuewell sees windows through its GNOME Shell extension.
@@ -257,8 +260,8 @@ inline const QString gnomeExtensionOff =
 inline const QString shellCaptureFailed =
     QStringLiteral("GNOME Shell did not give the window's pixels.");
 inline const QString noCaptureSettings = QStringLiteral(
-    "No settings can change this: log out and choose an X11 session (for example “GNOME on "
-    "Xorg”) on the login screen.");
+    "No settings can change this: start your desktop on a current X server (for example “GNOME "
+    "on Xorg” on the login screen), or use GNOME on Wayland with Cuewell's extension.");
 inline const QString noAccessibilitySettings =
     QStringLiteral("Your desktop has no accessibility settings Cuewell can open. Use “Allow…” to "
                    "switch accessibility on, then restart the app you want help with.");

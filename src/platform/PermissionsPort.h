@@ -5,9 +5,11 @@
 
 #include <functional>
 
-/// The two capabilities Cuewell needs from the desktop, and the ways to obtain them. Answers
-/// come at once from what is known, never prompting and never waiting on the desktop: a check
-/// that takes time runs in the background, and `onChanged` tells when an answer changes.
+/// The two capabilities Cuewell needs from the desktop, and the ways to obtain them. Capture is
+/// a property of the desktop (its display, or a shell extension), never a grant: it is only
+/// explained. Reading other applications can be switched on. Answers come at once from what is
+/// known, never prompting and never waiting on the desktop: a check that takes time runs in the
+/// background, and `onChanged` tells when an answer changes.
 class PermissionsPort
 {
 public:
@@ -35,9 +37,8 @@ public:
     /// Calls `changed` on the main thread whenever an answer above changes.
     virtual void onChanged(std::function<void()> changed) = 0;
 
-    virtual void requestCapture() = 0;
+    /// Asks the desktop to let Cuewell read other applications.
     virtual void requestAccessibility() = 0;
-    /// Opens the desktop's settings for each; false when the desktop has none to open.
-    virtual bool openCaptureSettings() = 0;
+    /// Opens the desktop's accessibility settings; false when the desktop has none to open.
     virtual bool openAccessibilitySettings() = 0;
 };

@@ -1,28 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The model's state: start-up, the observable properties and the permission flags.
+// The guide session: its state, start-up and properties, and the flow of a session from a goal
+// through its steps to Stop.
 #include "session/GuideModel.h"
 
 #include "core/DisplayText.h"
 #include "core/OutsideText.h"
 #include "core/Texts.h"
+#include "observe/AccessibilityReader.h"
+#include "platform/OverlayPort.h"
 #include "platform/PermissionsPort.h"
 #include "session/FocusRule.h"
+#include "session/Observation.h"
 #include "session/SessionLog.h"
+#include "session/StepScope.h"
 
 #include <QPointer>
 #include <QSettings>
 #include <QTimer>
+#include <QUuid>
 
 namespace {
 const QString seenExplainerKey = QStringLiteral("seenExplainer");
 } // namespace
 
 GuideModel::GuideModel(GuideServices services, QObject* parent)
-    : QObject(parent), m_services(services), m_discovery(services.modelServer, services.settings),
+    : QObject(parent), m_services(services),
+      m_observer(services.accessibility, services.windows, services.textRecognition),
+      m_discovery(services.modelServer, services.settings),
+      m_advisor(services.modelServer, m_discovery, m_observer.workers()),
       m_follower(services.pointer, services.windows, services.settings), m_status(Texts::typeAGoal)
 {
-    m_recognising.setMaxThreadCount(1);
-    m_recognising.setExpiryTimeout(-1);
     connect(&m_discovery, &ModelDiscovery::providerChanged, this, &GuideModel::providerChanged);
     connect(&m_discovery, &ModelDiscovery::modelsChanged, this, &GuideModel::modelsChanged);
     connect(&m_discovery, &ModelDiscovery::selectedModelChanged, this,
@@ -185,4 +192,198 @@ void GuideModel::setTargetName(const QString& name)
 {
     m_targetName = OutsideText::tamed(name, DisplayText::maxNameGraphemes);
     emit targetNameChanged();
+}
+
+void GuideModel::submit()
+{
+    const QString trimmed = m_goal.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    endStepInFlight();
+    m_activeGoal = trimmed;
+    setSteps({});
+    setElements({});
+    setSessionActive(true);
+    startStep();
+}
+
+void GuideModel::nextStep()
+{
+    if (m_sessionActive && !m_isBusy)
+        startStep();
+}
+
+// A started step runs after its starter has returned; runStep's own busy check is what keeps
+// two steps from overlapping.
+void GuideModel::startStep()
+{
+    QTimer::singleShot(0, this, [this] { runStep(); });
+}
+
+// The step still waiting is superseded: it is no longer busy, its request is aborted, and
+// whatever it receives later is dropped.
+void GuideModel::endStepInFlight()
+{
+    if (!m_isBusy)
+        return;
+    ++m_stepGeneration;
+    if (const std::shared_ptr<Cancellation> cancellation = std::exchange(m_stepCancellation, {}))
+        cancellation->cancel();
+    setWaitingForModel(false);
+    setBusy(false);
+}
+
+void GuideModel::stop()
+{
+    endStepInFlight();
+    hideRing();
+    setSessionActive(false);
+    setSteps({});
+    setElements({});
+    setStatus(Texts::stopped);
+}
+
+void GuideModel::pick(const GuideElement& element)
+{
+    if (m_activeGoal.isEmpty())
+        m_activeGoal = m_goal;
+    setSessionActive(true);
+    record(element, Texts::youChoseThis, true);
+}
+
+// What is recorded is bounded: the history goes into every later prompt and onto the panel.
+void GuideModel::record(const GuideElement& element, const QString& shownExplanation, bool manual)
+{
+    const QString explanation = OutsideText::tamed(shownExplanation, DisplayText::maxGraphemes);
+    const QString label = element.role + QStringLiteral(" \u201C") +
+                          OutsideText::tamed(element.title, DisplayText::maxNameGraphemes) +
+                          QStringLiteral("\u201D");
+    m_services.overlay.show(element.frame, explanation, label);
+    // Typing follows a click into a text field, not the next step.
+    const bool followable = !textEntryRoles().contains(element.role);
+    if (m_observedPid)
+        m_follower.ringShown(element.frame, *m_observedPid, followable);
+    else if (m_targetApp)
+        m_follower.ringShown(element.frame, m_targetApp->pid, followable);
+    QList<Step> steps = m_steps;
+    steps.append(
+        {QUuid::createUuid(), steps.size() + 1, label, explanation, element.frame, manual});
+    setSteps(steps);
+}
+
+const QSet<QString>& GuideModel::textEntryRoles()
+{
+    static const QSet<QString> roles{AccessibilityReader::readableRole(u"AXTextField"),
+                                     AccessibilityReader::readableRole(u"AXTextArea"),
+                                     AccessibilityReader::readableRole(u"AXSearchField")};
+    return roles;
+}
+
+void GuideModel::hideRing()
+{
+    m_services.overlay.hide();
+    m_follower.ringHidden();
+}
+
+std::optional<RunningApp> GuideModel::applicationToObserve()
+{
+    if (m_targetApp && !m_services.windows.isTerminated(m_targetApp->pid))
+        return m_targetApp;
+    std::optional<RunningApp> front = m_services.windows.frontmostApplication();
+    if (front && front->pid != m_services.windows.ownPid())
+        return front;
+    return std::nullopt;
+}
+
+QCoro::Task<> GuideModel::runStep()
+{
+    if (m_isBusy)
+        co_return;
+    StepScope step(*this);
+    m_timings = {};
+    m_stepClock.start();
+    refreshPermissions();
+    if (!m_hasScreenAccess) {
+        setShowExplainer(true);
+        co_return step.end(m_services.permissions.captureAdvice().missing);
+    }
+    const std::optional<RunningApp> app = applicationToObserve();
+    if (!app)
+        co_return step.end(Texts::switchToApp);
+    setTargetName(app->name.isEmpty() ? Texts::unnamedApp : app->name);
+    setStatus(Texts::reading(m_targetName));
+    m_observedPid = app->pid;
+
+    const std::function<void()> recognising = [this, &step] {
+        if (!step.superseded())
+            setStatus(Texts::readingTextOnScreen);
+    };
+    const Result<Observation> observed =
+        co_await m_observer.observe(app->pid, m_stepClock, recognising);
+    if (step.superseded())
+        co_return;
+    if (!observed)
+        co_return step.end(observed.failure().description);
+    const Observation& observation = observed.value();
+    m_timings = observation.timings;
+    setElements(observation.elements);
+    if (m_elements.isEmpty())
+        co_return step.end(Texts::nothingRecognisable);
+    co_await suggest(observation, step);
+}
+
+// Makes sure a server and a model are there, then has the advisor ask the model and applies
+// its advice.
+QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& step)
+{
+    if (serverState() != ServerState::running || models().isEmpty()) {
+        co_await m_discovery.refresh();
+        if (step.superseded())
+            co_return;
+    }
+    if (serverState() != ServerState::running) {
+        const QString refusal = m_discovery.refusal();
+        co_return step.end(refusal.isEmpty() ? Texts::noServer : refusal);
+    }
+    if (selectedModel().isEmpty())
+        co_return step.end(provider() == Provider::ollama ? Texts::ollamaNoModel
+                                                          : Texts::lmStudioNoModel);
+    // The request uses the provider and model chosen at this moment, whatever happens later.
+    const StepAdvisor::Question question{m_activeGoal,       m_steps,    m_elements,
+                                         observation.window, provider(), selectedModel()};
+    setStatus(Texts::asking(question.model));
+    const Result<StepAdvisor::Prepared> prepared = co_await m_advisor.prepare(question);
+    if (step.superseded())
+        co_return;
+    if (!prepared)
+        co_return step.end(prepared.failure().description);
+    if (!prepared.value().note.isEmpty())
+        setStatus(Texts::asking(question.model) + prepared.value().note);
+    m_timings.requested = m_stepClock.nsecsElapsed() / 1e6;
+    setWaitingForModel(true);
+    const Advice advice = co_await m_advisor.ask(prepared.value(), step.cancellation());
+    if (step.superseded())
+        co_return;
+    setWaitingForModel(false);
+    apply(advice, step);
+}
+
+void GuideModel::apply(const Advice& advice, StepScope& step)
+{
+    if (advice.serverDown)
+        m_discovery.markDown();
+    if (advice.done)
+        hideRing();
+    if (!advice.element)
+        return step.end(advice.outcome + advice.note);
+    step.end(Texts::stepReady(m_steps.size() + 1) + advice.note);
+    record(*advice.element, advice.explanation, false);
+}
+
+// Recognising the target's text ahead of the next step, while the user types a goal.
+void GuideModel::readAhead()
+{
+    const bool wanted = (m_panelOpen || m_sessionActive) && m_targetApp && m_hasScreenAccess;
+    if (wanted && !m_isBusy)
+        m_observer.readAhead(m_targetApp->pid);
 }

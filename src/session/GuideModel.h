@@ -8,29 +8,27 @@
 #include "core/ServerState.h"
 #include "core/Step.h"
 #include "core/TextLine.h"
-#include "model_client/ModelReply.h"
 #include "model_client/Provider.h"
 #include "platform/WindowsPort.h"
-#include "recognize/RecognitionCache.h"
 #include "session/ClickFollower.h"
 #include "session/GuideServices.h"
 #include "session/ModelDiscovery.h"
+#include "session/StepAdvisor.h"
+#include "session/StepObserver.h"
 #include "session/StepTimings.h"
 
 #include <QElapsedTimer>
-#include <QFuture>
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
-#include <QThreadPool>
 
 #include <QCoro/QCoroTask>
 
 #include <memory>
 #include <optional>
 
+struct Advice;
 struct Observation;
 class StepScope;
 
@@ -123,16 +121,10 @@ private:
     void startStep();
     void endStepInFlight();
     QCoro::Task<> runStep();
-    QCoro::Task<std::optional<Observation>> observe(const RunningApp& app, StepScope& step);
-    QFuture<QList<TextLine>> startRecognising(const CapturedWindow& window);
-    /// Captures the target's window and recognises its text in the background, so that the
-    /// next step finds it done when the window has not changed by then.
-    void readAhead();
-    QCoro::Task<> recogniseAhead(qint64 pid);
     QCoro::Task<> suggest(const Observation& observation, StepScope& step);
-    QCoro::Task<std::optional<QString>> imageFor(const Observation& observation, StepScope& step);
-    void applyReply(const std::optional<ModelReply>& parsed, const QList<GuideElement>& sent,
-                    const QString& note, StepScope& step);
+    void apply(const Advice& advice, StepScope& step);
+    /// Has the target's text recognised ahead of the next step, while the user types a goal.
+    void readAhead();
     std::optional<RunningApp> applicationToObserve();
     void record(const GuideElement& element, const QString& explanation, bool manual);
 
@@ -145,19 +137,13 @@ private:
     void setTargetName(const QString& name);
 
     GuideServices m_services;
-    // Text recognised lately; used by the workers, so it outlives them.
-    RecognitionCache m_recognised;
-    // Blocking work of a step (reading, encoding) runs here; destroying the pool waits for it.
-    QThreadPool m_workers;
-    // Text recognition runs on one kept thread of its own: a recogniser keeps an engine of
-    // some tens of MB per thread, and two recognitions at once would only share the cores.
-    QThreadPool m_recognising;
     StepTimings m_timings;
     QElapsedTimer m_stepClock;
-    bool m_readingAhead = false;
-    // The window each application was last seen in, to capture before its tree is read.
-    QHash<qint64, QRectF> m_lastWindowFrames;
+    // Declared in the order they depend on each other: the advisor uses the discovery and the
+    // observer's threads, and goes first.
+    StepObserver m_observer;
     ModelDiscovery m_discovery;
+    StepAdvisor m_advisor;
     ClickFollower m_follower;
     QString m_goal;
     QList<GuideElement> m_elements;

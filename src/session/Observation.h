@@ -3,13 +3,15 @@
 
 #include "core/CapturedWindow.h"
 #include "core/GuideElement.h"
+#include "session/StepTimings.h"
 
 #include <QList>
 
-/// What one step saw of the target application: the numbered element list and the capture it
-/// was recognised on.
+/// What one step saw of the target application: the numbered element list, the capture it
+/// was recognised on, and when each stage of the observation ended.
 struct Observation
 {
     QList<GuideElement> elements;
     CapturedWindow window;
+    StepTimings timings;
 };

@@ -31,15 +31,14 @@ ExplainerView::ExplainerView(GuideModel& model, PermissionsPort& permissions, QW
     column->addWidget(
         UiStyle::label(QStringLiteral("\u25CE ") + Texts::welcome, UiStyle::TextStyle::title));
     column->addWidget(UiStyle::label(Texts::introduction, UiStyle::TextStyle::body));
-    m_screen = new PermissionCard(
-        QStringLiteral("\u2B1A"), permissions.captureAdvice().title,
-        permissions.captureAdvice().explanation, [&permissions] { permissions.requestCapture(); },
-        [&permissions] { return permissions.openCaptureSettings(); },
-        permissions.captureAdvice().remedy);
+    // Capture is what the desktop offers, nothing to grant: its card only says what it takes.
+    const PermissionsPort::CaptureAdvice capture = permissions.captureAdvice();
+    m_screen = new PermissionCard(QStringLiteral("\u2B1A"), capture.title, capture.explanation,
+                                  std::nullopt, capture.remedy);
     m_accessibility = new PermissionCard(
         QStringLiteral("\u261D"), Texts::accessibility, Texts::accessibilityText,
-        [&permissions] { permissions.requestAccessibility(); },
-        [&permissions] { return permissions.openAccessibilitySettings(); },
+        PermissionCard::Actions{[&permissions] { permissions.requestAccessibility(); },
+                                [&permissions] { return permissions.openAccessibilitySettings(); }},
         Texts::noAccessibilitySettings);
     column->addWidget(m_screen);
     column->addWidget(m_accessibility);

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 PermissionCard::PermissionCard(const QString& icon, const QString& title, const QString& text,
-                               std::function<void()> request, std::function<bool()> openSettings,
-                               const QString& noSettingsText, QWidget* parent)
+                               std::optional<Actions> actions, const QString& remedy,
+                               QWidget* parent)
     : RoundedCard(Tint::neutral, parent)
 {
     auto* row = new QHBoxLayout(this);
@@ -27,8 +27,10 @@ PermissionCard::PermissionCard(const QString& icon, const QString& title, const 
     column->setSpacing(6);
     auto* heading = new QHBoxLayout;
     heading->addWidget(UiStyle::label(title, UiStyle::TextStyle::headline));
+    // A requirement of the desktop is there or not; only a permission is granted.
     m_granted =
-        UiStyle::label(QStringLiteral("\u2714 ") + Texts::granted, UiStyle::TextStyle::caption);
+        UiStyle::label(QStringLiteral("\u2714 ") + (actions ? Texts::granted : Texts::available),
+                       UiStyle::TextStyle::caption);
     QPalette green = m_granted->palette();
     green.setColor(QPalette::WindowText, QColor(52, 168, 83));
     m_granted->setPalette(green);
@@ -36,7 +38,17 @@ PermissionCard::PermissionCard(const QString& icon, const QString& title, const 
     heading->addStretch();
     column->addLayout(heading);
     column->addWidget(UiStyle::label(text, UiStyle::TextStyle::callout));
+    if (actions)
+        addButtons(column, title, *actions);
+    m_remedy = UiStyle::label(remedy, UiStyle::TextStyle::caption, true);
+    m_remedy->hide();
+    column->addWidget(m_remedy);
+    row->addLayout(column, 1);
+    setGranted(false);
+}
 
+void PermissionCard::addButtons(QLayout* column, const QString& title, const Actions& actions)
+{
     auto* buttons = new QHBoxLayout;
     m_allow = new QPushButton(Texts::allow);
     m_allow->setAccessibleName(Texts::allowFor(title));
@@ -47,24 +59,21 @@ PermissionCard::PermissionCard(const QString& icon, const QString& title, const 
     buttons->addWidget(m_allow);
     buttons->addWidget(m_settings);
     buttons->addStretch();
-    column->addLayout(buttons);
-    m_noSettings = UiStyle::label(noSettingsText, UiStyle::TextStyle::caption, true);
-    m_noSettings->hide();
-    column->addWidget(m_noSettings);
-    row->addLayout(column, 1);
-
-    connect(m_allow, &QPushButton::clicked, this, [request] { request(); });
-    connect(m_settings, &QPushButton::clicked, this, [this, openSettings] {
+    static_cast<QVBoxLayout*>(column)->addLayout(buttons);
+    connect(m_allow, &QPushButton::clicked, this, [request = actions.request] { request(); });
+    connect(m_settings, &QPushButton::clicked, this, [this, open = actions.openSettings] {
         // Where the desktop has no settings to open, the card says what to do instead.
-        m_noSettings->setVisible(!openSettings());
+        m_remedy->setVisible(!open());
     });
-    setGranted(false);
 }
 
 void PermissionCard::setGranted(bool granted)
 {
     m_granted->setVisible(granted);
-    m_allow->setEnabled(!granted);
+    if (m_allow)
+        m_allow->setEnabled(!granted);
+    else
+        m_remedy->setVisible(!granted);
 }
 
 bool PermissionCard::grantedShown() const

@@ -363,8 +363,11 @@ private slots:
         QCOMPARE(panel.content->currentWidget(), explainer);
         panel.rig.permissions.accessibility = false;
         panel.model().refreshPermissions();
+        // Capture is what the desktop offers: nothing to grant or open, only what it takes.
         QVERIFY(explainer->screenCard()->grantedShown());
-        QVERIFY(!explainer->screenCard()->allowButton()->isEnabled());
+        QVERIFY(!explainer->screenCard()->allowButton());
+        QVERIFY(!explainer->screenCard()->settingsButton());
+        QVERIFY(explainer->screenCard()->remedyLabel()->isHidden());
         QVERIFY(!explainer->accessibilityCard()->grantedShown());
         QVERIFY(explainer->accessibilityCard()->allowButton()->isEnabled());
         QVERIFY(explainer->accessibilityCard()->settingsButton()->isEnabled());
@@ -378,8 +381,18 @@ private slots:
 
         // Where no settings can be opened, the card says what to do.
         panel.rig.permissions.canOpenSettings = false;
-        QTest::mouseClick(explainer->screenCard()->settingsButton(), Qt::LeftButton);
-        QVERIFY(explainer->screenCard()->noSettingsLabel()->isVisible());
+        QTest::mouseClick(explainer->accessibilityCard()->settingsButton(), Qt::LeftButton);
+        QVERIFY(explainer->accessibilityCard()->remedyLabel()->isVisible());
+
+        // A display that cannot capture: the card says so and what to do.
+        panel.rig.permissions.capture = false;
+        panel.model().refreshPermissions();
+        QVERIFY(!explainer->screenCard()->grantedShown());
+        QVERIFY(explainer->screenCard()->remedyLabel()->isVisible());
+        QCOMPARE(explainer->screenCard()->remedyLabel()->text(),
+                 panel.rig.permissions.captureAdvice().remedy);
+        panel.rig.permissions.capture = true;
+        panel.model().refreshPermissions();
 
         QTest::keyClick(explainer, Qt::Key_Return);
         QCOMPARE(panel.content->currentWidget(), panel.content->mainView());

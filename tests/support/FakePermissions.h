@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/Texts.h"
 #include "platform/PermissionsPort.h"
 
 class FakePermissions : public PermissionsPort
@@ -13,17 +14,16 @@ public:
 
     CaptureAdvice captureAdvice() const override
     {
-        return {QStringLiteral("Capture"), QStringLiteral("capture explained"),
-                QStringLiteral("capture remedy"), QStringLiteral("capture missing")};
+        // What an X11 desktop says, so pictures of the panel show the real words.
+        return {Texts::windowCapture, Texts::windowCaptureText, Texts::noCaptureSettings,
+                Texts::captureUnavailable};
     }
     bool mayCapture() override { return capture; }
     bool mayReadAccessibility() override { return accessibility; }
     void onChanged(std::function<void()> changed) override { this->changed = std::move(changed); }
     std::function<void()> changed;
-    void requestCapture() override { ++requests; }
     void requestAccessibility() override { ++requests; }
     bool canOpenSettings = true;
 
-    bool openCaptureSettings() override { return ++settingsOpened, canOpenSettings; }
     bool openAccessibilitySettings() override { return ++settingsOpened, canOpenSettings; }
 };

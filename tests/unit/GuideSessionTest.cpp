@@ -345,9 +345,6 @@ private slots:
         QTest::addColumn<bool>("overlayHidden");
         QTest::newRow("no object")
             << "I think you should click Save." << Texts::replyNotUsable << 0 << false;
-        QTest::newRow("unknown id") << R"({"id": 999})" << Texts::noListedElement << 0 << false;
-        QTest::newRow("done, silent")
-            << R"({"id": null, "done": true})" << Texts::goalComplete << 0 << true;
         QTest::newRow("done, explained")
             << R"({"id": 2, "done": true, "explanation": "All saved."})"
             << "All saved." << 0 << true;

@@ -2,6 +2,7 @@
 #include "platform/linux/GnomeShellConnection.h"
 
 #include "core/Texts.h"
+#include "platform/linux/GnomeShellInterface.h"
 #include "platform/linux/LinuxLog.h"
 
 #include <QDBusArgument>
@@ -49,14 +50,6 @@ bool ownedByShell(const QDBusMessage& reply)
 constexpr qint64 maxCaptureBytes = 256LL * 1024 * 1024;
 constexpr int stateChangeTimeoutMs = 2000;
 
-QList<GnomeShellWindow> windowsIn(const QVariant& value)
-{
-    QList<GnomeShellWindow> windows;
-    if (value.canConvert<QDBusArgument>())
-        value.value<QDBusArgument>() >> windows;
-    return windows;
-}
-
 // Everything written to `fd`, from its start.
 QByteArray readAll(int fd)
 {
@@ -79,19 +72,22 @@ QByteArray readAll(int fd)
 GnomeShellConnection::GnomeShellConnection(QObject* parent)
     : QObject(parent), m_bus(QDBusConnection::sessionBus()),
       m_watcher(
-          new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this))
+          new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this)),
+      m_shell(new GnomeShellInterface(service, path, m_bus, this))
 {
     qDBusRegisterMetaType<GnomeShellWindow>();
     qDBusRegisterMetaType<QList<GnomeShellWindow>>();
     // Signals come only to the subscriber, from whichever process owns the name.
-    m_bus.connect(service, path, interface, QStringLiteral("WindowsChanged"), this,
-                  SLOT(onWindowsChanged(QDBusMessage)));
-    m_bus.connect(service, path, interface, QStringLiteral("ApplicationDrawn"), this,
-                  SLOT(onApplicationDrawn(QDBusMessage)));
-    m_bus.connect(service, path, interface, QStringLiteral("HotKeyPressed"), this,
-                  SLOT(onHotKeyPressed()));
-    m_bus.connect(service, path, interface, QStringLiteral("PrimaryReleased"), this,
-                  SLOT(onPrimaryReleased(QDBusMessage)));
+    connect(m_shell, &GnomeShellInterface::WindowsChanged, this, &GnomeShellConnection::setWindows);
+    connect(m_shell, &GnomeShellInterface::ApplicationDrawn, this,
+            [this](uint pid) { emit applicationDrawn(pid); });
+    connect(m_shell, &GnomeShellInterface::HotKeyPressed, this,
+            &GnomeShellConnection::hotKeyPressed);
+    connect(m_shell, &GnomeShellInterface::PrimaryReleased, this,
+            [this](double x, double y, uint pid) {
+                qCDebug(lcLinux) << "primary button released at" << x << y << "over" << pid;
+                emit primaryReleased(QPointF(x, y), pid);
+            });
     // The shell restarted, or the extension was switched off or on.
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& newOwner) {
@@ -115,9 +111,11 @@ bool GnomeShellConnection::subscribe(std::chrono::milliseconds timeout)
 {
     if (!ownedByShell(m_bus.call(ownerPidQuestion(), QDBus::Block, int(timeout.count()))))
         return false;
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Subscribe"));
-    return takeSubscription(m_bus.call(message, QDBus::Block, int(timeout.count())));
+    m_shell->setTimeout(int(timeout.count()));
+    Subscription subscription = m_shell->Subscribe();
+    m_shell->setTimeout(-1);
+    subscription.waitForFinished();
+    return takeSubscription(subscription);
 }
 
 void GnomeShellConnection::subscribeInBackground()
@@ -127,30 +125,28 @@ void GnomeShellConnection::subscribeInBackground()
         w->deleteLater();
         if (!ownedByShell(w->reply()))
             return;
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Subscribe"));
-        auto* subscribing = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
+        auto* subscribing = new QDBusPendingCallWatcher(m_shell->Subscribe(), this);
         connect(subscribing, &QDBusPendingCallWatcher::finished, this,
                 [this](QDBusPendingCallWatcher* s) {
                     s->deleteLater();
-                    takeSubscription(s->reply());
+                    takeSubscription(*s);
                 });
     });
 }
 
-bool GnomeShellConnection::takeSubscription(const QDBusMessage& reply)
+bool GnomeShellConnection::takeSubscription(const Subscription& reply)
 {
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
-        if (reply.type() == QDBusMessage::ErrorMessage)
-            qCInfo(lcLinux) << "GNOME Shell extension:" << reply.errorMessage();
+    if (!reply.isValid()) {
+        if (reply.isError())
+            qCInfo(lcLinux) << "GNOME Shell extension:" << reply.error().message();
         setSubscribed(false);
         return false;
     }
     {
         QMutexLocker lock(&m_lock);
-        m_hotKeyTaken = reply.arguments().at(0).toBool();
+        m_hotKeyTaken = reply.argumentAt<0>();
     }
-    setWindows(windowsIn(reply.arguments().at(1)));
+    setWindows(reply.argumentAt<1>());
     setSubscribed(true);
     return true;
 }
@@ -194,51 +190,26 @@ void GnomeShellConnection::setWindows(const QList<GnomeShellWindow>& windows)
     emit windowsChanged();
 }
 
-void GnomeShellConnection::onWindowsChanged(const QDBusMessage& message)
-{
-    if (!message.arguments().isEmpty())
-        setWindows(windowsIn(message.arguments().constFirst()));
-}
-
-void GnomeShellConnection::onApplicationDrawn(const QDBusMessage& message)
-{
-    if (!message.arguments().isEmpty())
-        emit applicationDrawn(message.arguments().constFirst().toUInt());
-}
-
-void GnomeShellConnection::onHotKeyPressed()
-{
-    emit hotKeyPressed();
-}
-
-void GnomeShellConnection::onPrimaryReleased(const QDBusMessage& message)
-{
-    const QVariantList a = message.arguments();
-    qCDebug(lcLinux) << "primary button released:" << a;
-    if (a.size() == 3)
-        emit primaryReleased(QPointF(a[0].toDouble(), a[1].toDouble()), a[2].toUInt());
-}
-
 Result<QImage> GnomeShellConnection::capture(quint64 windowId, std::chrono::milliseconds timeout)
 {
     const int fd = memfd_create("cuewell-capture", MFD_CLOEXEC);
     if (fd < 0)
         return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
-    // The descriptor is duplicated into the message; the original is ours to read and close.
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CaptureWindow"));
-    message << QVariant::fromValue(windowId) << QVariant::fromValue(QDBusUnixFileDescriptor(fd));
-    const QDBusMessage reply = m_bus.call(message, QDBus::Block, int(timeout.count()));
-    const QByteArray png = reply.type() == QDBusMessage::ReplyMessage ? readAll(fd) : QByteArray();
+    // Any thread may capture: a proxy of its own asks, and the reply is waited for here. The
+    // descriptor is duplicated into the message; the original is ours to read and close.
+    GnomeShellInterface shell(service, path, m_bus);
+    shell.setTimeout(int(timeout.count()));
+    QDBusPendingReply<QRect, QRect> reply =
+        shell.CaptureWindow(windowId, QDBusUnixFileDescriptor(fd));
+    reply.waitForFinished();
+    const QByteArray png = reply.isValid() ? readAll(fd) : QByteArray();
     ::close(fd);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
-        qCInfo(lcLinux) << "window capture refused:" << reply.errorMessage();
+    if (!reply.isValid()) {
+        qCInfo(lcLinux) << "window capture refused:" << reply.error().message();
         return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
     }
-    const QRect frame = qdbus_cast<QRect>(reply.arguments().at(0));
-    const QRect buffer = qdbus_cast<QRect>(reply.arguments().at(1));
-    const QImage cropped =
-        GnomeShellGeometry::cropToFrame(QImage::fromData(png, "PNG"), frame, buffer);
+    const QImage cropped = GnomeShellGeometry::cropToFrame(
+        QImage::fromData(png, "PNG"), reply.argumentAt<0>(), reply.argumentAt<1>());
     if (cropped.isNull())
         return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
     return cropped;
@@ -247,24 +218,18 @@ Result<QImage> GnomeShellConnection::capture(quint64 windowId, std::chrono::mill
 void GnomeShellConnection::showHighlight(const QRectF& ring, const QRectF& card,
                                          const QString& title, const QString& text)
 {
-    const auto box = [](const QRectF& r) {
-        QDBusArgument argument;
-        argument.beginStructure();
-        argument << r.x() << r.y() << r.width() << r.height();
-        argument.endStructure();
-        return QVariant::fromValue(argument);
-    };
-    send(QStringLiteral("ShowHighlight"), {box(ring), box(card), title, text});
+    logFailure(m_shell->ShowHighlight(ring, card, title, text), "ShowHighlight");
 }
 
 void GnomeShellConnection::hideHighlight()
 {
-    send(QStringLiteral("HideHighlight"), {});
+    logFailure(m_shell->HideHighlight(), "HideHighlight");
 }
 
 void GnomeShellConnection::placeOwnWindow(const QString& title, QPoint topLeft, bool activate)
 {
-    send(QStringLiteral("PlaceOwnWindow"), {title, topLeft.x(), topLeft.y(), activate});
+    logFailure(m_shell->PlaceOwnWindow(title, topLeft.x(), topLeft.y(), activate),
+               "PlaceOwnWindow");
 }
 
 void GnomeShellConnection::watchApplication(qint64 pid)
@@ -274,18 +239,17 @@ void GnomeShellConnection::watchApplication(qint64 pid)
         QMutexLocker lock(&m_lock);
         m_watchedPid = pid;
     }
-    const QVariantList arguments{QVariant::fromValue(quint32(pid))};
     if (QThread::currentThread() == thread()) {
-        send(QStringLiteral("WatchApplication"), arguments);
+        logFailure(m_shell->WatchApplication(uint(pid)), "WatchApplication");
         return;
     }
     // No watcher off the main thread: it would belong to a thread that may never run events.
-    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface,
-                                                          QStringLiteral("WatchApplication"));
-    message.setArguments(arguments);
-    const QDBusMessage reply = m_bus.call(message, QDBus::Block, stateChangeTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        qCInfo(lcLinux) << "GNOME Shell extension: WatchApplication" << reply.errorMessage();
+    GnomeShellInterface shell(service, path, m_bus);
+    shell.setTimeout(stateChangeTimeoutMs);
+    QDBusPendingReply<> reply = shell.WatchApplication(uint(pid));
+    reply.waitForFinished();
+    if (reply.isError()) {
+        qCInfo(lcLinux) << "GNOME Shell extension: WatchApplication" << reply.error().message();
         QMutexLocker lock(&m_lock);
         if (m_watchedPid == pid)
             m_watchedPid = 0; // asked again before the next capture
@@ -299,12 +263,9 @@ qint64 GnomeShellConnection::watchedPid() const
 }
 
 // Changes of what the shell shows never wait for an answer; a failure is only logged.
-void GnomeShellConnection::send(const QString& method, const QVariantList& arguments)
+void GnomeShellConnection::logFailure(const QDBusPendingCall& call, const char* method)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
-    message.setArguments(arguments);
-    auto* watcher =
-        new QDBusPendingCallWatcher(m_bus.asyncCall(message, stateChangeTimeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(call, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [method](QDBusPendingCallWatcher* w) {
                 w->deleteLater();

@@ -5,6 +5,7 @@
 #include "platform/linux/GnomeShellWindow.h"
 
 #include <QDBusConnection>
+#include <QDBusPendingReply>
 #include <QMutex>
 #include <QObject>
 #include <QPointF>
@@ -12,11 +13,12 @@
 
 #include <chrono>
 
-class QDBusMessage;
-class QDBusPendingCallWatcher;
+class GnomeShellInterface;
+class QDBusPendingCall;
 class QDBusServiceWatcher;
 
-/// Cuewell's side of its GNOME Shell extension, on the session bus. On GNOME on Wayland only
+/// Cuewell's side of its GNOME Shell extension, on the session bus, through the proxy generated
+/// from the extension's interface (extension/org.cuewell.Shell1.xml). On GNOME on Wayland only
 /// the compositor knows where windows are, what they show and which keys are pressed; the
 /// extension tells Cuewell, and draws the ring for it. The window list is kept here as the
 /// extension pushes it, so questions about windows never wait on the bus. Lives on the main
@@ -70,22 +72,19 @@ signals:
     void primaryReleased(QPointF at, qint64 pid);
     void applicationDrawn(qint64 pid);
 
-private slots:
-    void onWindowsChanged(const QDBusMessage& message);
-    void onApplicationDrawn(const QDBusMessage& message);
-    void onHotKeyPressed();
-    void onPrimaryReleased(const QDBusMessage& message);
-
 private:
-    QDBusMessage call(const QString& method, const QVariantList& arguments = {}) const;
-    void send(const QString& method, const QVariantList& arguments);
+    using Subscription = QDBusPendingReply<bool, QList<GnomeShellWindow>>;
+
     void subscribeInBackground();
-    bool takeSubscription(const QDBusMessage& reply);
+    bool takeSubscription(const Subscription& reply);
     void setWindows(const QList<GnomeShellWindow>& windows);
     void setSubscribed(bool subscribed);
+    void logFailure(const QDBusPendingCall& call, const char* method);
 
     QDBusConnection m_bus;
     QDBusServiceWatcher* m_watcher;
+    // Lives on the main thread; other threads make their own for their calls.
+    GnomeShellInterface* m_shell;
     mutable QMutex m_lock;
     QList<GnomeShellWindow> m_windows;
     bool m_subscribed = false;

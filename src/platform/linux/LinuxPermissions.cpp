@@ -25,8 +25,8 @@ LinuxPermissions::LinuxPermissions(X11Windows& windows, QObject* parent)
 
 PermissionsPort::CaptureAdvice LinuxPermissions::x11Advice()
 {
-    return {Texts::screenRecording, Texts::screenRecordingText, Texts::noCaptureSettings,
-            Texts::screenPermissionNeeded};
+    return {Texts::windowCapture, Texts::windowCaptureText, Texts::noCaptureSettings,
+            Texts::captureUnavailable};
 }
 
 PermissionsPort::CaptureAdvice LinuxPermissions::gnomeShellAdvice()
@@ -96,11 +96,6 @@ void LinuxPermissions::answered()
         m_changed();
 }
 
-void LinuxPermissions::requestCapture()
-{
-    // Nothing to ask for: capture depends on the kind of session, not on a grant.
-}
-
 void LinuxPermissions::requestAccessibility()
 {
     auto* watcher = new QDBusPendingCallWatcher(AtspiBus::enable(), this);
@@ -108,11 +103,6 @@ void LinuxPermissions::requestAccessibility()
         w->deleteLater();
         checkAccessibility();
     });
-}
-
-bool LinuxPermissions::openCaptureSettings()
-{
-    return false; // no desktop has settings for this; the panel explains instead
 }
 
 bool LinuxPermissions::openAccessibilitySettings()

@@ -34,9 +34,7 @@ public:
     /// The last answer; asks the session bus again in the background.
     bool mayReadAccessibility() override;
     void onChanged(std::function<void()> changed) override;
-    void requestCapture() override;
     void requestAccessibility() override;
-    bool openCaptureSettings() override;
     bool openAccessibilitySettings() override;
 
     /// Whether a question to the session bus is still unanswered.

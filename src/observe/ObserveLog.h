@@ -1,8 +1,0 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
-#pragma once
-
-#include <QLoggingCategory>
-
-/// Diagnostics of reading and capturing the target window. Quiet unless asked for, for example with
-/// QT_LOGGING_RULES="cuewell.observe.debug=true"; never carries screenshots or element texts.
-Q_DECLARE_LOGGING_CATEGORY(lcObserve)

@@ -1,9 +1,0 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
-#pragma once
-
-#include <QLoggingCategory>
-
-/// Diagnostics of the Linux desktop backend (AT-SPI, X11, Tesseract). Quiet unless asked for, for
-/// example with QT_LOGGING_RULES="cuewell.linux.debug=true"; never carries screenshots or element
-/// texts.
-Q_DECLARE_LOGGING_CATEGORY(lcLinux)

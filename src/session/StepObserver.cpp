@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "session/StepObserver.h"
+
+#include "core/AXSnapshot.h"
+#include "core/Texts.h"
+#include "observe/AccessibilityReader.h"
+#include "observe/ScreenCapture.h"
+#include "recognize/TextRecognizer.h"
+#include "session/ElementMerging.h"
+#include "session/FieldLabels.h"
+
+#include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <QCoro/QCoroFuture>
+
+StepObserver::StepObserver(AccessibilityPort& accessibility, WindowsPort& windows,
+                           TextRecognitionPort& recognition, QObject* parent)
+    : QObject(parent), m_accessibility(accessibility), m_windows(windows),
+      m_recognition(recognition)
+{
+    m_recognising.setMaxThreadCount(1);
+    m_recognising.setExpiryTimeout(-1);
+}
+
+StepObserver::~StepObserver() = default;
+
+// The window is found without the tree, and checked against it afterwards: the tree names the
+// window the user works in, and when the capture took another, or failed, that window is taken.
+QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
+                                                       const std::function<void()>& recognising)
+{
+    QPointer<StepObserver> self(this);
+    const Failure gone(Texts::stopped);
+    const qsizetype reusedBefore = m_recognised.reused();
+    // Futures are named before they are awaited: GCC 12 mishandles class-type temporaries
+    // (such as lambdas holding an image) that live across a suspension.
+    QFuture<std::pair<AXSnapshot, double>> reading = startReading(pid, clock);
+    StepTimings timings;
+    Result<CapturedWindow> captured =
+        co_await ScreenCapture::captureFrontWindow(m_windows, pid, lastFrameOf(pid));
+    if (!self)
+        co_return gone;
+    timings.capture = clock.nsecsElapsed() / 1e6;
+    QFuture<QList<TextLine>> lines;
+    if (captured) {
+        recognising();
+        lines = startRecognising(captured.value());
+    }
+    const std::pair<AXSnapshot, double> read = co_await reading;
+    if (!self)
+        co_return gone;
+    const AXSnapshot& snapshot = read.first;
+    timings.read = read.second;
+    if (snapshot.windowFrame &&
+        (!captured || !ScreenCapture::isWindowFor(m_windows, pid, *snapshot.windowFrame,
+                                                  captured.value().windowId))) {
+        captured = co_await ScreenCapture::captureFrontWindow(m_windows, pid, snapshot.windowFrame);
+        if (!self)
+            co_return gone;
+        if (captured)
+            lines = startRecognising(captured.value());
+    }
+    if (!captured)
+        co_return captured.failure();
+    rememberFrame(pid, snapshot.windowFrame, captured.value());
+    const QList<TextLine> recognised = co_await lines;
+    if (!self)
+        co_return gone;
+    timings.recognise = clock.nsecsElapsed() / 1e6;
+    timings.recognisedBefore = m_recognised.reused() > reusedBefore;
+    Observation observation{merged(snapshot, recognised, captured.value().frame), captured.value(),
+                            timings};
+    observation.timings.observed = clock.nsecsElapsed() / 1e6;
+    co_return observation;
+}
+
+// The tree, read on a worker, with the time it was done by on `clock`.
+QFuture<std::pair<AXSnapshot, double>> StepObserver::startReading(qint64 pid,
+                                                                  const QElapsedTimer& clock)
+{
+    AccessibilityPort& accessibility = m_accessibility;
+    return QtConcurrent::run(&m_workers, [&accessibility, pid, clock] {
+        AXSnapshot snapshot = AccessibilityReader::read(accessibility, pid);
+        return std::pair(std::move(snapshot), clock.nsecsElapsed() / 1e6);
+    });
+}
+
+// Fields named by the text beside them, then the tree's elements and the recognised lines as
+// one numbered list.
+QList<GuideElement> StepObserver::merged(const AXSnapshot& snapshot,
+                                         const QList<TextLine>& recognised, const QRectF& window)
+{
+    const QList<GuideElement> named =
+        FieldLabels::nameUnlabelled(snapshot.elements, snapshot.labels + recognised);
+    return ElementMerging::merge(named, recognised, window);
+}
+
+QFuture<QList<TextLine>> StepObserver::startRecognising(const CapturedWindow& window)
+{
+    TextRecognitionPort& recognition = m_recognition;
+    RecognitionCache& cache = m_recognised;
+    return QtConcurrent::run(&m_recognising, [&recognition, &cache, window] {
+        return TextRecognizer::recognize(recognition, window, &cache);
+    });
+}
+
+std::optional<QRectF> StepObserver::lastFrameOf(qint64 pid) const
+{
+    const auto found = m_lastWindowFrames.constFind(pid);
+    return found == m_lastWindowFrames.constEnd() ? std::nullopt : std::optional(*found);
+}
+
+// A capture with popups drawn in spans more than the window; only its own frame is kept.
+void StepObserver::rememberFrame(qint64 pid, const std::optional<QRectF>& treeFrame,
+                                 const CapturedWindow& window)
+{
+    if (treeFrame)
+        m_lastWindowFrames.insert(pid, *treeFrame);
+    else if (window.popups.isEmpty())
+        m_lastWindowFrames.insert(pid, window.frame);
+}
+
+void StepObserver::readAhead(qint64 pid)
+{
+    if (!m_readingAhead)
+        recogniseAhead(pid);
+}
+
+// A step that starts meanwhile and sees the same pixels waits for this recognition instead of
+// running its own.
+QCoro::Task<> StepObserver::recogniseAhead(qint64 pid)
+{
+    m_readingAhead = true;
+    QPointer<StepObserver> self(this);
+    const Result<CapturedWindow> captured =
+        co_await ScreenCapture::captureFrontWindow(m_windows, pid, lastFrameOf(pid));
+    if (!self)
+        co_return;
+    if (captured) {
+        QFuture<QList<TextLine>> recognising = startRecognising(captured.value());
+        co_await recognising;
+        if (!self)
+            co_return;
+    }
+    m_readingAhead = false;
+}
