@@ -85,6 +85,7 @@ private slots:
         DesktopApp app(QStringLiteral("gnome-calculator"));
         QTRY_VERIFY_WITH_TIMEOUT(windowOf(app.pid()), 10000);
         const int fd = memfd_create("refused", MFD_CLOEXEC);
+        registerGnomeShellWindowTypes();
         GnomeShellInterface shell(GnomeShellConnection::service, GnomeShellConnection::path,
                                   QDBusConnection::sessionBus());
         shell.setTimeout(5000);

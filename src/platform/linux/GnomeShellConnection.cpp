@@ -75,8 +75,7 @@ GnomeShellConnection::GnomeShellConnection(QObject* parent)
           new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this)),
       m_shell(new GnomeShellInterface(service, path, m_bus, this))
 {
-    qDBusRegisterMetaType<GnomeShellWindow>();
-    qDBusRegisterMetaType<QList<GnomeShellWindow>>();
+    registerGnomeShellWindowTypes();
     // Signals come only to the subscriber, from whichever process owns the name.
     connect(m_shell, &GnomeShellInterface::WindowsChanged, this, &GnomeShellConnection::setWindows);
     connect(m_shell, &GnomeShellInterface::ApplicationDrawn, this,

@@ -29,8 +29,6 @@ class GnomeShellConnection : public QObject
 public:
     static inline const QString service = QStringLiteral("org.cuewell.Shell");
     static inline const QString path = QStringLiteral("/org/cuewell/Shell1");
-    /// Version 1 of the extension's API; an incompatible one has another interface name.
-    static inline const QString interface = QStringLiteral("org.cuewell.Shell1");
 
     explicit GnomeShellConnection(QObject* parent = nullptr);
     ~GnomeShellConnection() override;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/GnomeShellWindow.h"
 
+#include <QDBusMetaType>
+
 #include <algorithm>
 #include <cmath>
 
@@ -80,3 +82,9 @@ QImage cropToFrame(const QImage& buffer, const QRect& frame, const QRect& buffer
 }
 
 } // namespace GnomeShellGeometry
+
+void registerGnomeShellWindowTypes()
+{
+    qDBusRegisterMetaType<GnomeShellWindow>();
+    qDBusRegisterMetaType<QList<GnomeShellWindow>>();
+}

@@ -32,6 +32,10 @@ Q_DECLARE_METATYPE(GnomeShellWindow)
 QDBusArgument& operator<<(QDBusArgument& argument, const GnomeShellWindow& window);
 const QDBusArgument& operator>>(const QDBusArgument& argument, GnomeShellWindow& window);
 
+/// Makes windows and lists of them known to QtDBus; needed before the extension's proxy is
+/// used. Safe to call again.
+void registerGnomeShellWindowTypes();
+
 /// What the window geometry of GNOME on Wayland means for Cuewell. Pure.
 namespace GnomeShellGeometry {
 
