@@ -41,7 +41,7 @@ class CallerCheck {
     }
 
     _ask(sender) {
-        return new Promise(resolve => {
+        const answer = new Promise(resolve => {
             this._connection.call('org.freedesktop.DBus', '/org/freedesktop/DBus',
                 'org.freedesktop.DBus', 'GetConnectionUnixProcessID',
                 new GLib.Variant('(s)', [sender]), new GLib.VariantType('(u)'),
@@ -50,10 +50,15 @@ class CallerCheck {
                         const [pid] = connection.call_finish(result).deep_unpack();
                         resolve(runsAllowedProgram(pid, this._programs) ? pid : null);
                     } catch (e) {
+                        // The bus did not say (a time-out, say): no answer is kept, and the
+                        // caller's next call is checked afresh.
+                        if (this._answers.get(sender) === answer)
+                            this._answers.delete(sender);
                         resolve(null);
                     }
                 });
         });
+        return answer;
     }
 }
 

@@ -22,10 +22,17 @@ bool joinsThePrevious(char32_t codePoint)
     }
 }
 
+struct Collapsed
+{
+    QString kept;
+    /// Whether the text went on past the code units kept.
+    bool cut = false;
+};
+
 // Copies at most `maxUnits` code units of `text`, keeping no more than maxMarksInARun joining
 // characters in a row; stops early, so a huge text costs no more than its kept part and the
 // marks dropped on the way.
-QString collapsed(const QString& text, qsizetype maxUnits)
+Collapsed collapsed(const QString& text, qsizetype maxUnits)
 {
     QString kept;
     kept.reserve(std::min(text.size(), maxUnits));
@@ -39,22 +46,21 @@ QString collapsed(const QString& text, qsizetype maxUnits)
         run = joinsThePrevious(codePoint) ? run + 1 : 0;
         if (run <= maxMarksInARun) {
             if (kept.size() + width > maxUnits)
-                break;
+                return {kept, true};
             kept.append(QStringView(text).mid(i, width));
         }
         i += width;
     }
-    return kept;
+    return {kept, false};
 }
 
 } // namespace
 
 QString tamed(const QString& text, qsizetype maxGraphemes)
 {
-    const qsizetype maxUnits = maxGraphemes * unitsPerGrapheme;
-    QString kept = collapsed(text, maxUnits);
+    auto [kept, cut] = collapsed(text, maxGraphemes * unitsPerGrapheme);
     // A cut made for the code units may have split the last cluster: it goes too.
-    if (kept.size() < text.size() && kept.size() == maxUnits) {
+    if (cut) {
         const qsizetype whole = Graphemes::count(kept) - 1;
         kept = Graphemes::left(kept, std::max<qsizetype>(whole, 0));
     }

@@ -78,9 +78,11 @@ QCoro::Task<Result<QStringList>> HttpModelServer::listModels(Provider provider)
         co_return address.failure();
     const QUrl url =
         ModelServerWire::endpoint(address.value(), ModelServerWire::listPath(provider));
-    const Result<HttpExchange::Response> response =
-        co_await send(url, {}, {maxBodyBytes, m_timeouts.listing, m_timeouts.listing},
-                      serverName(provider, address.value()));
+    // Arguments are named: GCC 12 mishandles class-type temporaries across a suspension.
+    const HttpExchange::Limits limits{maxBodyBytes, m_timeouts.listing, m_timeouts.listing};
+    const QString name = serverName(provider, address.value());
+    const QByteArray noBody;
+    const Result<HttpExchange::Response> response = co_await send(url, noBody, limits, name);
     if (!response)
         co_return response.failure();
     // The status is not examined: any JSON answer means a server is there.
@@ -97,9 +99,9 @@ QCoro::Task<Result<ModelCapabilities>> HttpModelServer::capabilities(Provider pr
         co_return address.failure();
     const QUrl url = ModelServerWire::capabilitiesUrl(provider, address.value());
     const QByteArray body = ModelServerWire::capabilitiesBody(provider, model);
-    const Result<HttpExchange::Response> response =
-        co_await send(url, body, {maxBodyBytes, m_timeouts.listing, m_timeouts.listing},
-                      serverName(provider, address.value()));
+    const HttpExchange::Limits limits{maxBodyBytes, m_timeouts.listing, m_timeouts.listing};
+    const QString name = serverName(provider, address.value());
+    const Result<HttpExchange::Response> response = co_await send(url, body, limits, name);
     if (!response)
         co_return response.failure();
     if (response.value().status >= 400)

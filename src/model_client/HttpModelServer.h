@@ -30,7 +30,7 @@ public:
         std::chrono::milliseconds listing{2500};
         /// How long a chat request may go without progress (sent, answer begun, answer
         /// complete) before it fails; a server trickling bytes makes no progress.
-        std::chrono::milliseconds chatIdle{240'000};
+        std::chrono::milliseconds chatIdle{ModelServerPort::longestChat};
         /// The whole chat request, whatever the server does.
         std::chrono::milliseconds chatTotal{ModelServerPort::longestChat};
         /// A load the server is asked for in the background; loading a large model from a slow

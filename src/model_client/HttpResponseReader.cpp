@@ -67,7 +67,7 @@ bool HttpResponseReader::readHead()
     // An interim response ("100 Continue", "103 Early Hints") has no body; the final one
     // follows. Switching protocols is no answer to a model request.
     if (m_status < 200) {
-        if (m_status == 101)
+        if (m_status == 101 || ++m_interimResponses > maxInterimResponses)
             fail(State::malformed);
         return m_state == State::reading;
     }

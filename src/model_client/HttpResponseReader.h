@@ -22,6 +22,9 @@ public:
 
     /// The most header bytes a response may have.
     static constexpr qsizetype maxHeaderBytes = 64 * 1024;
+    /// The most interim (1xx) responses before the final one; a server that sends more is
+    /// not answering.
+    static constexpr int maxInterimResponses = 8;
 
     explicit HttpResponseReader(qint64 maxBodyBytes);
 
@@ -57,6 +60,7 @@ private:
     State m_state = State::reading;
     QByteArray m_pending; // received, not yet taken apart
     bool m_headRead = false;
+    int m_interimResponses = 0;
     int m_status = 0;
     Framing m_framing = Framing::untilClose;
     qint64 m_remaining = 0; // of the body (length framing) or of the current chunk

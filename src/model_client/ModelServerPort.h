@@ -26,8 +26,9 @@ public:
     inline static const QString refusedAddress = QStringLiteral("address");
 
     /// The longest a chat request may take, whatever the server does; the panel shows it as it
-    /// runs out.
-    static constexpr std::chrono::seconds longestChat{600};
+    /// runs out. An answer that is not streamed makes no progress before it is whole, so this
+    /// is also how long a model may think (and load) before it answers.
+    static constexpr std::chrono::seconds longestChat{240};
 
     /// The server's model names, sorted; fails when the server cannot be reached or its
     /// answer is not JSON.

@@ -297,7 +297,8 @@ std::optional<RunningApp> GuideModel::applicationToObserve()
 
 QCoro::Task<> GuideModel::runStep()
 {
-    if (m_isBusy)
+    // A step queued before Stop finds the session ended.
+    if (m_isBusy || !m_sessionActive)
         co_return;
     StepScope step(*this);
     m_timings = {};
@@ -319,7 +320,7 @@ QCoro::Task<> GuideModel::runStep()
             setStatus(Texts::readingTextOnScreen);
     };
     const Result<Observation> observed =
-        co_await m_observer.observe(app->pid, m_stepClock, recognising);
+        co_await m_observer.observe(app->pid, m_stepClock, recognising, step.cancellation());
     if (step.superseded())
         co_return;
     if (!observed)

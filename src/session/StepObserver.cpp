@@ -28,9 +28,11 @@ StepObserver::~StepObserver() = default;
 // The window is found without the tree, and checked against it afterwards: the tree names the
 // window the user works in, and when the capture took another, or failed, that window is taken.
 QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
-                                                       const std::function<void()>& recognising)
+                                                       const std::function<void()>& recognising,
+                                                       const Cancellation& cancellation)
 {
     QPointer<StepObserver> self(this);
+    const auto ended = [&self, &cancellation] { return !self || cancellation.isCancelled(); };
     const Failure gone(Texts::stopped);
     const qsizetype reusedBefore = m_recognised.reused();
     // Futures are named before they are awaited: GCC 12 mishandles class-type temporaries
@@ -39,7 +41,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
     StepTimings timings;
     Result<CapturedWindow> captured =
         co_await ScreenCapture::captureFrontWindow(m_windows, pid, lastFrameOf(pid));
-    if (!self)
+    if (ended())
         co_return gone;
     timings.capture = clock.nsecsElapsed() / 1e6;
     QFuture<QList<TextLine>> lines;
@@ -48,7 +50,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
         lines = startRecognising(captured.value());
     }
     const std::pair<AXSnapshot, double> read = co_await reading;
-    if (!self)
+    if (ended())
         co_return gone;
     const AXSnapshot& snapshot = read.first;
     timings.read = read.second;
@@ -56,7 +58,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
         (!captured || !ScreenCapture::isWindowFor(m_windows, pid, *snapshot.windowFrame,
                                                   captured.value().windowId))) {
         captured = co_await ScreenCapture::captureFrontWindow(m_windows, pid, snapshot.windowFrame);
-        if (!self)
+        if (ended())
             co_return gone;
         if (captured)
             lines = startRecognising(captured.value());
@@ -65,7 +67,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
         co_return captured.failure();
     rememberFrame(pid, snapshot.windowFrame, captured.value());
     const QList<TextLine> recognised = co_await lines;
-    if (!self)
+    if (ended())
         co_return gone;
     timings.recognise = clock.nsecsElapsed() / 1e6;
     timings.recognisedBefore = m_recognised.reused() > reusedBefore;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/AXSnapshot.h"
+#include "core/Cancellation.h"
 #include "core/CapturedWindow.h"
 #include "core/Result.h"
 #include "core/TextLine.h"
@@ -40,12 +41,14 @@ public:
     /// The application's elements and the capture they were recognised on, with the times of
     /// its stages from `clock`'s start; or why there is none, as a status text.
     /// `recognising` is called once the pixels are taken and their text is being read. An
-    /// observer destroyed meanwhile leaves the result a failure nobody reads.
+    /// observation cancelled, or an observer destroyed, meanwhile takes nothing more (no
+    /// further capture or recognition) and ends in a failure nobody reads.
     ///
     /// Arguments are taken by reference (GCC 12 destroys by-value coroutine parameters of
     /// class type twice): callers await the call at once, keeping them alive.
     QCoro::Task<Result<Observation>> observe(qint64 pid, const QElapsedTimer& clock,
-                                             const std::function<void()>& recognising);
+                                             const std::function<void()>& recognising,
+                                             const Cancellation& cancellation);
 
     /// Captures the application's window and recognises its text in the background, so that a
     /// step finds it done when the window has not changed by then. One at a time.

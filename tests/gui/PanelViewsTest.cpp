@@ -285,7 +285,7 @@ private slots:
         // From half the longest wait on, the time shows how much of it is gone.
         nowMs += WaitingIndicator::limitMs / 2 - 10'000;
         view.waitingIndicator()->update();
-        QCOMPARE(view.waitingTime()->text(), QStringLiteral("300 s of 600 s"));
+        QCOMPARE(view.waitingTime()->text(), QStringLiteral("120 s of 240 s"));
         savePicture(panel.main(), QStringLiteral("waiting-long.png"));
 
         panel.rig.modelServer.release();

@@ -237,6 +237,21 @@ private slots:
         QCOMPARE(rig.overlay.shown.size(), 1);
     }
 
+    void aStepQueuedBeforeStopNeverRuns()
+    {
+        SessionRig rig;
+        GuideModel& model = rig.start();
+        QTRY_COMPARE(model.serverState(), ServerState::running);
+        model.setGoal(QStringLiteral("save it"));
+        model.submit();
+        model.stop(); // before the queued step had its turn
+        QTest::qWait(100);
+        QVERIFY(rig.windows.captures.isEmpty());
+        QVERIFY(rig.modelServer.asked.isEmpty());
+        QCOMPARE(model.status(), Texts::stopped);
+        QVERIFY(rig.overlay.shown.isEmpty());
+    }
+
     void aNewGoalSupersedesTheStepInFlight()
     {
         SessionRig rig;

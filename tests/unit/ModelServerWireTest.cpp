@@ -523,6 +523,14 @@ private slots:
         QCOMPARE(redirected.failure().description, QStringLiteral("HTTP 302 <a>gone</"));
         QCOMPARE(redirected.failure().code, 302);
 
+        // Interim answers without end are no answer: the panel is not kept busy taking them.
+        ScriptedServer endless(QByteArray("HTTP/1.1 100 Continue\r\n\r\n").repeated(5000));
+        HttpModelServer toEndless({{Provider::ollama, endless.port()}}, {});
+        QVERIFY(
+            ask(toEndless, Provider::ollama)
+                .failure()
+                .description.endsWith(QStringLiteral(" answered with something that is not HTTP")));
+
         ScriptedServer switching("HTTP/1.1 101 Switching Protocols\r\nUpgrade: x\r\n\r\n");
         HttpModelServer toSwitching({{Provider::ollama, switching.port()}}, {});
         QCOMPARE(ask(toSwitching, Provider::ollama).failure().description,

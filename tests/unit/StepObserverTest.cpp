@@ -52,9 +52,10 @@ QStringList titles(const QList<GuideElement>& elements)
 // Starts an observation and returns at once; `observed` is set when it ends.
 QCoro::Task<> observeInto(StepObserver& observer, const QElapsedTimer& clock,
                           const std::function<void()>& recognising,
+                          const Cancellation& cancellation,
                           std::optional<Result<Observation>>& observed)
 {
-    observed = co_await observer.observe(pid, clock, recognising);
+    observed = co_await observer.observe(pid, clock, recognising, cancellation);
 }
 
 } // namespace
@@ -62,6 +63,8 @@ QCoro::Task<> observeInto(StepObserver& observer, const QElapsedTimer& clock,
 class StepObserverTest : public QObject
 {
     Q_OBJECT
+
+    const Cancellation going; // never cancelled
 
 private slots:
     void treeAndTextMergeIntoOneNumberedList()
@@ -71,8 +74,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         int recognising = 0;
-        const Result<Observation> observed =
-            awaitTask(observer.observe(pid, clock, [&recognising] { ++recognising; }));
+        const Result<Observation> observed = awaitTask(observer.observe(
+            pid, clock, [&recognising] { ++recognising; }, going));
         QVERIFY(observed);
         QCOMPARE(titles(observed.value().elements),
                  QStringList({QStringLiteral("Save"), QStringLiteral("Untitled document")}));
@@ -91,8 +94,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         int recognising = 0;
-        const Result<Observation> observed =
-            awaitTask(observer.observe(pid, clock, [&recognising] { ++recognising; }));
+        const Result<Observation> observed = awaitTask(observer.observe(
+            pid, clock, [&recognising] { ++recognising; }, going));
         QVERIFY(!observed);
         QCOMPARE(observed.failure().description, Texts::noVisibleWindow);
         QCOMPARE(recognising, 0); // no pixels, so no text was read
@@ -105,7 +108,8 @@ private slots:
         StepObserver observer(desktop.accessibility, desktop.windows, desktop.recognition);
         QElapsedTimer clock;
         clock.start();
-        const Result<Observation> observed = awaitTask(observer.observe(pid, clock, [] {}));
+        const Result<Observation> observed = awaitTask(observer.observe(
+            pid, clock, [] {}, going));
         QVERIFY(observed);
         QCOMPARE(titles(observed.value().elements),
                  QStringList{QStringLiteral("Untitled document")});
@@ -121,11 +125,42 @@ private slots:
         StepObserver observer(desktop.accessibility, desktop.windows, desktop.recognition);
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(awaitTask(observer.observe(pid, clock, [] {})).value().window.frame, frame);
+        QCOMPARE(awaitTask(observer.observe(
+                               pid, clock, [] {}, going))
+                     .value()
+                     .window.frame,
+                 frame);
         const qsizetype before = desktop.windows.captures.size();
-        QCOMPARE(awaitTask(observer.observe(pid, clock, [] {})).value().window.frame, frame);
+        QCOMPARE(awaitTask(observer.observe(
+                               pid, clock, [] {}, going))
+                     .value()
+                     .window.frame,
+                 frame);
         QCOMPARE(desktop.windows.captures.size(), before + 1);
         QCOMPARE(desktop.windows.captures.last().first, quint64(7));
+    }
+
+    void aCancelledObservationTakesNothingMore()
+    {
+        // Stopped while the tree is read: the window the tree names is not captured again,
+        // and no text is read.
+        Desktop desktop;
+        const QRectF front(600, 100, 300, 200);
+        desktop.windows.windows = QList<WindowInfo>{{8, pid, 0, front}, {7, pid, 0, frame}};
+        desktop.accessibility.slowReadMs = 200;
+        StepObserver observer(desktop.accessibility, desktop.windows, desktop.recognition);
+        QElapsedTimer clock;
+        clock.start();
+        Cancellation stopping;
+        std::optional<Result<Observation>> observed;
+        const std::function<void()> nothing = [] {};
+        observeInto(observer, clock, nothing, stopping, observed);
+        QTRY_VERIFY(desktop.accessibility.reading && desktop.recognition.calls > 0);
+        const qsizetype captures = desktop.windows.captures.size();
+        stopping.cancel();
+        QTRY_VERIFY(observed.has_value());
+        QVERIFY(!*observed);
+        QCOMPARE(desktop.windows.captures.size(), captures);
     }
 
     void anObserverGoneMidReadTouchesNothing()
@@ -140,7 +175,7 @@ private slots:
         clock.start();
         std::optional<Result<Observation>> observed;
         const std::function<void()> nothing = [] {};
-        observeInto(*observer, clock, nothing, observed);
+        observeInto(*observer, clock, nothing, going, observed);
         QTRY_VERIFY(desktop.accessibility.reading);
         observer.reset();
         QTRY_VERIFY(observed.has_value());

@@ -18,21 +18,41 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
 
 // The extension runs inside GNOME Shell; any other owner of its bus name is an impostor.
 const QString shellProgram = QStringLiteral("gnome-shell");
 
-QDBusMessage ownerPidQuestion()
+QDBusMessage busQuestion(const QString& method, const QString& name)
 {
     QDBusMessage question = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
-    question << GnomeShellConnection::service;
+        QStringLiteral("org.freedesktop.DBus"), method);
+    question << name;
     return question;
 }
 
-// Whether the process the bus names in `reply` (to `ownerPidQuestion`) runs GNOME Shell.
+QDBusMessage ownerQuestion()
+{
+    return busQuestion(QStringLiteral("GetNameOwner"), GnomeShellConnection::service);
+}
+
+QDBusMessage pidQuestion(const QString& uniqueName)
+{
+    return busQuestion(QStringLiteral("GetConnectionUnixProcessID"), uniqueName);
+}
+
+// The unique name in `reply` (to `ownerQuestion`), or empty.
+QString uniqueNameIn(const QDBusMessage& reply)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return reply.arguments().constFirst().toString();
+}
+
+// Whether the process the bus names in `reply` (to `pidQuestion`) runs GNOME Shell.
 bool ownedByShell(const QDBusMessage& reply)
 {
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
@@ -72,11 +92,32 @@ QByteArray readAll(int fd)
 GnomeShellConnection::GnomeShellConnection(QObject* parent)
     : QObject(parent), m_bus(QDBusConnection::sessionBus()),
       m_watcher(
-          new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this)),
-      m_shell(new GnomeShellInterface(service, path, m_bus, this))
+          new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this))
 {
     registerGnomeShellWindowTypes();
-    // Signals come only to the subscriber, from whichever process owns the name.
+    // The shell restarted, or the extension was switched off or on.
+    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                setSubscribed(false);
+                talkTo(QString());
+                if (!newOwner.isEmpty())
+                    subscribeInBackground();
+            });
+}
+
+// Everything goes to, and is heard from, the connection that was found to be GNOME Shell, by
+// its unique name: whoever takes the extension's name later is neither asked nor heard. An
+// empty name forgets the shell.
+void GnomeShellConnection::talkTo(const QString& owner)
+{
+    delete std::exchange(m_shell, nullptr);
+    {
+        QMutexLocker lock(&m_lock);
+        m_owner = owner;
+    }
+    if (owner.isEmpty())
+        return;
+    m_shell = new GnomeShellInterface(owner, path, m_bus, this);
     connect(m_shell, &GnomeShellInterface::WindowsChanged, this, &GnomeShellConnection::setWindows);
     connect(m_shell, &GnomeShellInterface::ApplicationDrawn, this,
             [this](uint pid) { emit applicationDrawn(pid); });
@@ -87,13 +128,12 @@ GnomeShellConnection::GnomeShellConnection(QObject* parent)
                 qCDebug(lcLinux) << "primary button released at" << x << y << "over" << pid;
                 emit primaryReleased(QPointF(x, y), pid);
             });
-    // The shell restarted, or the extension was switched off or on.
-    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString&, const QString&, const QString& newOwner) {
-                setSubscribed(false);
-                if (!newOwner.isEmpty())
-                    subscribeInBackground();
-            });
+}
+
+QString GnomeShellConnection::owner() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_owner;
 }
 
 GnomeShellConnection::~GnomeShellConnection() = default;
@@ -108,9 +148,12 @@ bool GnomeShellConnection::isGnomeWayland()
 
 bool GnomeShellConnection::subscribe(std::chrono::milliseconds timeout)
 {
-    if (!ownedByShell(m_bus.call(ownerPidQuestion(), QDBus::Block, int(timeout.count()))))
+    const int ms = int(timeout.count());
+    const QString owner = uniqueNameIn(m_bus.call(ownerQuestion(), QDBus::Block, ms));
+    if (owner.isEmpty() || !ownedByShell(m_bus.call(pidQuestion(owner), QDBus::Block, ms)))
         return false;
-    m_shell->setTimeout(int(timeout.count()));
+    talkTo(owner);
+    m_shell->setTimeout(ms);
     Subscription subscription = m_shell->Subscribe();
     m_shell->setTimeout(-1);
     subscription.waitForFinished();
@@ -119,16 +162,25 @@ bool GnomeShellConnection::subscribe(std::chrono::milliseconds timeout)
 
 void GnomeShellConnection::subscribeInBackground()
 {
-    auto* owner = new QDBusPendingCallWatcher(m_bus.asyncCall(ownerPidQuestion()), this);
-    connect(owner, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        if (!ownedByShell(w->reply()))
+    auto* naming = new QDBusPendingCallWatcher(m_bus.asyncCall(ownerQuestion()), this);
+    connect(naming, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* n) {
+        n->deleteLater();
+        const QString owner = uniqueNameIn(n->reply());
+        if (owner.isEmpty())
             return;
-        auto* subscribing = new QDBusPendingCallWatcher(m_shell->Subscribe(), this);
-        connect(subscribing, &QDBusPendingCallWatcher::finished, this,
-                [this](QDBusPendingCallWatcher* s) {
-                    s->deleteLater();
-                    takeSubscription(*s);
+        auto* checking = new QDBusPendingCallWatcher(m_bus.asyncCall(pidQuestion(owner)), this);
+        connect(checking, &QDBusPendingCallWatcher::finished, this,
+                [this, owner](QDBusPendingCallWatcher* c) {
+                    c->deleteLater();
+                    if (!ownedByShell(c->reply()))
+                        return;
+                    talkTo(owner);
+                    auto* subscribing = new QDBusPendingCallWatcher(m_shell->Subscribe(), this);
+                    connect(subscribing, &QDBusPendingCallWatcher::finished, this,
+                            [this](QDBusPendingCallWatcher* s) {
+                                s->deleteLater();
+                                takeSubscription(*s);
+                            });
                 });
     });
 }
@@ -196,7 +248,12 @@ Result<QImage> GnomeShellConnection::capture(quint64 windowId, std::chrono::mill
         return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
     // Any thread may capture: a proxy of its own asks, and the reply is waited for here. The
     // descriptor is duplicated into the message; the original is ours to read and close.
-    GnomeShellInterface shell(service, path, m_bus);
+    const QString shellName = owner();
+    if (shellName.isEmpty()) {
+        ::close(fd);
+        return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
+    }
+    GnomeShellInterface shell(shellName, path, m_bus);
     shell.setTimeout(int(timeout.count()));
     QDBusPendingReply<QRect, QRect> reply =
         shell.CaptureWindow(windowId, QDBusUnixFileDescriptor(fd));
@@ -217,18 +274,21 @@ Result<QImage> GnomeShellConnection::capture(quint64 windowId, std::chrono::mill
 void GnomeShellConnection::showHighlight(const QRectF& ring, const QRectF& card,
                                          const QString& title, const QString& text)
 {
-    logFailure(m_shell->ShowHighlight(ring, card, title, text), "ShowHighlight");
+    if (m_shell)
+        logFailure(m_shell->ShowHighlight(ring, card, title, text), "ShowHighlight");
 }
 
 void GnomeShellConnection::hideHighlight()
 {
-    logFailure(m_shell->HideHighlight(), "HideHighlight");
+    if (m_shell)
+        logFailure(m_shell->HideHighlight(), "HideHighlight");
 }
 
 void GnomeShellConnection::placeOwnWindow(const QString& title, QPoint topLeft, bool activate)
 {
-    logFailure(m_shell->PlaceOwnWindow(title, topLeft.x(), topLeft.y(), activate),
-               "PlaceOwnWindow");
+    if (m_shell)
+        logFailure(m_shell->PlaceOwnWindow(title, topLeft.x(), topLeft.y(), activate),
+                   "PlaceOwnWindow");
 }
 
 void GnomeShellConnection::watchApplication(qint64 pid)
@@ -238,12 +298,16 @@ void GnomeShellConnection::watchApplication(qint64 pid)
         QMutexLocker lock(&m_lock);
         m_watchedPid = pid;
     }
+    const QString shellName = owner();
+    if (shellName.isEmpty())
+        return; // asked again once subscribed
     if (QThread::currentThread() == thread()) {
-        logFailure(m_shell->WatchApplication(uint(pid)), "WatchApplication");
+        if (m_shell)
+            logFailure(m_shell->WatchApplication(uint(pid)), "WatchApplication");
         return;
     }
     // No watcher off the main thread: it would belong to a thread that may never run events.
-    GnomeShellInterface shell(service, path, m_bus);
+    GnomeShellInterface shell(shellName, path, m_bus);
     shell.setTimeout(stateChangeTimeoutMs);
     QDBusPendingReply<> reply = shell.WatchApplication(uint(pid));
     reply.waitForFinished();

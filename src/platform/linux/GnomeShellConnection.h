@@ -74,6 +74,9 @@ private:
     using Subscription = QDBusPendingReply<bool, QList<GnomeShellWindow>>;
 
     void subscribeInBackground();
+    void talkTo(const QString& owner);
+    /// The unique bus name of the GNOME Shell found, or empty.
+    QString owner() const;
     bool takeSubscription(const Subscription& reply);
     void setWindows(const QList<GnomeShellWindow>& windows);
     void setSubscribed(bool subscribed);
@@ -81,8 +84,10 @@ private:
 
     QDBusConnection m_bus;
     QDBusServiceWatcher* m_watcher;
-    // Lives on the main thread; other threads make their own for their calls.
-    GnomeShellInterface* m_shell;
+    // Lives on the main thread and talks to `m_owner`; other threads make their own for their
+    // calls. None until a GNOME Shell is found.
+    GnomeShellInterface* m_shell = nullptr;
+    QString m_owner;
     mutable QMutex m_lock;
     QList<GnomeShellWindow> m_windows;
     bool m_subscribed = false;
