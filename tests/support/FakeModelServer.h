@@ -6,8 +6,28 @@
 #include <QMap>
 #include <QObject>
 #include <map>
+#include <utility>
 
 #include <QCoro/QCoroSignal>
+
+/// Opens once: what a held request waits for.
+class Gate : public QObject
+{
+    Q_OBJECT
+public:
+    void open()
+    {
+        if (std::exchange(m_open, true))
+            return;
+        emit opened();
+    }
+
+signals:
+    void opened();
+
+private:
+    bool m_open = false;
+};
 
 /// A model server answering from a script. While `held` is set, requests wait until
 /// `release()`, so tests can act in the middle of a step.
@@ -69,14 +89,10 @@ public:
         if (held) {
             // Released, or cancelled as a real request is: whichever comes first, for this
             // request alone. The gate opens once, so the request is resumed once.
-            QObject gate;
-            const auto open = [&gate] {
-                if (gate.objectName().isEmpty())
-                    gate.setObjectName(QStringLiteral("open"));
-            };
-            connect(this, &FakeModelServer::released, &gate, open);
-            connect(&cancellation, &Cancellation::cancelled, &gate, open);
-            co_await qCoro(&gate, &QObject::objectNameChanged);
+            Gate gate;
+            connect(this, &FakeModelServer::released, &gate, &Gate::open);
+            connect(&cancellation, &Cancellation::cancelled, &gate, &Gate::open);
+            co_await qCoro(&gate, &Gate::opened);
         }
         if (cancellation.isCancelled()) {
             ++cancelled;
