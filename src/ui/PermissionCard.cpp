@@ -47,7 +47,7 @@ PermissionCard::PermissionCard(const QString& icon, const QString& title, const 
     setGranted(false);
 }
 
-void PermissionCard::addButtons(QLayout* column, const QString& title, const Actions& actions)
+void PermissionCard::addButtons(QVBoxLayout* column, const QString& title, const Actions& actions)
 {
     auto* buttons = new QHBoxLayout;
     m_allow = new QPushButton(Texts::allow);
@@ -59,7 +59,7 @@ void PermissionCard::addButtons(QLayout* column, const QString& title, const Act
     buttons->addWidget(m_allow);
     buttons->addWidget(m_settings);
     buttons->addStretch();
-    static_cast<QVBoxLayout*>(column)->addLayout(buttons);
+    column->addLayout(buttons);
     connect(m_allow, &QPushButton::clicked, this, [request = actions.request] { request(); });
     connect(m_settings, &QPushButton::clicked, this, [this, open = actions.openSettings] {
         // Where the desktop has no settings to open, the card says what to do instead.

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QLabel;
+class QVBoxLayout;
 class QPushButton;
 
 /// One thing Cuewell needs, on the explainer: what it is for and whether it is there. A
@@ -38,7 +39,7 @@ public:
     QLabel* remedyLabel() const { return m_remedy; }
 
 private:
-    void addButtons(QLayout* column, const QString& title, const Actions& actions);
+    void addButtons(QVBoxLayout* column, const QString& title, const Actions& actions);
 
     QLabel* m_granted = nullptr;
     QLabel* m_remedy = nullptr;
