@@ -3,6 +3,7 @@
 
 #include "core/NumericRange.h"
 #include "platform/linux/AtspiBus.h"
+#include "platform/linux/AtspiQuirks.h"
 #include "platform/linux/AtspiRoles.h"
 #include "platform/linux/AtspiTypes.h"
 #include "platform/linux/LinuxLog.h"
@@ -13,7 +14,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QRegularExpression>
 #include <QThread>
 
 #include <algorithm>
@@ -66,20 +66,17 @@ QString textOf(QDBusPendingCall& pending)
     return value ? value->variant().toString() : QString();
 }
 
-// GTK 4.8 names unlabelled widgets after their class ("GtkMenuButton"), which is no label, and
-// names a button after its label twice ("7 7").
 QString labelText(QDBusPendingCall& pending, bool gtk4)
 {
-    static const QRegularExpression className(QStringLiteral("^(Gtk|Adw|Gdk)[A-Z][A-Za-z]*$"));
-    QString text = textOf(pending);
-    if (!gtk4)
-        return text;
-    if (className.match(text).hasMatch())
-        return {};
-    const qsizetype half = text.size() / 2;
-    if (text.size() % 2 == 1 && text[half] == u' ' && text.left(half) == text.mid(half + 1))
-        return text.left(half);
-    return text;
+    return AtspiQuirks::label(textOf(pending), gtk4);
+}
+
+std::optional<QRectF> rectOf(QDBusPendingCall& pending)
+{
+    const std::optional<AtspiRect> r = valueOf<AtspiRect>(pending);
+    if (!r)
+        return std::nullopt;
+    return NumericRange::boundedRect(QRectF(r->x, r->y, r->width, r->height));
 }
 
 } // namespace
@@ -251,6 +248,8 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
 {
     AXApplicationNodes nodes;
     m_origins.startRead();
+    m_drawnShifts.startRead();
+    m_walkParents.clear();
     {
         QMutexLocker lock(&m_lock);
         m_menuPopups.clear();
@@ -306,14 +305,32 @@ std::optional<AXNode> AtspiAccessibility::findMenuBar(const AXNode& window, QDea
     qsizetype seen = 0;
     for (int depth = 0; depth <= maxDepth && !level.isEmpty() && seen < maxNodes; ++depth) {
         const QList<Structure> structure = readStructure(level, deadline);
-        QList<AXNode> next;
+        QList<AXNode> next, menuBars;
         for (qsizetype i = 0; i < level.size(); ++i) {
             if (structure[i].role == ATSPI_ROLE_MENU_BAR && structure[i].showing())
-                return level[i];
+                menuBars.append(level[i]);
             next.append(structure[i].children);
         }
+        if (const std::optional<AXNode> drawn = firstDrawn(menuBars, deadline))
+            return drawn;
         seen += level.size();
         level = next.mid(0, maxNodes - seen);
+    }
+    return std::nullopt;
+}
+
+std::optional<AXNode> AtspiAccessibility::firstDrawn(const QList<AXNode>& menuBars,
+                                                     QDeadlineTimer deadline)
+{
+    QList<QDBusPendingCall> extents;
+    for (const AXNode& bar : menuBars) {
+        extents.append(call(bar, componentInterface, QStringLiteral("GetExtents"),
+                            {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
+    }
+    for (qsizetype i = 0; i < menuBars.size(); ++i) {
+        const std::optional<QRectF> frame = rectOf(extents[i]);
+        if (frame && AtspiQuirks::isDrawnMenuBar(*frame))
+            return menuBars[i];
     }
     return std::nullopt;
 }
@@ -376,6 +393,7 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
         if (showing && (!detailRoles || detailRoles->contains(node.role)))
             detailed.append(i);
     }
+    learnDrawnPanes(batch, structure, deadline);
     readDetails(batch, detailed, out, deadline);
     anchorPopovers(batch, structure, out, deadline);
     fitMenuItems(batch, out);
@@ -385,6 +403,8 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
             out[i].frame->translate(*origin);
         if (!anchorOpenMenu(batch[i], out[i], deadline))
             m_origins.inherit(batch[i], out[i].children);
+        m_drawnShifts.inherit(batch[i], out[i].children);
+        m_walkParents.remember(batch[i], out[i].children);
     }
     return out;
 }
@@ -525,7 +545,8 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
 {
     // Most controls are named by their name or description; only the others need the label
     // sources further down, read in a second wave.
-    QList<QDBusPendingCall> names, descriptions, extents;
+    QList<QDBusPendingCall> names, descriptions, extents, windowExtents;
+    QList<std::optional<QPointF>> shifts;
     for (const qsizetype i : detailed) {
         const AXNode& node = batch[i];
         names.append(property(node, accessibleInterface, QStringLiteral("Name"), deadline));
@@ -533,6 +554,13 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
             property(node, accessibleInterface, QStringLiteral("Description"), deadline));
         extents.append(call(node, componentInterface, QStringLiteral("GetExtents"),
                             {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
+        // Inside a drawn pane, the extent in the window's coordinates tells the pane's own
+        // controls (which move) from the GTK widgets embedded among them (which stay).
+        shifts.append(m_drawnShifts.of(node));
+        windowExtents.append(shifts.last()
+                                 ? call(node, componentInterface, QStringLiteral("GetExtents"),
+                                        {uint(ATSPI_COORD_TYPE_WINDOW)}, deadline)
+                                 : QDBusPendingCall::fromCompletedCall(QDBusMessage()));
     }
     QList<qsizetype> unnamed;
     for (qsizetype k = 0; k < detailed.size(); ++k) {
@@ -541,8 +569,12 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
         const bool gtk4 = isGtk4(batch[i].service);
         node.title = labelText(names[k], gtk4);
         node.description = labelText(descriptions[k], gtk4);
-        if (const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[k]))
-            node.frame = NumericRange::boundedRect(QRectF(r->x, r->y, r->width, r->height));
+        node.frame = rectOf(extents[k]);
+        if (node.frame && shifts[k]) {
+            const std::optional<QRectF> inWindow = rectOf(windowExtents[k]);
+            if (inWindow && AtspiQuirks::isDrawnByPane(*node.frame, *inWindow))
+                node.frame->translate(*shifts[k]);
+        }
         if (node.title.trimmed().isEmpty() && node.description.trimmed().isEmpty())
             unnamed.append(i);
     }
@@ -593,5 +625,39 @@ void AtspiAccessibility::readFurtherLabels(const QList<AXNode>& batch,
         if (label.trimmed().isEmpty())
             label = valueOf<QString>(labelTexts[k]).value_or(QString());
         out[labelled[k]].titleElementValue = label;
+    }
+}
+
+// A root pane the size of the GTK container holding it but placed elsewhere is a part drawn by
+// the application's own toolkit, which reports it where it is not; its subtree moves.
+void AtspiAccessibility::learnDrawnPanes(const QList<AXNode>& batch,
+                                         const QList<Structure>& structure, QDeadlineTimer deadline)
+{
+    QList<qsizetype> panes;
+    QList<QDBusPendingCall> containers, extents;
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        if (structure[i].role != ATSPI_ROLE_ROOT_PANE || !structure[i].showing() ||
+            isGtk4(batch[i].service))
+            continue;
+        // The container is the node that lists the pane: LibreOffice names its own frame as
+        // the pane's parent instead.
+        const std::optional<AXNode> container = m_walkParents.of(batch[i]);
+        if (!container)
+            continue;
+        panes.append(i);
+        containers.append(call(*container, componentInterface, QStringLiteral("GetExtents"),
+                               {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
+        extents.append(call(batch[i], componentInterface, QStringLiteral("GetExtents"),
+                            {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
+    }
+    for (qsizetype k = 0; k < panes.size(); ++k) {
+        const std::optional<QRectF> pane = rectOf(extents[k]);
+        const std::optional<QRectF> container = rectOf(containers[k]);
+        if (const std::optional<QPointF> shift =
+                container && pane ? AtspiQuirks::drawnPaneShift(*container, *pane) : std::nullopt) {
+            qCDebug(lcLinux) << "a drawn pane of" << batch[panes[k]].service << "moves by"
+                             << *shift;
+            m_drawnShifts.set(batch[panes[k]], *shift);
+        }
     }
 }

@@ -3,6 +3,7 @@
 
 #include "platform/AccessibilityPort.h"
 #include "platform/linux/AtspiOrigins.h"
+#include "platform/linux/AtspiWalkParents.h"
 #include "platform/linux/AtspiWindowGeometry.h"
 
 #include <QDBusConnection>
@@ -52,6 +53,9 @@ private:
     void readFurtherLabels(const QList<AXNode>& batch, const QList<qsizetype>& unnamed,
                            QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     std::optional<AXNode> findMenuBar(const AXNode& window, QDeadlineTimer deadline);
+    std::optional<AXNode> firstDrawn(const QList<AXNode>& menuBars, QDeadlineTimer deadline);
+    void learnDrawnPanes(const QList<AXNode>& batch, const QList<Structure>& structure,
+                         QDeadlineTimer deadline);
     QDBusConnection bus();
     QDBusPendingCall call(const AXNode& node, const QString& interface, const QString& method,
                           const QVariantList& arguments, QDeadlineTimer deadline);
@@ -71,6 +75,10 @@ private:
     // For those toolkits: where each known node's window is, and the popup windows open as the
     // current read started.
     AtspiOrigins m_origins;
+    // Parts drawn by an application's own toolkit inside a GTK window, which it reports away
+    // from where they are: how far each node of them moves.
+    AtspiOrigins m_drawnShifts;
+    AtspiWalkParents m_walkParents;
     QHash<QString, QList<WindowInfo>> m_popupWindows;
     // Items of open menus, by node, with the popup that shows them (on screen).
     QHash<QString, QRectF> m_menuPopups;

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/linux/AtspiQuirks.h"
+
+#include <QRegularExpression>
+
+namespace AtspiQuirks {
+
+namespace {
+
+// "GtkEntry", "AdwTabBar": a toolkit class. "EditorSourceView": an application's class, one
+// word of three or more capitalised parts; no label a person writes looks like that.
+bool isClassName(const QString& name)
+{
+    static const QRegularExpression toolkitClass(QStringLiteral("^(Gtk|Adw|Gdk)[A-Z][A-Za-z]*$"));
+    static const QRegularExpression applicationClass(
+        QStringLiteral("^[A-Z][a-z0-9]+([A-Z][a-z0-9]+){2,}$"));
+    return toolkitClass.match(name).hasMatch() || applicationClass.match(name).hasMatch();
+}
+
+} // namespace
+
+QString label(const QString& name, bool gtk4)
+{
+    if (!gtk4)
+        return name;
+    if (isClassName(name))
+        return {};
+    const qsizetype half = name.size() / 2;
+    if (name.size() % 2 == 1 && name[half] == u' ' && name.left(half) == name.mid(half + 1))
+        return name.left(half);
+    return name;
+}
+
+bool isDrawnMenuBar(const QRectF& frame)
+{
+    return frame.width() > 0 && frame.height() > 0;
+}
+
+std::optional<QPointF> drawnPaneShift(const QRectF& container, const QRectF& rootPane)
+{
+    if (container.isEmpty() || container.size() != rootPane.size() ||
+        container.topLeft() == rootPane.topLeft())
+        return std::nullopt;
+    return container.topLeft() - rootPane.topLeft();
+}
+
+bool isDrawnByPane(const QRectF& screen, const QRectF& window)
+{
+    return screen == window;
+}
+
+} // namespace AtspiQuirks
