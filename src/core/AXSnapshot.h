@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/GuideElement.h"
+#include "core/ScrollHint.h"
 #include "core/TextLine.h"
 
 #include <QList>
@@ -17,5 +18,9 @@ struct AXSnapshot
 {
     QList<GuideElement> elements;
     std::optional<QRectF> windowFrame;
+    /// The title of the window that was read, as the application gives it.
+    QString windowTitle;
     QList<TextLine> labels;
+    /// The scrolled area holding the most controls out of view, if any does.
+    std::optional<ScrollHint> scrollHint;
 };

@@ -48,6 +48,15 @@ inline const QString replyNotUsable =
 inline const QString noListedElement =
     QStringLiteral("The model didn't name a listed element. Pick one below instead.");
 inline const QString goalComplete = QStringLiteral("The goal looks complete.");
+/// The model wants a control that is not on screen; a scrolled area holds some out of view.
+inline const QString notInView =
+    QStringLiteral("The control isn't in view. Scroll where the ring is, then choose Next step.");
+inline const QString scrollDown = QStringLiteral("Scroll down in this list");
+inline const QString scrollUp = QStringLiteral("Scroll up in this list");
+inline const QString scrollDownToFind =
+    QStringLiteral("Scroll down in this list to bring the control into view.");
+inline const QString scrollUpToFind =
+    QStringLiteral("Scroll up in this list to bring the control into view.");
 
 inline QString asking(const QString& model)
 {
@@ -279,6 +288,8 @@ inline const QString goalPlaceholder =
     QStringLiteral("What do you want to do? e.g. export this as PDF");
 inline const QString go = QStringLiteral("Go");
 inline const QString helpingWith = QStringLiteral("Helping with: ");
+/// Under the target line: the window whose controls the last step read.
+inline const QString readingWindow = QStringLiteral("Reading window: ");
 inline const QString nextStep = QStringLiteral("Next step");
 inline const QString stop = QStringLiteral("Stop");
 inline const QString permissions = QStringLiteral("Permissions");

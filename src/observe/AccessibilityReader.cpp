@@ -8,6 +8,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <utility>
@@ -99,6 +100,18 @@ struct Pending
     int depth;
     /// The children of the node's parent: where a text beside it would be.
     const QList<AXNode>* siblings;
+    /// What of the node can be on screen: its window and the scrolled areas it is in.
+    std::optional<QRectF> clip;
+    /// The innermost scrolled area it is in (an index into the walk's areas), or -1.
+    qsizetype area = -1;
+};
+
+// A scrolled area met on the walk, and the controls of it that lie out of its view.
+struct ScrolledArea
+{
+    QRectF visible;
+    int hiddenBelow = 0;
+    int hiddenAbove = 0;
 };
 
 // One read: the walks of its parts share the limits, and the texts beside unlabelled fields
@@ -115,12 +128,15 @@ public:
     // Breadth first, one level per batch so the backend can keep a level's requests in flight
     // together; visits nodes in exactly the order of a node-by-node walk of one work list.
     // Popups met on the way are not entered but handed to `popups`, to be walked first.
+    // A window's walk is clipped to the window: controls the application keeps showing but
+    // scrolled out of its view are not on screen.
     void walk(QList<AXNode> roots, const std::optional<AXNodeAttributes>& rootAttributes,
-              const QSet<QString>& elementRoles, QList<GuideElement>& out, QList<AXNode>* popups)
+              const QSet<QString>& elementRoles, QList<GuideElement>& out, QList<AXNode>* popups,
+              const std::optional<QRectF>& clip = std::nullopt)
     {
         QList<Pending> level;
         for (const AXNode& root : roots)
-            level.append({root, 0, nullptr});
+            level.append({root, 0, nullptr, clip});
         bool first = true;
         while (!level.isEmpty()) {
             const qsizetype budget = std::min<qsizetype>(level.size(), maxVisitedNodes - m_visited);
@@ -131,9 +147,10 @@ public:
             batch.reserve(budget);
             for (const Pending& p : level)
                 batch.append(p.node);
+            const QSet<QString> detailRoles = elementRoles + QSet<QString>{scrollAreaRole};
             m_levels.push_back(first && rootAttributes
                                    ? QList<AXNodeAttributes>{*rootAttributes}
-                                   : m_port.read(batch, &elementRoles, m_deadline));
+                                   : m_port.read(batch, &detailRoles, m_deadline));
             first = false;
             QList<AXNodeAttributes>& attributes = m_levels.back();
             attributes.resize(batch.size());
@@ -152,15 +169,34 @@ public:
                 // inside the window, its items are not listed a second time.
                 if (level[i].depth > maxExpandedDepth || node.role.trimmed() == menuBarRole)
                     continue;
+                const Pending inside = scrolledInto(node, level[i]);
+                if (inside.clip && inside.clip->isEmpty())
+                    continue; // a scrolled area wholly out of view
                 for (const AXNode& child : node.children) {
                     if (node.open && popups)
                         popups->append(child);
                     else
-                        next.append({child, level[i].depth + 1, &node.children});
+                        next.append(
+                            {child, level[i].depth + 1, &node.children, inside.clip, inside.area});
                 }
             }
             level = std::move(next);
         }
+    }
+
+    /// The scrolled area with the most controls out of its view; below wins a tie.
+    std::optional<ScrollHint> scrollHint() const
+    {
+        std::optional<ScrollHint> hint;
+        int most = 0;
+        for (const ScrolledArea& area : m_areas) {
+            const int hidden = std::max(area.hiddenBelow, area.hiddenAbove);
+            if (hidden > most && !area.visible.isEmpty()) {
+                most = hidden;
+                hint = ScrollHint{area.visible, area.hiddenBelow >= area.hiddenAbove};
+            }
+        }
+        return hint;
     }
 
     /// The texts beside the fields that had no label, read in one batch.
@@ -191,7 +227,7 @@ private:
         if (role.isEmpty() || !elementRoles.contains(role))
             return;
         std::optional<GuideElement> element = makeElement(node, role, false);
-        if (!element)
+        if (!element || isInnerPartOfListed(*element, out) || isOutOfView(*element, pending))
             return;
         if (element->title == unlabeled && pending.siblings) {
             for (const AXNode& sibling : *pending.siblings) {
@@ -201,6 +237,47 @@ private:
         }
         out.append(*element);
         ++m_elements;
+    }
+
+    // What a scrolled area shows of its children: its visible part, inside what already
+    // showed of it. Its children are in it.
+    Pending scrolledInto(const AXNodeAttributes& node, const Pending& pending)
+    {
+        const std::optional<QRectF> frame = usableFrame(node);
+        if (node.role.trimmed() != scrollAreaRole || !frame)
+            return pending;
+        Pending inside = pending;
+        inside.clip = pending.clip ? pending.clip->intersected(*frame) : *frame;
+        m_areas.append({*inside.clip});
+        inside.area = m_areas.size() - 1;
+        return inside;
+    }
+
+    // A control the application keeps showing but scrolled out of its window or area: not on
+    // screen, though it tells which way the area would scroll to show it.
+    bool isOutOfView(const GuideElement& element, const Pending& pending)
+    {
+        const QPointF centre = element.frame.center();
+        if (!pending.clip || pending.clip->contains(centre))
+            return false;
+        if (pending.area >= 0) {
+            ScrolledArea& area = m_areas[pending.area];
+            const bool above =
+                centre.y() < area.visible.top() ||
+                (centre.y() <= area.visible.bottom() && centre.x() < area.visible.left());
+            ++(above ? area.hiddenAbove : area.hiddenBelow);
+        }
+        return true;
+    }
+
+    // A control inside one of the same kind and name is its inner part, one control to the
+    // user (GTK 4's menu button holds a toggle button of its name).
+    static bool isInnerPartOfListed(const GuideElement& element, const QList<GuideElement>& listed)
+    {
+        return std::any_of(listed.begin(), listed.end(), [&element](const GuideElement& outer) {
+            return outer.role == element.role && outer.title == element.title &&
+                   outer.frame.contains(element.frame);
+        });
     }
 
     static const QSet<QString>& labelRoles()
@@ -216,6 +293,7 @@ private:
     // Every level read stays here for the whole read: the sibling lists point into it.
     std::deque<QList<AXNodeAttributes>> m_levels;
     QList<AXNode> m_besideUnlabelled;
+    QList<ScrolledArea> m_areas;
 };
 
 QList<GuideElement> menuBarItems(AccessibilityPort& port, const AXNode& menuBar,
@@ -274,6 +352,8 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
         if (!read.isEmpty()) {
             windowAttributes = read.first();
             snapshot.windowFrame = usableFrame(*windowAttributes);
+            snapshot.windowTitle =
+                OutsideText::tamed(windowAttributes->title.trimmed(), DisplayText::maxGraphemes);
         }
     }
     // What the user is looking at is read first, while the budget is whole: the open popups
@@ -288,12 +368,14 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
     QList<GuideElement> inWindow;
     QList<AXNode> popupsInWindow;
     if (window)
-        walk.walk({*window}, windowAttributes, roles(), inWindow, &popupsInWindow);
+        walk.walk({*window}, windowAttributes, roles(), inWindow, &popupsInWindow,
+                  snapshot.windowFrame);
     for (const AXNode& popup : std::as_const(popups))
         popupsInWindow.removeAll(popup); // a popup listed both ways is read once
     walk.walk(popupsInWindow, std::nullopt, popupRoles(), inPopups, nullptr);
     snapshot.elements = inPopups + menuBar + inWindow;
     snapshot.labels = walk.labelsBesideUnlabelledFields();
+    snapshot.scrollHint = walk.scrollHint();
     qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid << "in"
                        << popups.size() + popupsInWindow.size() << "popup roots"
                        << (deadline.hasExpired() ? "(cut short at the deadline)" : "");

@@ -26,6 +26,8 @@ inline const QString unlabeled = QStringLiteral("(unlabeled)");
 inline const QString menuBarRole = QStringLiteral("AXMenuBar");
 /// Plain text, such as the label beside a field.
 inline const QString staticTextRole = QStringLiteral("AXStaticText");
+/// An area that shows part of what it holds and scrolls to show the rest.
+inline const QString scrollAreaRole = QStringLiteral("AXScrollArea");
 
 /// Roles that become elements.
 const QSet<QString>& roles();

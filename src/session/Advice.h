@@ -23,4 +23,7 @@ struct Advice
     bool done = false;
     /// The request failed: the server counts as down until it is listed again.
     bool serverDown = false;
+    /// The model answered with an element that was not listed: what it wants may be out of
+    /// view.
+    bool unlisted = false;
 };

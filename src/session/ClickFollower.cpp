@@ -53,6 +53,7 @@ void ClickFollower::clicked(const PointerPort::Click& click)
         (click.pid != 0 && click.pid != m_pid))
         return;
     m_waiting = true;
+    emit clickedInRing();
     QPointer<ClickFollower> self(this);
     m_windows.whenSettled(m_pid, quietSpell, longestWait, [self] {
         if (!self)

@@ -42,6 +42,8 @@ public:
 
 signals:
     void enabledChanged();
+    /// The user clicked inside the ring; `followed` comes once the application has settled.
+    void clickedInRing();
     /// The user clicked inside the ring and the application has settled since.
     void followed();
 

@@ -37,7 +37,10 @@ GuideModel::GuideModel(GuideServices services, QObject* parent)
     connect(&m_discovery, &ModelDiscovery::serverStateChanged, this,
             &GuideModel::serverStateChanged);
     connect(&m_follower, &ClickFollower::enabledChanged, this, &GuideModel::followClicksChanged);
-    connect(&m_follower, &ClickFollower::followed, this, &GuideModel::nextStep);
+    connect(&m_follower, &ClickFollower::followed, this, &GuideModel::followClick);
+    // A window that comes forward while a new click settles is that click's to follow.
+    connect(&m_follower, &ClickFollower::clickedInRing, this,
+            [this] { m_followedClick.invalidate(); });
 
     m_showExplainer = !m_services.settings.value(seenExplainerKey, false).toBool();
     chooseInitialTarget();
@@ -97,6 +100,8 @@ void GuideModel::setTarget(const RunningApp& app)
     // The ring stays on screen, but a click there no longer asks anything of the new target.
     if (m_observedPid && *m_observedPid != app.pid)
         m_follower.ringHidden();
+    if (!m_targetApp || m_targetApp->pid != app.pid)
+        setReadingWindow({}); // what was read belongs to the other application
     m_targetApp = app;
     setTargetName(app.name);
     keepTargetReady();
@@ -108,7 +113,53 @@ void GuideModel::onActivation(const RunningApp& app)
 {
     if (!FocusRule::qualifiesAsTarget(app, m_services.windows.ownPid()))
         return;
-    QTimer::singleShot(0, this, [this, app] { setTarget(app); });
+    QTimer::singleShot(0, this, [this, app] {
+        setTarget(app);
+        const quint64 front = m_observedPid == app.pid ? frontWindowOf(app.pid) : 0;
+        if (front != 0 && front != m_observedWindow) {
+            qCDebug(lcSession) << "window" << front << "came forward; the step read"
+                               << m_observedWindow;
+            followWindowChange();
+        }
+    });
+}
+
+// The application's window in front of its others, or 0 when none is on screen.
+quint64 GuideModel::frontWindowOf(qint64 pid)
+{
+    const Result<QList<WindowInfo>> windows = m_services.windows.onScreenWindows();
+    if (!windows)
+        return 0;
+    for (const WindowInfo& window : windows.value()) {
+        if (window.pid == pid && window.layer == 0)
+            return window.id;
+    }
+    return 0;
+}
+
+void GuideModel::followClick()
+{
+    m_followedClick.start();
+    m_stepsBeforeFollowedClick = m_steps.size();
+    nextStep();
+}
+
+// A click that opens a dialog or a window (or closes one) may be followed before the window
+// it brings forward has come: the step it started read the window the task left. When the
+// application brings another window forward soon after, the step is asked again there, in
+// place of the one read too early.
+void GuideModel::followWindowChange()
+{
+    if (!m_sessionActive || !m_followedClick.isValid() ||
+        m_followedClick.elapsed() > windowChangeAfterClickMs)
+        return;
+    qCInfo(lcSession) << "the task went to another window; the step reads it";
+    endStepInFlight();
+    if (m_steps.size() > m_stepsBeforeFollowedClick) {
+        hideRing();
+        setSteps(m_steps.mid(0, m_stepsBeforeFollowedClick));
+    }
+    startStep();
 }
 
 void GuideModel::refreshPermissions()
@@ -188,6 +239,14 @@ void GuideModel::setSessionActive(bool active)
     keepTargetReady();
 }
 
+void GuideModel::setReadingWindow(const QString& title)
+{
+    if (title == m_readingWindow)
+        return;
+    m_readingWindow = title;
+    emit readingWindowChanged();
+}
+
 void GuideModel::setTargetName(const QString& name)
 {
     m_targetName = OutsideText::tamed(name, DisplayText::maxNameGraphemes);
@@ -204,6 +263,7 @@ void GuideModel::submit()
     setSteps({});
     setElements({});
     setSessionActive(true);
+    m_followedClick.invalidate();
     startStep();
 }
 
@@ -235,6 +295,7 @@ void GuideModel::endStepInFlight()
 
 void GuideModel::stop()
 {
+    m_followedClick.invalidate();
     endStepInFlight();
     hideRing();
     setSessionActive(false);
@@ -252,7 +313,8 @@ void GuideModel::pick(const GuideElement& element)
 }
 
 // What is recorded is bounded: the history goes into every later prompt and onto the panel.
-void GuideModel::record(const GuideElement& element, const QString& shownExplanation, bool manual)
+void GuideModel::record(const GuideElement& element, const QString& shownExplanation, bool manual,
+                        bool followable)
 {
     const QString explanation = OutsideText::tamed(shownExplanation, DisplayText::maxGraphemes);
     const QString label = element.role + QStringLiteral(" \u201C") +
@@ -260,7 +322,7 @@ void GuideModel::record(const GuideElement& element, const QString& shownExplana
                           QStringLiteral("\u201D");
     m_services.overlay.show(element.frame, explanation, label);
     // Typing follows a click into a text field, not the next step.
-    const bool followable = !textEntryRoles().contains(element.role);
+    followable = followable && !textEntryRoles().contains(element.role);
     if (m_observedPid)
         m_follower.ringShown(element.frame, *m_observedPid, followable);
     else if (m_targetApp)
@@ -327,6 +389,9 @@ QCoro::Task<> GuideModel::runStep()
         co_return step.end(observed.failure().description);
     const Observation& observation = observed.value();
     m_timings = observation.timings;
+    m_scrollHint = observation.scrollHint;
+    m_observedWindow = observation.window.windowId;
+    setReadingWindow(observation.windowTitle);
     setElements(observation.elements);
     if (m_elements.isEmpty())
         co_return step.end(Texts::nothingRecognisable);
@@ -375,10 +440,27 @@ void GuideModel::apply(const Advice& advice, StepScope& step)
         m_discovery.markDown();
     if (advice.done)
         hideRing();
+    if (!advice.element && advice.unlisted && m_scrollHint)
+        return guideScroll(*m_scrollHint, step);
     if (!advice.element)
         return step.end(advice.outcome + advice.note);
     step.end(Texts::stepReady(m_steps.size() + 1) + advice.note);
     record(*advice.element, advice.explanation, false);
+}
+
+// The model wants a control that is not on screen, and the window has a scrolled area with
+// controls out of view: the step is to scroll there. Scrolling is no click, so the user asks
+// for the step after it.
+void GuideModel::guideScroll(const ScrollHint& hint, StepScope& step)
+{
+    step.end(Texts::notInView);
+    const GuideElement area{0,
+                            AccessibilityReader::readableRole(AccessibilityReader::scrollAreaRole),
+                            hint.down ? Texts::scrollDown : Texts::scrollUp,
+                            hint.area,
+                            GuideElement::Source::accessibility,
+                            false};
+    record(area, hint.down ? Texts::scrollDownToFind : Texts::scrollUpToFind, false, false);
 }
 
 // Recognising the target's text ahead of the next step, while the user types a goal.

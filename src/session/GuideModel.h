@@ -5,6 +5,7 @@
 #include "core/CapturedWindow.h"
 #include "core/GuideElement.h"
 #include "core/Result.h"
+#include "core/ScrollHint.h"
 #include "core/ServerState.h"
 #include "core/Step.h"
 #include "core/TextLine.h"
@@ -70,6 +71,9 @@ public:
     void dismissExplainer();
     bool sessionActive() const { return m_sessionActive; }
     QString targetName() const { return m_targetName; }
+    /// The title of the window the last step read: a dialog the task went into, or the
+    /// window it came back to.
+    QString readingWindow() const { return m_readingWindow; }
     std::optional<RunningApp> targetApp() const { return m_targetApp; }
     QString activeGoal() const { return m_activeGoal; }
     /// Whether a click inside the ring asks for the next step by itself (remembered).
@@ -107,6 +111,7 @@ signals:
     void showExplainerChanged();
     void sessionActiveChanged();
     void targetNameChanged();
+    void readingWindowChanged();
     void followClicksChanged();
 
 private:
@@ -126,7 +131,14 @@ private:
     /// Has the target's text recognised ahead of the next step, while the user types a goal.
     void readAhead();
     std::optional<RunningApp> applicationToObserve();
-    void record(const GuideElement& element, const QString& explanation, bool manual);
+    /// Rings `element` as the next step; a click inside the ring asks for the one after it
+    /// only when `followable`.
+    void record(const GuideElement& element, const QString& explanation, bool manual,
+                bool followable = true);
+    void guideScroll(const ScrollHint& hint, StepScope& step);
+    void followClick();
+    quint64 frontWindowOf(qint64 pid);
+    void followWindowChange();
 
     void setElements(const QList<GuideElement>& elements);
     void setSteps(const QList<Step>& steps);
@@ -135,9 +147,20 @@ private:
     void setWaitingForModel(bool waiting);
     void setSessionActive(bool active);
     void setTargetName(const QString& name);
+    void setReadingWindow(const QString& title);
 
     GuideServices m_services;
     StepTimings m_timings;
+    // Where the last observation saw controls scrolled out of view.
+    std::optional<ScrollHint> m_scrollHint;
+    // The window the last step read (0 when unknown).
+    quint64 m_observedWindow = 0;
+    // The last click that asked for a step, and how many steps there were before it.
+    QElapsedTimer m_followedClick;
+    qsizetype m_stepsBeforeFollowedClick = 0;
+    /// A window the application brings forward this soon after a followed click is where the
+    /// click took the task.
+    static constexpr qint64 windowChangeAfterClickMs = 3000;
     QElapsedTimer m_stepClock;
     // Declared in the order they depend on each other: the advisor uses the discovery and the
     // observer's threads, and goes first.
@@ -159,6 +182,7 @@ private:
     bool m_panelOpen = false;
     qint64 m_preparedPid = 0;
     QString m_targetName;
+    QString m_readingWindow;
     std::optional<RunningApp> m_targetApp;
     // The application the latest step observed: its windows are the ones the ring is on.
     std::optional<qint64> m_observedPid;

@@ -3,6 +3,7 @@
 
 #include "core/CapturedWindow.h"
 #include "core/GuideElement.h"
+#include "core/ScrollHint.h"
 #include "session/StepTimings.h"
 
 #include <QList>
@@ -14,4 +15,8 @@ struct Observation
     QList<GuideElement> elements;
     CapturedWindow window;
     StepTimings timings;
+    /// The title of the window the elements were read from; empty when it has none.
+    QString windowTitle;
+    /// A scrolled area holding controls out of view: where to look when none listed will do.
+    std::optional<ScrollHint> scrollHint;
 };

@@ -124,6 +124,7 @@ Advice StepAdvisor::read(const QString& reply, const QList<GuideElement>& sent)
                                      [&](const GuideElement& e) { return e.id == parsed->id; });
     if (chosen == sent.end()) {
         advice.outcome = Texts::noListedElement;
+        advice.unlisted = true;
         return advice;
     }
     advice.element = *chosen;

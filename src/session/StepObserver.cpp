@@ -72,7 +72,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
     timings.recognise = clock.nsecsElapsed() / 1e6;
     timings.recognisedBefore = m_recognised.reused() > reusedBefore;
     Observation observation{merged(snapshot, recognised, captured.value().frame), captured.value(),
-                            timings};
+                            timings, snapshot.windowTitle, snapshot.scrollHint};
     observation.timings.observed = clock.nsecsElapsed() / 1e6;
     co_return observation;
 }

@@ -38,6 +38,8 @@ MainView::MainView(GuideModel& model, QWidget* parent) : QScrollArea(parent), m_
     column->addWidget(buildGoalRow());
     m_target = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
     column->addWidget(m_target);
+    m_window = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
+    column->addWidget(m_window);
     m_modelRow = new ModelRow(m_model);
     column->addWidget(m_modelRow);
     column->addWidget(buildActionRow());
@@ -164,6 +166,7 @@ void MainView::connectModel()
     connect(m, &GuideModel::waitingForModelChanged, this,
             [this] { m_waiting->setWaiting(m_model.isWaitingForModel()); });
     connect(m, &GuideModel::targetNameChanged, this, &MainView::updateTarget);
+    connect(m, &GuideModel::readingWindowChanged, this, &MainView::updateTarget);
     connect(m, &GuideModel::statusChanged, this, &MainView::updateStatus);
     connect(m, &GuideModel::serverStateChanged, this, &MainView::updateStatus);
     connect(m, &GuideModel::hasAXAccessChanged, this, &MainView::updateNotice);
@@ -196,6 +199,8 @@ void MainView::updateTarget()
 {
     m_target->setText(Texts::helpingWith + m_model.targetName());
     m_target->setVisible(!m_model.targetName().isEmpty());
+    m_window->setText(Texts::readingWindow + m_model.readingWindow());
+    m_window->setVisible(!m_model.targetName().isEmpty() && !m_model.readingWindow().isEmpty());
 }
 
 void MainView::updateStatus()

@@ -33,6 +33,7 @@ public:
     QPushButton* permissionsButton() const { return m_permissions; }
     QCheckBox* followClicksBox() const { return m_follow; }
     QLabel* targetLine() const { return m_target; }
+    QLabel* windowLine() const { return m_window; }
     StatusLine* statusLine() const { return m_status; }
     QLabel* waitingTime() const { return m_waitingTime; }
     QLabel* waitingHint() const { return m_waitingHint; }
@@ -69,6 +70,7 @@ private:
     QLineEdit* m_goal;
     QPushButton* m_go;
     QLabel* m_target;
+    QLabel* m_window;
     ModelRow* m_modelRow;
     QPushButton* m_next;
     QPushButton* m_stop;

@@ -56,6 +56,37 @@ void savePicture(const QImage& image, const QString& name)
     image.save(QStringLiteral(CUEWELL_PICTURES_DIR "/") + name);
 }
 
+// A form with a link to a page that links on, and a document to view; a browser's profile that
+// skips its first-run pages, which would need the internet.
+void writeWebPages(const QString& folder)
+{
+    const auto write = [&folder](const QString& name, const QByteArray& content) {
+        QFile file(folder + u'/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    write(QStringLiteral("form.html"),
+          "<!doctype html><title>Order form</title><h1>Order a parcel</h1>"
+          "<p><a href=\"help.html\">Delivery help</a></p><form><label>Name <input></label>"
+          "<label><input type=checkbox> Insure it</label><button type=button>Send order</button>"
+          "</form>");
+    write(QStringLiteral("help.html"), "<!doctype html><title>Delivery help</title><h1>Help</h1>"
+                                       "<p>Parcels arrive in two days.</p>"
+                                       "<p><a href=\"contact.html\">Contact us</a></p>");
+    write(QStringLiteral("contact.html"),
+          "<!doctype html><title>Contact</title><h1>Contact</h1><p>Write to us.</p>");
+    write(QStringLiteral("user.js"),
+          "user_pref(\"browser.aboutwelcome.enabled\", false);\n"
+          "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n"
+          "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
+          "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n"
+          "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n");
+    // A one-page scan, which the document viewer opens without further libraries.
+    QProcess::execute(QStringLiteral("convert"),
+                      {QStringLiteral("-size"), QStringLiteral("600x800"),
+                       QStringLiteral("xc:white"), folder + QStringLiteral("/doc.tiff")});
+}
+
 bool windowNamed(const QString& name)
 {
     QProcess search;
@@ -118,12 +149,12 @@ class EndToEndDesktopTest : public QObject
     CuewellLaunch m_launch;
 
     // The application's controls as the session lists them, fields named by their labels.
-    AXSnapshot readUntil(qint64 pid, const QString& title)
+    AXSnapshot readUntil(qint64 pid, const QString& title, int timeoutMs = 20000)
     {
         AXSnapshot snapshot;
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < 20000) {
+        while (clock.elapsed() < timeoutMs) {
             snapshot = AccessibilityReader::read(m_accessibility, pid);
             snapshot.elements = FieldLabels::nameUnlabelled(snapshot.elements, snapshot.labels);
             if (find(snapshot.elements, title))
@@ -145,7 +176,13 @@ class EndToEndDesktopTest : public QObject
         });
     }
 
-    // Every text in the tree of `pid`, as a screen reader reads it.
+    bool isFinished(qint64 pid, const QString& finished)
+    {
+        if (finished.startsWith(QLatin1String("gone: ")))
+            return !windowNamed(finished.mid(6));
+        return windowNamed(finished) || listed(pid, finished);
+    }
+
     // As a user would: back to the application window named `window`, the hot key over it, and
     // `goal` typed into the panel; only Return is left to press. False when a key was refused.
     bool typeGoalOver(const QString& window, const QString& goal)
@@ -301,8 +338,10 @@ private slots:
         QTest::addColumn<QString>("appWindow");
         QTest::addColumn<QString>("goal");
         QTest::addColumn<QStringList>("controls");
-        // When the task is done: a window of this name appears, or a control of this kind and
-        // title ("combo box: Green").
+        // When the task is done: a window of this name appears, a control of this kind and
+        // title is listed ("combo box: Green"), or a window of this name has closed
+        // ("gone: Paragraph"). In commands, {profile} is a folder of the task's own and
+        // {pages} the folder of the test's web pages.
         QTest::addColumn<QString>("finished");
         // GTK 3: a menu of the menu bar, and its item while the menu is open.
         QTest::newRow("mousepad") << QStringList{"mousepad"} << "Mousepad"
@@ -331,6 +370,46 @@ private slots:
         QTest::newRow("qt6ct") << QStringList{"qt6ct"} << "Qt6 Configuration Tool"
                                << "use the windows style" << QStringList{"Fusion", "Windows"}
                                << "combo box: Windows";
+        // Web content: a check box of a form, then a link to a new page, and a link there.
+        QTest::newRow("Firefox page")
+            << QStringList{"firefox-esr", "--no-remote", "--profile", "{profile}",
+                           "file://{pages}/form.html"}
+            << "Order form"
+            << "insure the parcel and find how to contact them"
+            << QStringList{"Insure it", "Delivery help", "Contact us"} << "Contact";
+        // LibreOffice's own toolkit in GTK 3: the tip of the day closed, a menu of the menu bar,
+        // its item, a tab of the dialog it opened, a choice on that tab, and OK.
+        QTest::newRow("LibreOffice Writer")
+            << QStringList{"/usr/lib/libreoffice/program/soffice.bin", "--writer", "--norestore",
+                           "-env:UserInstallation=file://{profile}"}
+            << "LibreOffice Writer"
+            << "justify the paragraph"
+            << QStringList{"OK", "Format", "Paragraph...", "Alignment", "Justified", "OK"}
+            << "gone: Paragraph";
+        // A file manager: a menu, its item, a tab of the dialog, closing it, and back in the
+        // window the task started in.
+        QTest::newRow("Thunar") << QStringList{"thunar", "{profile}"} << "Thunar"
+                                << "see the behaviour settings and go home"
+                                << QStringList{"Edit", "Preferences...", "Behavior", "Close",
+                                               "Home"}
+                                << "gone: File Manager Preferences";
+        // GTK 4 and libadwaita: the main menu's popover, then a switch in the preferences
+        // window it opened.
+        QTest::newRow("gnome-text-editor")
+            << QStringList{"gnome-text-editor", "--standalone"} << "Text Editor"
+            << "show the overview map"
+            << QStringList{"Menu", "Preferences", "Display Overview Map", "Close"}
+            << "gone: Preferences";
+        // Qt 5: a menu, its item, a tab of the dialog it opened, and Close.
+        QTest::newRow("FeatherPad")
+            << QStringList{"featherpad"} << "FeatherPad"
+            << "see the text settings" << QStringList{"Options", "Preferences", "Text", "Close"}
+            << "gone: Preferences";
+        // A document viewer: its menu popover, the properties dialog, and Close.
+        QTest::newRow("Evince") << QStringList{"evince", "{pages}/doc.tiff"} << "doc.tiff"
+                                << "see the document's properties"
+                                << QStringList{"File options", "Properties", "Close"}
+                                << "gone: Properties";
     }
 
     void wholeTask()
@@ -343,14 +422,24 @@ private slots:
         const QString program = command.takeFirst();
         if (QStandardPaths::findExecutable(program).isEmpty() && !QFile::exists(program))
             QSKIP(qPrintable(program + QStringLiteral(" is not installed")));
+        QTemporaryDir profile;
+        writeWebPages(profile.path());
+        command.replaceInStrings(QStringLiteral("{profile}"), profile.path());
+        command.replaceInStrings(QStringLiteral("{pages}"), profile.path());
 
         // On a free port, where OLLAMA_HOST tells Cuewell to look: a real Ollama may be running.
         FakeModelHttpServer ollama(Provider::ollama);
         ollama.models = {QStringLiteral("llava:7b")};
-        ollama.answer = FakeModelHttpServer::namingInTurn(controls);
+        // The model names the control the task is at: a step asked again (the task went to a
+        // new window) gets the same answer.
+        QString next = controls.first();
+        ollama.answer = [&next](const QJsonObject& request) {
+            return FakeModelHttpServer::naming(next)(request);
+        };
 
         DesktopApp app(program, command);
-        readUntil(app.pid(), controls.first());
+        QVERIFY2(find(readUntil(app.pid(), controls.first(), 60000).elements, controls.first()),
+                 qPrintable(program + QStringLiteral(" shows no ") + controls.first()));
         QProcess cuewell;
         QVERIFY(m_launch.start(cuewell, ollama.port()));
         QVERIFY2(find(readUntil(cuewell.processId(), QStringLiteral("Next step")).elements,
@@ -371,25 +460,41 @@ private slots:
             QVERIFY(asked);
             qInfo("%s step %lld: %lld ms from the trigger to the request", qPrintable(appWindow),
                   qlonglong(step + 1), qlonglong(*asked - triggered));
-            const std::optional<GuideElement> control =
-                find(readUntil(app.pid(), controls[step]).elements, controls[step]);
+            const AXSnapshot seen = readUntil(app.pid(), controls[step]);
+            const std::optional<GuideElement> control = find(seen.elements, controls[step]);
             QVERIFY2(control, qPrintable(controls[step]));
             QTest::qWait(300);
             const QImage shown = screenshot();
+            if (orangeSides(shown, control->frame.adjusted(-6, -6, 6, 6)) != 4) {
+                const QString picture = QDir::temp().filePath(QStringLiteral("ring-missed.png"));
+                shown.save(picture);
+                qWarning("the screen without the ring around %s at %s is in %s",
+                         qPrintable(controls[step]),
+                         qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                        .arg(control->frame.x())
+                                        .arg(control->frame.y())
+                                        .arg(control->frame.width())
+                                        .arg(control->frame.height())),
+                         qPrintable(picture));
+            }
             QCOMPARE(orangeSides(shown, control->frame.adjusted(-6, -6, 6, 6)), 4);
-            // The panel is where Cuewell put it, and clear of the ring.
+            // The panel is where Cuewell put it, clear of the ring, and names the window read.
             const AXSnapshot panel =
                 AccessibilityReader::read(m_accessibility, cuewell.processId());
             QVERIFY(panel.windowFrame);
             QVERIFY2(!panel.windowFrame->intersects(control->frame.adjusted(-6, -6, 6, 6)),
                      "the panel covers the ring");
+            const QStringList panelTexts = textsOf(m_accessibility, cuewell.processId());
+            QVERIFY2(panelTexts.contains(Texts::readingWindow + seen.windowTitle),
+                     qPrintable(seen.windowTitle + u'|' + panelTexts.join(u'|')));
             if (step == 1 && program == QLatin1String("mousepad"))
                 savePicture(shown, QStringLiteral("whole-task.png"));
             triggered = QDateTime::currentMSecsSinceEpoch();
             lastRinged = control->frame;
+            next = controls.value(step + 1);
             clickAt(control->frame.center());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(windowNamed(finished) || listed(app.pid(), finished), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(isFinished(app.pid(), finished), 10000);
 
         // Done: Stop, from the panel, takes the ring away.
         const AXSnapshot panel = AccessibilityReader::read(m_accessibility, cuewell.processId());

@@ -181,6 +181,7 @@ private slots:
         QCOMPARE(panel.content->currentWidget(), &view);
         QCOMPARE(view.targetLine()->text(), QStringLiteral("Helping with: Mousepad"));
         QVERIFY(view.targetLine()->isVisible());
+        QVERIFY(!view.windowLine()->isVisible()); // no window read yet
         QVERIFY(view.goButton()->isEnabled());
         QVERIFY(!view.nextButton()->isEnabled());
         QVERIFY(!view.stopButton()->isEnabled());
@@ -201,6 +202,18 @@ private slots:
         QCOMPARE(panel.rig.settings.value(QStringLiteral("followClicks")).toBool(), false);
     }
 
+    void theWindowLineNamesTheWindowOfTheTargetOnly()
+    {
+        Panel panel;
+        MainView& view = panel.main();
+        panel.runStep();
+        QVERIFY(view.windowLine()->isVisible());
+        // Another application: what was read of the last one is not shown as its window.
+        panel.rig.windows.activate({9, QStringLiteral("Calculator"), true});
+        QTRY_COMPARE(view.targetLine()->text(), QStringLiteral("Helping with: Calculator"));
+        QVERIFY(!view.windowLine()->isVisible());
+    }
+
     void stepFillsTheViewAndStopEmptiesIt()
     {
         Panel panel;
@@ -211,6 +224,8 @@ private slots:
         QVERIFY(view.stepCard()->isVisible());
         QCOMPARE(view.stepHeading()->text(), QStringLiteral("Next: button \u201CSave\u201D"));
         QCOMPARE(view.stepExplanation()->text(), QStringLiteral("Click Save."));
+        QCOMPARE(view.windowLine()->text(), QStringLiteral("Reading window: Notes.txt - Mousepad"));
+        QVERIFY(view.windowLine()->isVisible());
         QCOMPARE(view.historyLines(),
                  QStringList{QStringLiteral("1. button \u201CSave\u201D \u2014 Click Save.")});
         ElementList* list = view.elementList();

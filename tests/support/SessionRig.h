@@ -77,6 +77,7 @@ private:
         save.frame = QRectF(120, 130, 60, 24);
         AXNodeAttributes window;
         window.role = QStringLiteral("AXWindow");
+        window.title = QStringLiteral("Notes.txt - Mousepad");
         window.frame = windowFrame;
         window.children = {accessibility.add(QStringLiteral("/win/save"), save)};
         accessibility.applicationNodesByPath.insert(

@@ -220,6 +220,33 @@ private slots:
         QVERIFY(broad.port.nodesRead <= 4000 + 2);
     }
 
+    void onlyWhatTheWindowShowsIsListedOnce()
+    {
+        // A settings page scrolled in its 500x400 window: a check box the application still
+        // calls showing lies below the window's edge; a GTK 4 menu button holds a toggle
+        // button of its own name; a split button holds a smaller button named otherwise.
+        Tree tree(
+            {control(QStringLiteral("AXCheckBox"), QStringLiteral("Below"),
+                     QRectF(20, 430, 40, 20)),
+             control(QStringLiteral("AXCheckBox"), QStringLiteral("Half out"),
+                     QRectF(20, 390, 40, 30)),
+             control(QStringLiteral("AXButton"), QStringLiteral("Menu"), QRectF(400, 10, 34, 34)),
+             control(QStringLiteral("AXButton"), QStringLiteral("Open recent"),
+                     QRectF(10, 10, 77, 34))});
+        tree.port.nodes[QStringLiteral("/w/2")].children = {tree.port.add(
+            QStringLiteral("/w/2/0"),
+            control(QStringLiteral("AXButton"), QStringLiteral("Menu"), QRectF(405, 15, 24, 24)))};
+        tree.port.nodes[QStringLiteral("/w/3")].children = {tree.port.add(
+            QStringLiteral("/w/3/0"),
+            control(QStringLiteral("AXButton"), QStringLiteral("Open"), QRectF(20, 15, 59, 24)))};
+        const AXSnapshot snapshot = tree.read();
+        QCOMPARE(titles(snapshot),
+                 (QStringList{QStringLiteral("Menu"), QStringLiteral("Open recent"),
+                              QStringLiteral("Open")}));
+        QCOMPARE(snapshot.elements.first().frame, QRectF(400, 10, 34, 34)); // the whole button
+        QCOMPARE(snapshot.windowTitle, QStringLiteral("Doc"));
+    }
+
     void openPopupsComeFirst()
     {
         // A combo box whose list is open and a popover shown inside the window; an open "Edit"

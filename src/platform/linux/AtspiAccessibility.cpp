@@ -259,6 +259,7 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
         return nodes;
     const QList<AXNode>& windows = app.first().children;
     const QList<Structure> windowStates = readStructure(windows, deadline);
+    std::optional<AXNode> modal;
     for (qsizetype i = 0; i < windows.size(); ++i) {
         if (!windowStates[i].readable || !windowStates[i].showing())
             continue;
@@ -271,7 +272,13 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
         nodes.windows.append(windows[i]);
         if (!nodes.focusedWindow && hasState(windowStates[i].states, ATSPI_STATE_ACTIVE))
             nodes.focusedWindow = windows[i];
+        if (hasState(windowStates[i].states, ATSPI_STATE_MODAL))
+            modal = windows[i];
     }
+    // A modal dialog (the latest opened) is where the task is, even while the user has brought
+    // its parent forward: the parent takes no input until the dialog closes.
+    if (modal)
+        nodes.focusedWindow = modal;
     // Without an active window, the first showing frame is the application's main window.
     if (!nodes.windows.isEmpty())
         nodes.mainWindow = nodes.windows.first();
@@ -624,7 +631,8 @@ void AtspiAccessibility::readFurtherLabels(const QList<AXNode>& batch,
         QString label = textOf(labelNames[k]);
         if (label.trimmed().isEmpty())
             label = valueOf<QString>(labelTexts[k]).value_or(QString());
-        out[labelled[k]].titleElementValue = label;
+        out[labelled[k]].titleElementValue =
+            AtspiQuirks::label(label, isGtk4(batch[labelled[k]].service));
     }
 }
 

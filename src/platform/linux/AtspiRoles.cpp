@@ -11,7 +11,8 @@ namespace {
 
 // AT-SPI role -> the role names the reader's rules are written in. Toggle buttons are buttons
 // to the user; tabs are radio buttons (one of a set is chosen); spin buttons are edited like
-// text fields; a submenu inside an open menu is an item that opens it.
+// text fields; a submenu inside an open menu is an item that opens it; a scroll pane and the
+// viewport in it show part of what they hold.
 const QHash<uint, QString>& table()
 {
     static const QHash<uint, QString> roles{
@@ -40,6 +41,8 @@ const QHash<uint, QString>& table()
         {ATSPI_ROLE_FILE_CHOOSER, QStringLiteral("AXWindow")},
         {ATSPI_ROLE_APPLICATION, QStringLiteral("AXApplication")},
         {ATSPI_ROLE_LIST_ITEM, QStringLiteral("AXListItem")},
+        {ATSPI_ROLE_SCROLL_PANE, QStringLiteral("AXScrollArea")},
+        {ATSPI_ROLE_VIEWPORT, QStringLiteral("AXScrollArea")},
         {ATSPI_ROLE_LABEL, QStringLiteral("AXStaticText")},
         {ATSPI_ROLE_STATIC, QStringLiteral("AXStaticText")},
     };
