@@ -11,7 +11,8 @@
 #include <optional>
 
 /// The result of one accessibility read: the elements of the application's open popups first
-/// (what the user is looking at), then the menu-bar items, then the window's elements in
+/// (what the user is looking at), then those of dialogs floating beside the window, then the
+/// menu-bar items, then the window's elements in
 /// breadth-first order; the frame of the window that was read; and the texts beside controls
 /// that have no label of their own, which may name them.
 struct AXSnapshot

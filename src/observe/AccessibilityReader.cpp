@@ -365,15 +365,20 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
     TreeWalk walk(port, deadline, menuBar.size());
     QList<GuideElement> inPopups;
     walk.walk(popups, std::nullopt, popupRoles(), inPopups, nullptr);
-    QList<GuideElement> inWindow;
+    QList<GuideElement> inDialogs;
     QList<AXNode> popupsInWindow;
+    QList<AXNode> dialogs = nodes.dialogs;
+    if (window)
+        dialogs.removeAll(*window);
+    walk.walk(dialogs, std::nullopt, roles(), inDialogs, &popupsInWindow);
+    QList<GuideElement> inWindow;
     if (window)
         walk.walk({*window}, windowAttributes, roles(), inWindow, &popupsInWindow,
                   snapshot.windowFrame);
     for (const AXNode& popup : std::as_const(popups))
         popupsInWindow.removeAll(popup); // a popup listed both ways is read once
     walk.walk(popupsInWindow, std::nullopt, popupRoles(), inPopups, nullptr);
-    snapshot.elements = inPopups + menuBar + inWindow;
+    snapshot.elements = inPopups + inDialogs + menuBar + inWindow;
     snapshot.labels = walk.labelsBesideUnlabelledFields();
     snapshot.scrollHint = walk.scrollHint();
     qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid << "in"

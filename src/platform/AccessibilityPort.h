@@ -53,6 +53,9 @@ struct AXApplicationNodes
     std::optional<AXNode> menuBar;
     /// Open popups that are top-level nodes of their own (context menus, combo-box lists).
     QList<AXNode> popups;
+    /// Dialogs showing beside the focused window that do not block it (a tip of the day, a
+    /// find bar in a window of its own): they float above their parent, on screen with it.
+    QList<AXNode> dialogs;
 };
 
 /// Access to other applications' accessibility trees. Calls block while the target answers

@@ -186,6 +186,16 @@ QRectF clearOf(const QList<QRectF>& screens, const std::optional<QRectF>& window
             }
         }
     }
+    if (!best && keepClear.size() > 1)
+        return clearOf(screens, window, {keepClear.first()}, panel);
+    // A ring too wide for the panel to clear (a whole row of a dialog on a small screen): its
+    // middle, where the user clicks, is kept clear.
+    const QRectF& ring = keepClear.value(0);
+    if (!best && keepClear.size() == 1 && ring.width() > middleOfWide * 2) {
+        const QRectF middle(ring.center().x() - middleOfWide / 2, ring.y(), middleOfWide,
+                            ring.height());
+        return clearOf(screens, window, {middle}, panel);
+    }
     return best.value_or(panel);
 }
 

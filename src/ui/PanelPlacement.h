@@ -16,6 +16,8 @@ namespace PanelPlacement {
 inline constexpr double gap = 12;
 /// The least space between the panel and a screen's edge.
 inline constexpr double edgeMargin = 8;
+/// How much of a ring's middle is kept clear when the whole ring cannot be.
+inline constexpr double middleOfWide = 120;
 
 /// The panel beside `window`, on the side of its screen with the most room, never over the
 /// window where the screen has room for the panel beside it; otherwise against the screen's
@@ -26,7 +28,9 @@ QRectF besideWindow(const QList<QRectF>& screens, const std::optional<QRectF>& w
 
 /// The panel where it is when it keeps its gap from all of `keepClear`; otherwise the nearest
 /// place on a screen that does, preferring places that keep clear of `window` as well. Where
-/// no such place exists the panel stays.
+/// no such place exists, the same for the first of `keepClear` alone (the ring matters more
+/// than its card), then for the middle of a ring wider than the panel can clear; where none
+/// keeps clear even of that, the panel stays.
 QRectF clearOf(const QList<QRectF>& screens, const std::optional<QRectF>& window,
                const QList<QRectF>& keepClear, const QRectF& panel);
 

@@ -85,6 +85,7 @@ private:
                                          std::nullopt,
                                          {},
                                          accessibility.add(QStringLiteral("/bar"), bar),
+                                         {},
                                          {}});
     }
 };

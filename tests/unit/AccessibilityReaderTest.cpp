@@ -139,10 +139,17 @@ private slots:
 
     void framesNearTheIntegerLimitsAreBounded()
     {
+        // Such an element lies outside every window and is not listed from one; made into
+        // an element all the same (as in a popup, which is not clipped), it is bounded.
+        const std::optional<GuideElement> far = AccessibilityReader::makeElement(
+            control(QStringLiteral("AXButton"), QStringLiteral("Far"),
+                    QRectF(2147483000, -2147483000, 4e9, 30)),
+            QStringLiteral("AXButton"), false);
+        QVERIFY(far);
+        QVERIFY(far->frame.right() <= 2e6 && far->frame.top() >= -1e6 && far->frame.width() <= 1e6);
         Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("Far"),
                            QRectF(2147483000, -2147483000, 4e9, 30))});
-        const QRectF frame = tree.read().elements.first().frame;
-        QVERIFY(frame.right() <= 2e6 && frame.top() >= -1e6 && frame.width() <= 1e6);
+        QVERIFY(tree.read().elements.isEmpty());
     }
 
     void windowChoiceFallsBack()
@@ -244,6 +251,23 @@ private slots:
                  (QStringList{QStringLiteral("Menu"), QStringLiteral("Open recent"),
                               QStringLiteral("Open")}));
         QCOMPARE(snapshot.elements.first().frame, QRectF(400, 10, 34, 34)); // the whole button
+        QCOMPARE(snapshot.windowTitle, QStringLiteral("Doc"));
+    }
+
+    void aDialogBesideTheWindowIsReadBeforeIt()
+    {
+        // LibreOffice's tip of the day does not block the document window the user brought
+        // forward; it still floats above it, and its OK is what the user sees first.
+        Tree tree({control(QStringLiteral("AXButton"), QStringLiteral("Bold"))});
+        AXNodeAttributes dialog =
+            control(QStringLiteral("AXWindow"), QStringLiteral("Tip"), QRectF(100, 100, 200, 100));
+        dialog.children = {tree.port.add(
+            QStringLiteral("/tip/ok"),
+            control(QStringLiteral("AXButton"), QStringLiteral("OK"), QRectF(250, 170, 40, 20)))};
+        // The window read is never read twice as a dialog of its own.
+        tree.top.dialogs = {tree.port.add(QStringLiteral("/tip"), dialog), *tree.top.focusedWindow};
+        const AXSnapshot snapshot = tree.read();
+        QCOMPARE(titles(snapshot), (QStringList{QStringLiteral("OK"), QStringLiteral("Bold")}));
         QCOMPARE(snapshot.windowTitle, QStringLiteral("Doc"));
     }
 

@@ -510,6 +510,78 @@ private slots:
         QVERIFY(rig.windows.settleWaits.isEmpty());
     }
 
+    void theStepFollowsTheTaskIntoTheWindowAClickBroughtForward()
+    {
+        SessionRig rig;
+        runFirstStep(rig);
+        GuideModel& model = *rig.model;
+        const qint64 target = SessionRig::targetPid;
+        const RunningApp mousepad{target, QStringLiteral("Mousepad"), true};
+        rig.pointer.click(QPointF(150, 140), target);
+        rig.windows.settle();
+        QTRY_COMPARE(model.status(), QStringLiteral("Step 2 ready."));
+        QCOMPARE(rig.modelServer.asked.size(), 2);
+
+        // The window the step read comes forward again: nothing to follow.
+        rig.windows.activate(mousepad);
+        QTest::qWait(50);
+        QCOMPARE(rig.modelServer.asked.size(), 2);
+
+        // The dialog the click opened comes forward after the step had read the window: the
+        // step is asked again in its place, not added after it.
+        rig.windows.windows = QList<WindowInfo>{{8, target, 0, QRectF(300, 200, 300, 200)},
+                                                {7, target, 0, SessionRig::windowFrame}};
+        rig.windows.activate(mousepad);
+        QTRY_COMPARE(rig.modelServer.asked.size(), 3);
+        QTRY_COMPARE(model.status(), QStringLiteral("Step 2 ready."));
+        QCOMPARE(model.steps().size(), 2);
+
+        // Long after the click, a window coming forward is the user's doing, not the click's.
+        rig.windows.windows = QList<WindowInfo>{{7, target, 0, SessionRig::windowFrame}};
+        QTest::qWait(3100);
+        rig.windows.activate(mousepad);
+        QTest::qWait(50);
+        QCOMPARE(rig.modelServer.asked.size(), 3);
+    }
+
+    void aControlOutOfViewIsFoundByScrolling()
+    {
+        // A list scrolled so that one of its buttons lies below it; the model names an element
+        // it was not shown, as it does for a control it expects but cannot see.
+        SessionRig rig;
+        AXNodeAttributes list;
+        list.role = QStringLiteral("AXScrollArea");
+        list.frame = QRectF(120, 200, 300, 200);
+        AXNodeAttributes shown, below;
+        shown.role = below.role = QStringLiteral("AXButton");
+        shown.title = QStringLiteral("Red");
+        shown.frame = QRectF(130, 210, 100, 24);
+        below.title = QStringLiteral("Blue");
+        below.frame = QRectF(130, 450, 100, 24);
+        list.children = {rig.accessibility.add(QStringLiteral("/win/list/red"), shown),
+                         rig.accessibility.add(QStringLiteral("/win/list/blue"), below)};
+        rig.accessibility.nodes[QStringLiteral("/win")].children.append(
+            rig.accessibility.add(QStringLiteral("/win/list"), list));
+        rig.modelServer.reply = QStringLiteral(R"({"id": 99, "explanation": "Click Blue."})");
+        runFirstStep(rig, QStringLiteral("choose blue"));
+
+        GuideModel& model = *rig.model;
+        QCOMPARE(model.status(), Texts::notInView);
+        QCOMPARE(model.steps().size(), 1);
+        QCOMPARE(model.steps().first().label,
+                 QStringLiteral("scroll area \u201CScroll down in this list\u201D"));
+        QCOMPARE(rig.overlay.shown.last().frame, list.frame);
+        QCOMPARE(rig.overlay.shown.last().text, Texts::scrollDownToFind);
+        // Scrolling is no click on a control: a click there waits for Next step.
+        rig.pointer.click(QPointF(200, 300), SessionRig::targetPid);
+        QVERIFY(rig.windows.settleWaits.isEmpty());
+
+        // With nothing out of view, the model's miss is said as it is.
+        rig.accessibility.nodes[QStringLiteral("/win")].children.removeLast();
+        model.nextStep();
+        QTRY_COMPARE(model.status(), Texts::noListedElement);
+    }
+
 private:
     static void runFirstStepWithoutWaitingForServer(SessionRig& rig)
     {

@@ -150,6 +150,27 @@ private slots:
         QCOMPARE(clearOf({small}, std::nullopt, {QRectF(0, 250, 800, 100)}, here), here);
     }
 
+    void offTheRingAloneWhenRingAndCardLeaveNoRoom()
+    {
+        // A wide choice in a dialog on a small screen (LibreOffice's "Justified"): no place
+        // keeps clear of the ring and the card beside it, one keeps clear of the ring.
+        const QRectF small(0, 0, 1280, 800);
+        const QRectF ring(408, 407, 573, 34);
+        const QRectF card(408, 453, 573, 300);
+        const QRectF here(888, 144, 380, 600);
+        const QRectF moved = clearOf({small}, std::nullopt, {ring, card}, here);
+        QVERIFY(!covers(moved, ring));
+        QVERIFY(small.contains(moved));
+
+        // A bigger panel cannot clear that ring at all: it keeps clear of its middle, where
+        // the user clicks.
+        const QRectF big(788, 144, 480, 640);
+        const QRectF over = clearOf({small}, std::nullopt, {ring, card}, big);
+        QVERIFY(!over.contains(ring.center()));
+        QVERIFY(!covers(over, QRectF(ring.center().x() - 60, ring.y(), 120, ring.height())));
+        QVERIFY(small.contains(over));
+    }
+
     void onAnotherScreenWhenItsOwnHasNoRoom()
     {
         const QRectF second(1920, 0, 1920, 1080);

@@ -279,6 +279,12 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
     // its parent forward: the parent takes no input until the dialog closes.
     if (modal)
         nodes.focusedWindow = modal;
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        const uint role = windowStates[i].role;
+        if (nodes.windows.contains(windows[i]) && !(nodes.focusedWindow == windows[i]) &&
+            (role == ATSPI_ROLE_DIALOG || role == ATSPI_ROLE_ALERT))
+            nodes.dialogs.append(windows[i]);
+    }
     // Without an active window, the first showing frame is the application's main window.
     if (!nodes.windows.isEmpty())
         nodes.mainWindow = nodes.windows.first();
