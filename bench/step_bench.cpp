@@ -6,6 +6,7 @@
 // longest the main thread was blocked, and the peak memory. Medians of a few rounds, each on a
 // fresh start of the application. Run on a desktop (or a virtual one:
 // tests/desktop/run-on-virtual-desktop.sh build/bench/step_bench).
+#include "CountingAccessibility.h"
 #include "FakeModelHttpServer.h"
 #include "model_client/HttpModelServer.h"
 #include "observe/AccessibilityReader.h"
@@ -30,7 +31,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -42,14 +47,18 @@ constexpr int typingMs = 1500;
 struct App
 {
     const char* label;
+    /// {files} stands for the bench's folder of documents and profiles.
     QStringList command;
     /// The element the stand-in model names, and the bench then clicks.
     QString clicked;
+    /// The name of the application's window, when a launcher starts it as another process.
+    QString window = {};
 };
 
 struct Measured
 {
     double toRequest = 0;
+    int nodesRead = 0;
     StepTimings stages;
     double longestStallMs = 0;
     qint64 peakKiB = 0;
@@ -81,10 +90,11 @@ void resetPeak()
 
 // Runs `trigger` and waits for the step it starts; the time until the request arrived at the
 // server, and the longest gap between two ticks of a 1 ms timer on the main thread meanwhile.
-Measured measure(GuideModel& model, FakeModelHttpServer& server,
+Measured measure(GuideModel& model, FakeModelHttpServer& server, CountingAccessibility& counting,
                  const std::function<void()>& trigger)
 {
     server.received.clear();
+    counting.nodes = 0;
     resetPeak();
     QElapsedTimer sinceTick;
     double longest = 0;
@@ -114,22 +124,77 @@ Measured measure(GuideModel& model, FakeModelHttpServer& server,
     m.stages = model.lastStepTimings();
     m.longestStallMs = longest;
     m.peakKiB = statusKiB("VmHWM");
+    m.nodesRead = counting.nodes;
     return m;
 }
 
-bool started(QProcess& process, const QStringList& command)
+// The process showing a window named `name`, or 0 while there is none.
+qint64 windowPid(const QString& name)
 {
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                  QStringLiteral("--name"), name, QStringLiteral("getwindowpid")});
+    search.waitForFinished(5000);
+    return search.readAllStandardOutput().split('\n').value(0).toLongLong();
+}
+
+bool started(QProcess& process, const App& app, const QString& files)
+{
+    QStringList command = app.command;
+    command.replaceInStrings(QStringLiteral("{files}"), files);
     process.start(command.first(), command.mid(1));
     if (!process.waitForStarted())
         return false;
     AtspiAccessibility accessibility;
-    for (int i = 0; i < 100; ++i) {
-        const AXSnapshot seen = AccessibilityReader::read(accessibility, process.processId());
+    for (int i = 0; i < 300; ++i) {
+        const qint64 pid = app.window.isEmpty() ? process.processId() : windowPid(app.window);
+        const AXSnapshot seen = AccessibilityReader::read(accessibility, pid);
         if (seen.elements.size() >= 3 && seen.windowFrame)
             return true;
         QThread::msleep(200);
     }
     return false;
+}
+
+// A long web page, a ten-page document, and profiles that skip first-start dialogs.
+void writeFiles(const QString& folder)
+{
+    QString page = QStringLiteral("<!doctype html><title>Long page</title><h1>Long page</h1>");
+    QString text;
+    for (int i = 1; i <= 400; ++i) {
+        page += QStringLiteral("<h2>Section %1</h2><p>Paragraph %1 with <a href=\"#s%1\">a link "
+                               "%1</a> and some text that fills the line. <button>Action %1"
+                               "</button></p>")
+                    .arg(i);
+        text += QStringLiteral("Paragraph %1 of a long document, with a sentence or two of plain "
+                               "text so that the page fills as a real one would.\n\n")
+                    .arg(i);
+    }
+    const auto write = [&folder](const QString& name, const QString& content) {
+        QDir().mkpath(QFileInfo(folder + u'/' + name).path());
+        QFile file(folder + u'/' + name);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(content.toUtf8());
+    };
+    write(QStringLiteral("long.html"), page);
+    QProcess::execute(QStringLiteral("convert"),
+                      {QStringLiteral("-size"), QStringLiteral("600x800"),
+                       QStringLiteral("xc:white"), folder + QStringLiteral("/scan.tiff")});
+    write(QStringLiteral("long.txt"), text);
+    write(QStringLiteral("firefox/user.js"),
+          QStringLiteral("user_pref(\"browser.aboutwelcome.enabled\", false);\n"
+                         "user_pref(\"browser.startup.homepage_override.mstone\", \"ignore\");\n"
+                         "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
+                         "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"));
+    write(QStringLiteral("office/user/registrymodifications.xcu"),
+          QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<oor:items "
+                         "xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                         "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                         "<item oor:path=\"/org.openoffice.Office.Common/Misc\"><prop "
+                         "oor:name=\"ShowTipOfTheDay\" oor:op=\"fuse\"><value>false</value>"
+                         "</prop></item>\n</oor:items>\n"));
 }
 
 void clickAt(const QPointF& point)
@@ -148,12 +213,13 @@ struct Round
 };
 
 std::optional<Round> runRound(const App& app, X11Windows& windows, X11Pointer& pointer,
-                              AtspiAccessibility& accessibility, LinuxPermissions& permissions,
-                              TesseractTextRecognition& recognition)
+                              AtspiAccessibility& atspi, LinuxPermissions& permissions,
+                              TesseractTextRecognition& recognition, const QString& files)
 {
     QProcess process;
-    if (!started(process, app.command))
+    if (!started(process, app, files))
         return std::nullopt;
+    CountingAccessibility accessibility(atspi);
     wait(500);
     FakeModelHttpServer server(Provider::ollama);
     server.models = {QStringLiteral("llava:7b")};
@@ -169,18 +235,20 @@ std::optional<Round> runRound(const App& app, X11Windows& windows, X11Pointer& p
     wait(typingMs);
     model.setGoal(QStringLiteral("use ") + app.clicked);
     Round round;
-    round.first = measure(model, server, [&] { model.submit(); });
+    round.first = measure(model, server, accessibility, [&] { model.submit(); });
     wait(700);
-    round.unchanged = measure(model, server, [&] { model.nextStep(); });
+    round.unchanged = measure(model, server, accessibility, [&] { model.nextStep(); });
     if (!model.steps().isEmpty())
         clickAt(model.steps().last().frame.center());
     wait(700);
-    round.changed = measure(model, server, [&] { model.nextStep(); });
+    round.changed = measure(model, server, accessibility, [&] { model.nextStep(); });
     QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
     model.setPanelOpen(false);
     overlay.hide();
     process.kill();
     process.waitForFinished();
+    if (!app.window.isEmpty()) // the launcher's child
+        ::kill(static_cast<pid_t>(windowPid(app.window)), SIGKILL);
     wait(300);
     return round;
 }
@@ -202,8 +270,8 @@ void report(const char* label, const char* kind, const QList<Measured>& runs)
     qsizetype fromMemory = 0;
     for (const Measured& m : runs)
         fromMemory += m.stages.recognisedBefore ? 1 : 0;
-    std::printf("  %-22s %-10s %6.0f ms | capture %5.0f  read %5.0f  text %5.0f%s  list %5.0f  "
-                "request %5.0f | stall %4.0f ms | peak %4.0f MB\n",
+    std::printf("  %-26s %-10s %6.0f ms | capture %5.0f  read %5.0f  text %5.0f%s  list %5.0f  "
+                "request %5.0f | nodes %5.0f | stall %4.0f ms | peak %4.0f MB\n",
                 label, kind, of([](const Measured& m) { return m.toRequest; }),
                 of([](const Measured& m) { return m.stages.capture; }),
                 of([](const Measured& m) { return m.stages.read; }),
@@ -211,6 +279,7 @@ void report(const char* label, const char* kind, const QList<Measured>& runs)
                 fromMemory == runs.size() ? "*" : " ",
                 of([](const Measured& m) { return m.stages.observed; }),
                 of([](const Measured& m) { return m.stages.requested; }),
+                of([](const Measured& m) { return double(m.nodesRead); }),
                 of([](const Measured& m) { return m.longestStallMs; }),
                 of([](const Measured& m) { return m.peakKiB / 1024.0; }));
 }
@@ -242,19 +311,39 @@ int main(int argc, char** argv)
         {"qt6ct (Qt 6)", {"qt6ct"}, QStringLiteral("Fusion")},
         {"Qt Linguist (Qt 6)", {"/usr/lib/qt6/bin/linguist"}, QStringLiteral("File")},
         {"gtk3-widget-factory", {"gtk3-widget-factory"}, QStringLiteral("Button")},
+        {"Firefox, long page",
+         {"firefox-esr", "--no-remote", "--profile", "{files}/firefox", "file://{files}/long.html"},
+         QStringLiteral("Action 3"),
+         QStringLiteral("Long page")},
+        {"LibreOffice Writer, 10 pages",
+         {"/usr/lib/libreoffice/program/soffice", "--writer", "--norestore",
+          "-env:UserInstallation=file://{files}/office", "{files}/long.txt"},
+         QStringLiteral("Format"),
+         QStringLiteral("long.txt")},
+        {"Thunar", {"thunar", "{files}"}, QStringLiteral("Edit")},
+        {"gnome-text-editor (GTK 4)",
+         {"gnome-text-editor", "--standalone"},
+         QStringLiteral("Menu")},
+        {"FeatherPad (Qt 5)", {"featherpad"}, QStringLiteral("Options")},
+        {"Evince", {"evince", "{files}/scan.tiff"}, QStringLiteral("File options")},
     };
+    QTemporaryDir files;
+    writeFiles(files.path());
+    const QString only = qEnvironmentVariable("ONLY");
     std::printf("trigger -> request (median of %d; stages in ms from the trigger; * = text from "
                 "an earlier read for some blocks)\n",
                 rounds);
     for (const App& app : apps) {
+        if (!only.isEmpty() && !QLatin1String(app.label).startsWith(only))
+            continue;
         if (QStandardPaths::findExecutable(app.command.first()).isEmpty()) {
             std::printf("  %-22s not installed\n", app.label);
             continue;
         }
         QList<Measured> first, unchanged, changed;
         for (int i = 0; i < rounds; ++i) {
-            const std::optional<Round> round =
-                runRound(app, windows, pointer, accessibility, permissions, recognition);
+            const std::optional<Round> round = runRound(app, windows, pointer, accessibility,
+                                                        permissions, recognition, files.path());
             if (!round)
                 continue;
             first.append(round->first);

@@ -18,6 +18,8 @@ packages=(
   # virtual desktop and real applications for desktop tests
   xvfb xauth openbox dbus-x11 at-spi2-core xdotool x11-utils imagemagick strace
   mousepad gnome-calculator gtk-3-examples zenity qt6ct linguist-qt6 trayer galculator
+  # the applications people live in, for the everyday tasks' desktop tests
+  firefox-esr libreoffice-writer libreoffice-gtk3 thunar gnome-text-editor featherpad evince
   # headless GNOME Shell on Wayland for the GNOME desktop tests
   gnome-shell gnome-shell-common gjs
   # the panel as a native client of GNOME on Wayland

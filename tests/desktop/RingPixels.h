@@ -28,3 +28,13 @@ inline int orangeSides(const QImage& screen, const QRectF& highlight)
            anyOrange({r.left(), r.center().y()}, {1, 0}) +
            anyOrange({r.right(), r.center().y()}, {1, 0});
 }
+
+/// How many sides of `highlight` lie on `screen` at all: a control at the screen's edge has its
+/// ring's outer side beyond it.
+inline int sidesOnScreen(const QImage& screen, const QRectF& highlight)
+{
+    const QRect r = highlight.toRect();
+    const QRect all = screen.rect();
+    return (r.top() >= 0) + (r.bottom() < all.height()) + (r.left() >= 0) +
+           (r.right() < all.width());
+}
