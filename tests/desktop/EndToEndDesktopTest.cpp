@@ -408,6 +408,13 @@ private slots:
             << "Order form"
             << "insure the parcel and find how to contact them"
             << QStringList{"Insure it", "Delivery help", "Contact us"} << "Contact";
+        // Firefox's own menu, the settings it opens in a new tab, and a page of them.
+        QTest::newRow("Firefox menu")
+            << QStringList{"firefox-esr", "--no-remote", "--profile", "{profile}",
+                           "file://{pages}/form.html"}
+            << "Order form"
+            << "change the search settings" << QStringList{"Firefox", "Settings", "Search"}
+            << "combo box: Default search engine";
         // LibreOffice's own toolkit in GTK 3: the tip of the day closed, a menu of the menu bar,
         // its item, a tab of the dialog it opened, a choice on that tab, and OK.
         QTest::newRow("LibreOffice Writer")
@@ -516,8 +523,14 @@ private slots:
             QVERIFY2(!panel.windowFrame->intersects(control->frame.adjusted(-6, -6, 6, 6)),
                      qPrintable(QStringLiteral("the panel at %1 covers the ring at %2")
                                     .arg(describe(*panel.windowFrame), describe(control->frame))));
+            // (A browser retitles its window as a new page loads: the title read then is part
+            // of the one read now.)
             const QStringList panelTexts = textsOf(m_accessibility, cuewell.processId());
-            QVERIFY2(panelTexts.contains(Texts::readingWindow + seen.windowTitle),
+            const auto namesTheWindow = [&seen](const QString& text) {
+                return text.startsWith(Texts::readingWindow) &&
+                       seen.windowTitle.contains(text.mid(Texts::readingWindow.size()));
+            };
+            QVERIFY2(std::any_of(panelTexts.begin(), panelTexts.end(), namesTheWindow),
                      qPrintable(seen.windowTitle + u'|' + panelTexts.join(u'|')));
             if (step == 1 && program == QLatin1String("mousepad"))
                 savePicture(shown, QStringLiteral("whole-task.png"));

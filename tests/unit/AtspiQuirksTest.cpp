@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What some toolkits report differently, on values recorded from the applications that do:
-// gnome-text-editor 43 (GTK 4.8) and LibreOffice Writer 7.4 (GTK 3), on X11 under openbox.
+// gnome-text-editor 43 (GTK 4.8), LibreOffice Writer 7.4 (GTK 3) and Firefox 153 ESR, on X11
+// under openbox.
 #include "platform/linux/AtspiQuirks.h"
+
+#include <atspi/atspi-constants.h>
 
 #include <QTest>
 
@@ -23,10 +26,27 @@ private slots:
              {"Display Overview Map", "PowerPoint", "Open recent document (Ctrl+K)", "OK", "7 8",
               "GtkLabel is a widget"})
             QCOMPARE(AtspiQuirks::label(QString::fromUtf8(kept), true), QString::fromUtf8(kept));
+        // Firefox's switches, named by the object they embed.
+        QCOMPARE(AtspiQuirks::label(QStringLiteral("\uFFFC"), false), QString());
+        QCOMPARE(AtspiQuirks::label(QStringLiteral("Bing \uFFFC"), false), QStringLiteral("Bing "));
         // Other toolkits are taken at their word.
         QCOMPARE(AtspiQuirks::label(QStringLiteral("EditorSourceView"), false),
                  QStringLiteral("EditorSourceView"));
         QCOMPARE(AtspiQuirks::label(QStringLiteral("7 7"), false), QStringLiteral("7 7"));
+    }
+
+    void whatIsOnScreenThoughNotSaidToShow()
+    {
+        // Firefox's settings page: its panel is visible, not showing, and holds what shows.
+        QVERIFY(AtspiQuirks::showsWhenVisible(ATSPI_ROLE_PANEL, false, true));
+        // A paragraph of a long web page below the window is visible and not showing: it
+        // stays unwalked, or a long page would be read whole.
+        QVERIFY(!AtspiQuirks::showsWhenVisible(ATSPI_ROLE_PARAGRAPH, false, true));
+        QVERIFY(!AtspiQuirks::showsWhenVisible(ATSPI_ROLE_SECTION, false, true));
+        // GTK 4 leaves groups of every kind without the state.
+        QVERIFY(AtspiQuirks::showsWhenVisible(ATSPI_ROLE_FILLER, true, false));
+        // Other toolkits are taken at their word.
+        QVERIFY(!AtspiQuirks::showsWhenVisible(ATSPI_ROLE_PANEL, false, false));
     }
 
     void libreOfficeDrawsAMenuBarOfNoHeight()
@@ -55,5 +75,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AtspiQuirksTest)
+QTEST_GUILESS_MAIN(AtspiQuirksTest)
 #include "AtspiQuirksTest.moc"

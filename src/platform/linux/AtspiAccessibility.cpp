@@ -184,11 +184,19 @@ bool AtspiAccessibility::placesRelativeToWindow(const QString& service, QDeadlin
     const QString application = QStringLiteral("org.a11y.atspi.Application");
     QDBusPendingCall name = property(root, application, QStringLiteral("ToolkitName"), deadline);
     QDBusPendingCall version = property(root, application, QStringLiteral("Version"), deadline);
+    const QString toolkit = textOf(name);
     const bool gtk4 =
-        textOf(name) == QLatin1String("GTK") && textOf(version).startsWith(QLatin1String("4."));
+        toolkit == QLatin1String("GTK") && textOf(version).startsWith(QLatin1String("4."));
     QMutexLocker lock(&m_lock);
     m_gtk4.insert(service, gtk4);
+    m_gecko.insert(service, toolkit == QLatin1String("Gecko"));
     return gtk4 || everyToolkit;
+}
+
+bool AtspiAccessibility::isGecko(const QString& service)
+{
+    QMutexLocker lock(&m_lock);
+    return m_gecko.value(service, false);
 }
 
 bool AtspiAccessibility::isGtk4(const QString& service)
@@ -373,7 +381,9 @@ QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QLi
         out[i].states = *state;
         out[i].readable = true;
         // Closed menus and hidden pages stay in the tree; what is not showing is not walked.
-        if (isGtk4(batch[i].service) && hasState(*state, ATSPI_STATE_VISIBLE))
+        if (hasState(*state, ATSPI_STATE_VISIBLE) &&
+            AtspiQuirks::showsWhenVisible(*role, isGtk4(batch[i].service),
+                                          isGecko(batch[i].service)))
             out[i].states[0] |= 1u << ATSPI_STATE_SHOWING;
         if (out[i].showing() || *role == ATSPI_ROLE_APPLICATION) {
             if (const std::optional<AtspiReferences> kids = valueOf<AtspiReferences>(children[i]))

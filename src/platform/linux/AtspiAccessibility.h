@@ -65,6 +65,7 @@ private:
     bool placesRelativeToWindow(const QString& service, QDeadlineTimer deadline);
     void learnWindowOrigins(const QList<AXNode>& windows, qint64 pid, QDeadlineTimer deadline);
     bool isGtk4(const QString& service);
+    bool isGecko(const QString& service);
 
     QDBusConnection m_bus{QString()}; // the connection of the read under way
     std::unique_ptr<AtspiWindowGeometry> m_geometry;
@@ -72,6 +73,8 @@ private:
     QHash<QString, qint64> m_pidsByService; // unique bus names are never reused
     // Whether each service is GTK 4, which gives extents relative to its window everywhere.
     QHash<QString, bool> m_gtk4;
+    // Whether each service is Firefox's engine, which leaves some panels without it too.
+    QHash<QString, bool> m_gecko;
     // For those toolkits: where each known node's window is, and the popup windows open as the
     // current read started.
     AtspiOrigins m_origins;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/AtspiQuirks.h"
 
+#include <atspi/atspi-constants.h>
+
 #include <QRegularExpression>
 
 namespace AtspiQuirks {
@@ -19,8 +21,11 @@ bool isClassName(const QString& name)
 
 } // namespace
 
-QString label(const QString& name, bool gtk4)
+QString label(const QString& rawName, bool gtk4)
 {
+    // Firefox names a switch after the object it embeds, the replacement character alone.
+    QString name = rawName;
+    name.remove(QChar::ObjectReplacementCharacter);
     if (!gtk4)
         return name;
     if (isClassName(name))
@@ -29,6 +34,11 @@ QString label(const QString& name, bool gtk4)
     if (name.size() % 2 == 1 && name[half] == u' ' && name.left(half) == name.mid(half + 1))
         return name.left(half);
     return name;
+}
+
+bool showsWhenVisible(uint atspiRole, bool gtk4, bool gecko)
+{
+    return gtk4 || (gecko && atspiRole == ATSPI_ROLE_PANEL);
 }
 
 bool isDrawnMenuBar(const QRectF& frame)

@@ -14,8 +14,16 @@ namespace AtspiQuirks {
 
 /// A name that is no label: GTK 4.8 names unlabelled widgets after their class, its own
 /// ("GtkMenuButton") or the application's ("EditorSourceView" in gnome-text-editor 43), and
-/// names a button after its label twice ("7 7"). Other toolkits' names are kept as they are.
+/// names a button after its label twice ("7 7"). Other toolkits' names are kept as they are,
+/// but for the object replacement character, which Firefox 153 ESR gives as the name of a
+/// switch on its settings page and which no one can read.
 QString label(const QString& name, bool gtk4);
+
+/// Whether a node that is visible but not said to be showing is on screen all the same, and its
+/// children are walked. GTK 4.8 leaves groups that are on screen without the showing state.
+/// Firefox 153 ESR leaves the panel holding a settings page (about:preferences) without it
+/// while everything in the panel shows; its other nodes out of view are not showing, rightly.
+bool showsWhenVisible(uint atspiRole, bool gtk4, bool gecko);
 
 /// Whether a menu bar with this frame is the one on screen. LibreOffice 7.4 with its GTK 3
 /// look keeps a menu bar of its own toolkit in its tree, showing but zero pixels high, beside
