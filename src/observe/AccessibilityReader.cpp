@@ -138,6 +138,8 @@ public:
         for (const AXNode& root : roots)
             level.append({root, 0, nullptr, clip});
         bool first = true;
+        // Scrolled areas are read for their frames, which clip what they hold.
+        const QSet<QString> detailRoles = elementRoles + QSet<QString>{scrollAreaRole};
         while (!level.isEmpty()) {
             const qsizetype budget = std::min<qsizetype>(level.size(), maxVisitedNodes - m_visited);
             if (budget <= 0 || m_elements >= maxElements)
@@ -147,7 +149,6 @@ public:
             batch.reserve(budget);
             for (const Pending& p : level)
                 batch.append(p.node);
-            const QSet<QString> detailRoles = elementRoles + QSet<QString>{scrollAreaRole};
             m_levels.push_back(first && rootAttributes
                                    ? QList<AXNodeAttributes>{*rootAttributes}
                                    : m_port.read(batch, &detailRoles, m_deadline));

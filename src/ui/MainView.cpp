@@ -36,10 +36,14 @@ MainView::MainView(GuideModel& model, QWidget* parent) : QScrollArea(parent), m_
     column->setSpacing(12);
     // Children are created in layout order, which is also the Tab order.
     column->addWidget(buildGoalRow());
+    // The application and the window of it that is read, as two lines of one caption.
+    auto* target = new QVBoxLayout;
+    target->setSpacing(2);
     m_target = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
-    column->addWidget(m_target);
+    target->addWidget(m_target);
     m_window = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
-    column->addWidget(m_window);
+    target->addWidget(m_window);
+    column->addLayout(target);
     m_modelRow = new ModelRow(m_model);
     column->addWidget(m_modelRow);
     column->addWidget(buildActionRow());
