@@ -138,8 +138,10 @@ public:
         for (const AXNode& root : roots)
             level.append({root, 0, nullptr, clip});
         bool first = true;
-        // Scrolled areas are read for their frames, which clip what they hold.
-        const QSet<QString> detailRoles = elementRoles + QSet<QString>{scrollAreaRole};
+        // Scrolled areas are read for their frames, which clip what they hold, and scroll bars
+        // for how far they can move.
+        const QSet<QString> detailRoles =
+            elementRoles + QSet<QString>{scrollAreaRole, scrollBarRole};
         while (!level.isEmpty()) {
             const qsizetype budget = std::min<qsizetype>(level.size(), maxVisitedNodes - m_visited);
             if (budget <= 0 || m_elements >= maxElements)
@@ -166,6 +168,7 @@ public:
                     continue;
                 }
                 visit(node, level[i], elementRoles, out);
+                noteScrollBar(node, level[i]);
                 // Menu bars are read from the application; where a platform keeps the menu bar
                 // inside the window, its items are not listed a second time.
                 if (level[i].depth > maxExpandedDepth || node.role.trimmed() == menuBarRole)
@@ -252,6 +255,27 @@ private:
         m_areas.append({*inside.clip});
         inside.area = m_areas.size() - 1;
         return inside;
+    }
+
+    // A scroll bar that can move further says that what it scrolls holds more out of view: the
+    // part of the view beside it (left of a vertical bar, above a horizontal one), even where
+    // the application does not list what is out of view (Qt 5 lists it, Firefox does not).
+    void noteScrollBar(const AXNodeAttributes& node, const Pending& pending)
+    {
+        const std::optional<QRectF> bar = usableFrame(node);
+        if (node.role.trimmed() != scrollBarRole || !bar || !node.scrollRange || !pending.clip)
+            return;
+        const auto [value, least, most] = *node.scrollRange;
+        if (!(most > least))
+            return;
+        const QRectF& view = *pending.clip;
+        const QRectF scrolled =
+            bar->height() > bar->width()
+                ? QRectF(view.left(), bar->top(), bar->left() - view.left(), bar->height())
+                : QRectF(bar->left(), view.top(), bar->width(), bar->top() - view.top());
+        const QRectF visible = scrolled.intersected(view);
+        if (!visible.isEmpty())
+            m_areas.append({visible, value < most ? 1 : 0, value > least ? 1 : 0});
     }
 
     // A control the application keeps showing but scrolled out of its window or area: not on

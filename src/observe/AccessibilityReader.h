@@ -28,6 +28,8 @@ inline const QString menuBarRole = QStringLiteral("AXMenuBar");
 inline const QString staticTextRole = QStringLiteral("AXStaticText");
 /// An area that shows part of what it holds and scrolls to show the rest.
 inline const QString scrollAreaRole = QStringLiteral("AXScrollArea");
+/// The bar that scrolls an area, which says how far the area can scroll yet.
+inline const QString scrollBarRole = QStringLiteral("AXScrollBar");
 
 /// Roles that become elements.
 const QSet<QString>& roles();

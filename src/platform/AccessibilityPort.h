@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 /// An opaque handle to a node of another application's accessibility tree. Plain data, so it
@@ -42,6 +43,9 @@ struct AXNodeAttributes
     bool open = false;
     /// The node is an open popup in a window of its own (a popover inside a window's tree).
     bool popup = false;
+    /// For a scroll bar: where it stands in its range (value, least, most); absent when the
+    /// application does not say.
+    std::optional<std::array<double, 3>> scrollRange;
 };
 
 /// The top-level nodes of one application that the reader starts from.

@@ -363,6 +363,77 @@ private slots:
         QVERIFY(serverConnections > 0); // the trace did see the requests to the model server
     }
 
+    void aControlOutOfViewIsReachedByScrolling()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("featherpad")).isEmpty())
+            QSKIP("featherpad is not installed");
+        // The model names the controls of the task in turn; the one it wants last lies below
+        // the preferences' view, so it names an element it was not shown, as a model does.
+        FakeModelHttpServer ollama(Provider::ollama);
+        ollama.models = {QStringLiteral("llava:7b")};
+        QString next = QStringLiteral("Options");
+        ollama.answer = [&next](const QJsonObject& request) {
+            if (next.isEmpty())
+                return QStringLiteral(
+                    R"({"id": 999, "explanation": "Choose Native file dialog."})");
+            return FakeModelHttpServer::naming(next)(request);
+        };
+        DesktopApp app(QStringLiteral("featherpad"));
+        readUntil(app.pid(), QStringLiteral("Options"));
+        QProcess cuewell;
+        QVERIFY(m_launch.start(cuewell, ollama.port()));
+        readUntil(cuewell.processId(), QStringLiteral("Next step"));
+        QVERIFY(
+            typeGoalOver(QStringLiteral("FeatherPad"), QStringLiteral("use the native dialog")));
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        const QStringList menu{QStringLiteral("Options"), QStringLiteral("Preferences")};
+        for (qsizetype step = 0; step < menu.size(); ++step) {
+            QVERIFY(
+                m_launch.waitForStatus(cuewell, QStringLiteral("Step %1 ready.").arg(step + 1)));
+            const std::optional<GuideElement> control =
+                find(readUntil(app.pid(), menu[step]).elements, menu[step]);
+            QVERIFY(control);
+            next = menu.value(step + 1);
+            QTest::qWait(300);
+            clickAt(control->frame.center());
+        }
+
+        // The step says the control is out of view and rings the area to scroll.
+        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::notInView),
+                 qPrintable(m_launch.statuses.join(u'|')));
+        const std::optional<ScrollHint> hint =
+            readUntil(app.pid(), QStringLiteral("Close")).scrollHint;
+        QVERIFY(hint && hint->down);
+        QTest::qWait(300);
+        const QImage shown = screenshot();
+        const QRectF ring = hint->area.adjusted(-6, -6, 6, 6);
+        QCOMPARE(orangeSides(shown, ring), sidesOnScreen(shown, ring));
+        savePicture(shown, QStringLiteral("scroll-step.png"));
+        QVERIFY(textsOf(m_accessibility, cuewell.processId())
+                    .contains(
+                        QStringLiteral("Next: scroll area \u201CScroll down in this list\u201D")));
+
+        // The user scrolls there and asks for the next step: the control is in view and ringed.
+        next = QStringLiteral("Native file dialog");
+        xdotool({QStringLiteral("mousemove"), QString::number(int(hint->area.center().x())),
+                 QString::number(int(hint->area.center().y())), QStringLiteral("click"),
+                 QStringLiteral("--repeat"), QStringLiteral("15"), QStringLiteral("5")});
+        QTRY_VERIFY_WITH_TIMEOUT(listed(app.pid(), QStringLiteral("check box: Native file dialog")),
+                                 10000);
+        const AXSnapshot panel = AccessibilityReader::read(m_accessibility, cuewell.processId());
+        clickAt(find(panel.elements, QStringLiteral("Next step"))->frame.center());
+        QVERIFY2(m_launch.waitForStatus(cuewell, QStringLiteral("Step 4 ready.")),
+                 qPrintable(m_launch.statuses.join(u'|')));
+        const std::optional<GuideElement> control = find(readUntil(app.pid(), next).elements, next);
+        QVERIFY(control);
+        QTest::qWait(300);
+        const QImage after = screenshot();
+        const QRectF around = control->frame.adjusted(-6, -6, 6, 6);
+        QCOMPARE(orangeSides(after, around), sidesOnScreen(after, around));
+        cuewell.kill();
+        cuewell.waitForFinished();
+    }
+
     void wholeTask_data()
     {
         QTest::addColumn<QStringList>("command");

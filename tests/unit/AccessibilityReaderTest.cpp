@@ -254,6 +254,47 @@ private slots:
         QCOMPARE(snapshot.windowTitle, QStringLiteral("Doc"));
     }
 
+    void aScrolledViewTellsWhereToScroll()
+    {
+        // Nothing out of view, nothing to scroll to.
+        QVERIFY(
+            !Tree({control(QStringLiteral("AXButton"), QStringLiteral("OK"))}).read().scrollHint);
+
+        // A settings page in a Qt 5 dialog: its vertical bar at the top of its range says that
+        // more lies below, in the view left of the bar; one at the end of its range, above.
+        AXNodeAttributes bar =
+            control(QStringLiteral("AXScrollBar"), QString(), QRectF(450, 50, 14, 300));
+        bar.scrollRange = std::array<double, 3>{0, 0, 165};
+        const std::optional<ScrollHint> below = Tree({bar}).read().scrollHint;
+        QVERIFY(below);
+        QCOMPARE(below->area, QRectF(0, 50, 450, 300));
+        QVERIFY(below->down);
+        bar.scrollRange = std::array<double, 3>{165, 0, 165};
+        QVERIFY(!Tree({bar}).read().scrollHint->down);
+        // A bar that cannot move, or that does not say, tells nothing.
+        bar.scrollRange = std::array<double, 3>{0, 0, 0};
+        QVERIFY(!Tree({bar}).read().scrollHint);
+        bar.scrollRange.reset();
+        QVERIFY(!Tree({bar}).read().scrollHint);
+
+        // A list that holds controls below its view, as GTK 3 and Qt list them, points down.
+        AXNodeAttributes list =
+            control(QStringLiteral("AXScrollArea"), QString(), QRectF(20, 20, 200, 100));
+        Tree tree({list});
+        QList<AXNode> items;
+        for (int i = 0; i < 3; ++i) {
+            items.append(
+                tree.port.add(QStringLiteral("/w/0/%1").arg(i),
+                              control(QStringLiteral("AXButton"), QStringLiteral("Item %1").arg(i),
+                                      QRectF(30, 150 + 30 * i, 100, 20))));
+        }
+        tree.port.nodes[QStringLiteral("/w/0")].children = items;
+        const AXSnapshot snapshot = tree.read();
+        QVERIFY(snapshot.elements.isEmpty());
+        QCOMPARE(snapshot.scrollHint->area, QRectF(20, 20, 200, 100));
+        QVERIFY(snapshot.scrollHint->down);
+    }
+
     void aDialogBesideTheWindowIsReadBeforeIt()
     {
         // LibreOffice's tip of the day does not block the document window the user brought

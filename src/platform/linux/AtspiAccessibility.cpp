@@ -418,6 +418,7 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
     }
     learnDrawnPanes(batch, structure, deadline);
     readDetails(batch, detailed, out, deadline);
+    readScrollRanges(batch, structure, out, deadline);
     anchorPopovers(batch, structure, out, deadline);
     fitMenuItems(batch, out);
     for (qsizetype i = 0; i < batch.size(); ++i) {
@@ -683,5 +684,36 @@ void AtspiAccessibility::learnDrawnPanes(const QList<AXNode>& batch,
                              << *shift;
             m_drawnShifts.set(batch[panes[k]], *shift);
         }
+    }
+}
+
+// Where each showing scroll bar stands: how much of what it scrolls lies out of view.
+void AtspiAccessibility::readScrollRanges(const QList<AXNode>& batch,
+                                          const QList<Structure>& structure,
+                                          QList<AXNodeAttributes>& out, QDeadlineTimer deadline)
+{
+    static const QString valueInterface = QStringLiteral("org.a11y.atspi.Value");
+    QList<qsizetype> bars;
+    QList<std::array<QDBusPendingCall, 3>> values;
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        if (structure[i].role != ATSPI_ROLE_SCROLL_BAR || !structure[i].showing())
+            continue;
+        bars.append(i);
+        values.append(
+            {property(batch[i], valueInterface, QStringLiteral("CurrentValue"), deadline),
+             property(batch[i], valueInterface, QStringLiteral("MinimumValue"), deadline),
+             property(batch[i], valueInterface, QStringLiteral("MaximumValue"), deadline)});
+    }
+    for (qsizetype k = 0; k < bars.size(); ++k) {
+        std::array<double, 3> range{};
+        bool read = true;
+        for (size_t j = 0; j < range.size(); ++j) {
+            const std::optional<QDBusVariant> value = valueOf<QDBusVariant>(values[k][j]);
+            read = read && value && value->variant().canConvert<double>();
+            if (read)
+                range[j] = NumericRange::boundedCoordinate(value->variant().toDouble());
+        }
+        if (read)
+            out[bars[k]].scrollRange = range;
     }
 }

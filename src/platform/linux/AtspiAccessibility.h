@@ -39,6 +39,8 @@ public:
 private:
     struct Structure;
     QList<Structure> readStructure(const QList<AXNode>& batch, QDeadlineTimer deadline);
+    void readScrollRanges(const QList<AXNode>& batch, const QList<Structure>& structure,
+                          QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void readDetails(const QList<AXNode>& batch, const QList<qsizetype>& detailed,
                      QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void anchorPopovers(const QList<AXNode>& batch, const QList<Structure>& structure,

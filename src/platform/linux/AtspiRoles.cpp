@@ -42,6 +42,7 @@ const QHash<uint, QString>& table()
         {ATSPI_ROLE_APPLICATION, QStringLiteral("AXApplication")},
         {ATSPI_ROLE_LIST_ITEM, QStringLiteral("AXListItem")},
         {ATSPI_ROLE_SCROLL_PANE, QStringLiteral("AXScrollArea")},
+        {ATSPI_ROLE_SCROLL_BAR, QStringLiteral("AXScrollBar")},
         {ATSPI_ROLE_VIEWPORT, QStringLiteral("AXScrollArea")},
         {ATSPI_ROLE_LABEL, QStringLiteral("AXStaticText")},
         {ATSPI_ROLE_STATIC, QStringLiteral("AXStaticText")},
