@@ -247,8 +247,9 @@ std::optional<Round> runRound(const App& app, X11Windows& windows, X11Pointer& p
     overlay.hide();
     process.kill();
     process.waitForFinished();
-    if (!app.window.isEmpty()) // the launcher's child
-        ::kill(static_cast<pid_t>(windowPid(app.window)), SIGKILL);
+    // The launcher's child, when it outlives the launcher (a pid of 0 would be this group).
+    if (const qint64 child = app.window.isEmpty() ? 0 : windowPid(app.window); child > 0)
+        ::kill(static_cast<pid_t>(child), SIGKILL);
     wait(300);
     return round;
 }
