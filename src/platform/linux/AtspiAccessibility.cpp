@@ -143,6 +143,12 @@ QDBusPendingCall AtspiAccessibility::call(const AXNode& node, const QString& int
     return bus().asyncCall(message, remaining);
 }
 
+QDBusPendingCall AtspiAccessibility::extentsOf(const AXNode& node, uint coordinates,
+                                               QDeadlineTimer deadline)
+{
+    return call(node, componentInterface, QStringLiteral("GetExtents"), {coordinates}, deadline);
+}
+
 QDBusPendingCall AtspiAccessibility::property(const AXNode& node, const QString& interface,
                                               const QString& name, QDeadlineTimer deadline)
 {
@@ -212,8 +218,7 @@ void AtspiAccessibility::learnWindowOrigins(const QList<AXNode>& windows, qint64
 {
     QList<QDBusPendingCall> extents;
     for (const AXNode& window : windows) {
-        extents.append(call(window, componentInterface, QStringLiteral("GetExtents"),
-                            {uint(ATSPI_COORD_TYPE_WINDOW)}, deadline));
+        extents.append(extentsOf(window, ATSPI_COORD_TYPE_WINDOW, deadline));
     }
     for (qsizetype i = 0; i < windows.size(); ++i) {
         const std::optional<AtspiRect> content = valueOf<AtspiRect>(extents[i]);
@@ -345,8 +350,7 @@ std::optional<AXNode> AtspiAccessibility::firstDrawn(const QList<AXNode>& menuBa
 {
     QList<QDBusPendingCall> extents;
     for (const AXNode& bar : menuBars) {
-        extents.append(call(bar, componentInterface, QStringLiteral("GetExtents"),
-                            {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
+        extents.append(extentsOf(bar, ATSPI_COORD_TYPE_SCREEN, deadline));
     }
     for (qsizetype i = 0; i < menuBars.size(); ++i) {
         const std::optional<QRectF> frame = rectOf(extents[i]);
@@ -503,8 +507,7 @@ void AtspiAccessibility::anchorPopovers(const QList<AXNode>& batch,
     }
     QList<QDBusPendingCall> extents;
     for (const qsizetype i : candidates) {
-        extents.append(call(batch[i], componentInterface, QStringLiteral("GetExtents"),
-                            {uint(ATSPI_COORD_TYPE_WINDOW)}, deadline));
+        extents.append(extentsOf(batch[i], ATSPI_COORD_TYPE_WINDOW, deadline));
     }
     for (qsizetype k = 0; k < candidates.size(); ++k) {
         const std::optional<AtspiRect> r = valueOf<AtspiRect>(extents[k]);
@@ -576,15 +579,12 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
         names.append(property(node, accessibleInterface, QStringLiteral("Name"), deadline));
         descriptions.append(
             property(node, accessibleInterface, QStringLiteral("Description"), deadline));
-        extents.append(call(node, componentInterface, QStringLiteral("GetExtents"),
-                            {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
+        extents.append(extentsOf(node, ATSPI_COORD_TYPE_SCREEN, deadline));
         // Inside a drawn pane, the extent in the window's coordinates tells the pane's own
         // controls (which move) from the GTK widgets embedded among them (which stay).
         shifts.append(m_drawnShifts.of(node));
-        windowExtents.append(shifts.last()
-                                 ? call(node, componentInterface, QStringLiteral("GetExtents"),
-                                        {uint(ATSPI_COORD_TYPE_WINDOW)}, deadline)
-                                 : QDBusPendingCall::fromCompletedCall(QDBusMessage()));
+        windowExtents.append(shifts.last() ? extentsOf(node, ATSPI_COORD_TYPE_WINDOW, deadline)
+                                           : QDBusPendingCall::fromCompletedCall(QDBusMessage()));
     }
     QList<qsizetype> unnamed;
     for (qsizetype k = 0; k < detailed.size(); ++k) {
@@ -670,10 +670,8 @@ void AtspiAccessibility::learnDrawnPanes(const QList<AXNode>& batch,
         if (!container)
             continue;
         panes.append(i);
-        containers.append(call(*container, componentInterface, QStringLiteral("GetExtents"),
-                               {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
-        extents.append(call(batch[i], componentInterface, QStringLiteral("GetExtents"),
-                            {uint(ATSPI_COORD_TYPE_SCREEN)}, deadline));
+        containers.append(extentsOf(*container, ATSPI_COORD_TYPE_SCREEN, deadline));
+        extents.append(extentsOf(batch[i], ATSPI_COORD_TYPE_SCREEN, deadline));
     }
     for (qsizetype k = 0; k < panes.size(); ++k) {
         const std::optional<QRectF> pane = rectOf(extents[k]);

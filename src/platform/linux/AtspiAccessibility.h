@@ -61,6 +61,8 @@ private:
     QDBusConnection bus();
     QDBusPendingCall call(const AXNode& node, const QString& interface, const QString& method,
                           const QVariantList& arguments, QDeadlineTimer deadline);
+    /// The node's extent, in screen or window coordinates (an AT-SPI coordinate type).
+    QDBusPendingCall extentsOf(const AXNode& node, uint coordinates, QDeadlineTimer deadline);
     QDBusPendingCall property(const AXNode& node, const QString& interface, const QString& name,
                               QDeadlineTimer deadline);
     std::optional<qint64> pidOf(const QString& service, QDeadlineTimer deadline);
