@@ -24,4 +24,7 @@ struct AXSnapshot
     QList<TextLine> labels;
     /// The scrolled area holding the most controls out of view, if any does.
     std::optional<ScrollHint> scrollHint;
+    /// Part of what was read is still loading (a page in a new tab): a read a moment later
+    /// finds more.
+    bool loading = false;
 };

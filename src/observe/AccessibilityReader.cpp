@@ -163,6 +163,7 @@ public:
                     return;
                 ++m_visited;
                 const AXNodeAttributes& node = attributes[i];
+                m_loading = m_loading || node.busy;
                 if (node.popup && popups) {
                     popups->append(level[i].node);
                     continue;
@@ -202,6 +203,9 @@ public:
         }
         return hint;
     }
+
+    /// Whether a node met on the walk was still loading what it shows.
+    bool metLoading() const { return m_loading; }
 
     /// The texts beside the fields that had no label, read in one batch.
     QList<TextLine> labelsBesideUnlabelledFields()
@@ -319,6 +323,7 @@ private:
     std::deque<QList<AXNodeAttributes>> m_levels;
     QList<AXNode> m_besideUnlabelled;
     QList<ScrolledArea> m_areas;
+    bool m_loading = false;
 };
 
 QList<GuideElement> menuBarItems(AccessibilityPort& port, const AXNode& menuBar,
@@ -406,6 +411,7 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
     snapshot.elements = inPopups + inDialogs + menuBar + inWindow;
     snapshot.labels = walk.labelsBesideUnlabelledFields();
     snapshot.scrollHint = walk.scrollHint();
+    snapshot.loading = walk.metLoading();
     qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid << "in"
                        << popups.size() + popupsInWindow.size() << "popup roots"
                        << (deadline.hasExpired() ? "(cut short at the deadline)" : "");

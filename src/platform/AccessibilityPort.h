@@ -46,6 +46,9 @@ struct AXNodeAttributes
     /// For a scroll bar: where it stands in its range (value, least, most); absent when the
     /// application does not say.
     std::optional<std::array<double, 3>> scrollRange;
+    /// The node is still loading what it shows (a web page in a new tab): its subtree is not
+    /// complete yet.
+    bool busy = false;
 };
 
 /// The top-level nodes of one application that the reader starts from.

@@ -13,6 +13,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <QCoro/QCoroFuture>
+#include <QCoro/QCoroTimer>
 
 StepObserver::StepObserver(AccessibilityPort& accessibility, WindowsPort& windows,
                            TextRecognitionPort& recognition, QObject* parent)
@@ -49,14 +50,30 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
         recognising();
         lines = startRecognising(captured.value());
     }
-    const std::pair<AXSnapshot, double> read = co_await reading;
+    std::pair<AXSnapshot, double> read = co_await reading;
     if (ended())
         co_return gone;
+    // A page still loading (a new tab's) shows little of what it will: its tree is read again
+    // until it has loaded, for a moment at most, and the window is then taken afresh.
+    QElapsedTimer loadingFor;
+    loadingFor.start();
+    bool waitedForLoading = false;
+    while (read.first.loading && loadingFor.elapsed() < longestLoadingWait.count()) {
+        co_await QCoro::sleepFor(loadingPoll);
+        if (ended())
+            co_return gone;
+        QFuture<std::pair<AXSnapshot, double>> again = startReading(pid, clock);
+        read = co_await again;
+        if (ended())
+            co_return gone;
+        waitedForLoading = true;
+    }
     const AXSnapshot& snapshot = read.first;
     timings.read = read.second;
-    if (snapshot.windowFrame &&
-        (!captured || !ScreenCapture::isWindowFor(m_windows, pid, *snapshot.windowFrame,
-                                                  captured.value().windowId))) {
+    if (waitedForLoading ||
+        (snapshot.windowFrame &&
+         (!captured || !ScreenCapture::isWindowFor(m_windows, pid, *snapshot.windowFrame,
+                                                   captured.value().windowId)))) {
         captured = co_await ScreenCapture::captureFrontWindow(m_windows, pid, snapshot.windowFrame);
         if (ended())
             co_return gone;

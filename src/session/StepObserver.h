@@ -18,6 +18,7 @@
 
 #include <QCoro/QCoroTask>
 
+#include <chrono>
 #include <functional>
 
 class AccessibilityPort;
@@ -49,6 +50,10 @@ public:
     QCoro::Task<Result<Observation>> observe(qint64 pid, const QElapsedTimer& clock,
                                              const std::function<void()>& recognising,
                                              const Cancellation& cancellation);
+
+    /// How long an observation waits for a page that is still loading, and how often it looks.
+    static constexpr std::chrono::milliseconds longestLoadingWait{3000};
+    static constexpr std::chrono::milliseconds loadingPoll{100};
 
     /// Captures the application's window and recognises its text in the background, so that a
     /// step finds it done when the window has not changed by then. One at a time.

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 
 /// An accessibility tree held in memory. Nodes are addressed by path; `read` answers from the
 /// table and counts its calls so tests can tell whether a tree was read at all.
@@ -25,6 +26,14 @@ public:
     std::atomic<bool> reading{false};
 
     static AXNode node(const QString& path) { return AXNode{QStringLiteral("fake"), path}; }
+
+    /// Changes the tree while a read may be under way on another thread, as an application
+    /// does when it finishes loading a page.
+    void change(const std::function<void()>& changing)
+    {
+        const QMutexLocker locked(&m_lock);
+        changing();
+    }
 
     /// Adds a node and returns its handle.
     AXNode add(const QString& path, AXNodeAttributes attributes)
@@ -56,6 +65,7 @@ public:
     {
         ++readCalls;
         nodesRead += static_cast<int>(batch.size());
+        const QMutexLocker locked(&m_lock);
         QList<AXNodeAttributes> out;
         for (const AXNode& n : batch) {
             AXNodeAttributes node = nodes.value(n.path);
@@ -67,10 +77,14 @@ public:
                 bare.children = node.children;
                 bare.open = node.open;
                 bare.popup = node.popup;
+                bare.busy = node.busy;
                 node = bare;
             }
             out.append(node);
         }
         return out;
     }
+
+private:
+    QMutex m_lock;
 };

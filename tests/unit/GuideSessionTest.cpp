@@ -3,6 +3,10 @@
 // recorded and highlighted, and what is left alone when something fails.
 #include "SessionRig.h"
 #include "core/Texts.h"
+#include "session/StepObserver.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <QTest>
 
@@ -580,6 +584,46 @@ private slots:
         rig.accessibility.nodes[QStringLiteral("/win")].children.removeLast();
         model.nextStep();
         QTRY_COMPARE(model.status(), Texts::noListedElement);
+    }
+
+    void aPageStillLoadingIsReadOnceItHasLoaded()
+    {
+        // A new tab whose page is still loading: the step waits for it, then offers what it
+        // shows, from pixels taken after it loaded.
+        SessionRig rig;
+        AXNodeAttributes page;
+        page.role = QStringLiteral("AXWebArea");
+        page.frame = QRectF(100, 160, 800, 500);
+        page.busy = true;
+        const AXNode pageNode = rig.accessibility.add(QStringLiteral("/win/page"), page);
+        rig.accessibility.nodes[QStringLiteral("/win")].children.append(pageNode);
+        AXNodeAttributes search;
+        search.role = QStringLiteral("AXLink");
+        search.title = QStringLiteral("Search");
+        search.frame = QRectF(120, 200, 80, 20);
+        const AXNode searchNode = rig.accessibility.add(QStringLiteral("/win/page/search"), search);
+        QTimer::singleShot(300, [&rig, searchNode] {
+            rig.accessibility.change([&rig, searchNode] {
+                AXNodeAttributes& loaded = rig.accessibility.nodes[QStringLiteral("/win/page")];
+                loaded.busy = false;
+                loaded.children = {searchNode};
+            });
+        });
+        rig.modelServer.reply = QStringLiteral(R"({"id": 3, "explanation": "Click Search."})");
+        const qsizetype capturesBefore = rig.windows.captures.size();
+        runFirstStep(rig, QStringLiteral("change the search settings"));
+        QCOMPARE(rig.model->status(), QStringLiteral("Step 1 ready."));
+        QCOMPARE(rig.model->steps().first().label, QStringLiteral("link \u201CSearch\u201D"));
+        QVERIFY(rig.windows.captures.size() - capturesBefore >= 2); // taken again once loaded
+
+        // A page that never finishes loading is taken as it is, after a while.
+        rig.accessibility.change(
+            [&rig] { rig.accessibility.nodes[QStringLiteral("/win/page")].busy = true; });
+        QElapsedTimer waited;
+        waited.start();
+        rig.model->nextStep();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.model->status(), QStringLiteral("Step 2 ready."), 8000);
+        QVERIFY(waited.elapsed() >= StepObserver::longestLoadingWait.count());
     }
 
 private:

@@ -417,6 +417,7 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
             hasState(s.states, ATSPI_STATE_ENABLED) || hasState(s.states, ATSPI_STATE_SENSITIVE);
         node.children = s.children;
         node.open = showing && s.opensPopup();
+        node.busy = showing && hasState(s.states, ATSPI_STATE_BUSY);
         if (showing && (!detailRoles || detailRoles->contains(node.role)))
             detailed.append(i);
     }
