@@ -6,6 +6,10 @@
 #include "observe/ObserveLog.h"
 
 #include <QPainter>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <QCoro/QCoroFuture>
 
 #include <cmath>
 
@@ -27,7 +31,8 @@ double distance(const QRectF& a, const QRectF& b)
 
 // A window whose pixels are not readable yet (just redirected, say) gives its first complete
 // frame instead.
-QCoro::Task<Result<QImage>> takePixels(WindowsPort& windows, quint64 id, QSize size)
+QCoro::Task<Result<QImage>> takePixels(WindowsPort& windows, quint64 id, QSize size,
+                                       QThreadPool* readers)
 {
     if (!windows.hasCurrentPixels(id)) {
         if (std::unique_ptr<FrameStreamPort> stream = windows.frameStream(id, size)) {
@@ -36,7 +41,11 @@ QCoro::Task<Result<QImage>> takePixels(WindowsPort& windows, quint64 id, QSize s
             co_return frame;
         }
     }
-    co_return windows.windowPixels(id, size);
+    QFuture<Result<QImage>> reading =
+        QtConcurrent::run(readers ? readers : QThreadPool::globalInstance(),
+                          [&windows, id, size] { return windows.windowPixels(id, size); });
+    Result<QImage> pixels = co_await reading;
+    co_return pixels;
 }
 
 } // namespace
@@ -81,7 +90,8 @@ QSize pixelSize(const QSizeF& points, double scale)
 }
 
 QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qint64 pid,
-                                                       std::optional<QRectF> preferredFrame)
+                                                       std::optional<QRectF> preferredFrame,
+                                                       QThreadPool* pixelReaders)
 {
     const Result<QList<WindowInfo>> listed = windows.onScreenWindows();
     if (!listed)
@@ -93,7 +103,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
     const QList<ScreenInfo> screens = windows.screens();
     const double scale = screens.isEmpty() ? fallbackScale : screens.first().scale;
     const QSize size = pixelSize(chosen->frame.size(), scale);
-    Result<QImage> pixels = co_await takePixels(windows, chosen->id, size);
+    Result<QImage> pixels = co_await takePixels(windows, chosen->id, size, pixelReaders);
     if (!pixels) {
         qCDebug(lcObserve) << "capturing window" << chosen->id
                            << "failed:" << pixels.failure().description;
@@ -104,7 +114,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
     QList<CapturedWindow> drawn;
     for (auto popup = popups.crbegin(); popup != popups.crend(); ++popup) {
         const QSize popupSize = pixelSize(popup->frame.size(), scale);
-        Result<QImage> popupPixels = co_await takePixels(windows, popup->id, popupSize);
+        Result<QImage> popupPixels = co_await takePixels(windows, popup->id, popupSize, pixelReaders);
         // A popup that closed meanwhile is simply not there.
         if (popupPixels)
             drawn.append({std::move(popupPixels).value(), popup->frame, popup->id, {}});

@@ -7,6 +7,8 @@
 
 #include <QCoro/QCoroTask>
 
+class QThreadPool;
+
 #include <optional>
 
 /// Finds an application's window on screen and captures its pixels.
@@ -23,8 +25,11 @@ inline constexpr double popupReach = 200.0;
 /// the application's open popups drawn in at their places: what the user sees of that
 /// application, and nothing of any other. The frame is the area the window and its popups
 /// cover together. The failure's description is a complete sentence for the status line.
+/// Pixels are read on `pixelReaders` (Qt's global pool without one): a large window's take
+/// several megabytes to fetch, which the caller's thread does not wait for.
 QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qint64 pid,
-                                                       std::optional<QRectF> preferredFrame);
+                                                       std::optional<QRectF> preferredFrame,
+                                                       QThreadPool* pixelReaders = nullptr);
 
 /// Whether the window `chooseWindow` takes for `pid` and `preferredFrame` now is `windowId`.
 bool isWindowFor(WindowsPort& windows, qint64 pid, const QRectF& preferredFrame, quint64 windowId);

@@ -78,7 +78,8 @@ public:
     /// come from a frame stream (the first complete frame).
     virtual bool hasCurrentPixels(quint64 windowId) = 0;
 
-    /// The window's own pixels (never those of windows covering it) at `pixelSize`.
+    /// The window's own pixels (never those of windows covering it) at `pixelSize`. May be
+    /// called from any thread: fetching a large window's pixels takes long enough to be felt.
     virtual Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) = 0;
 
     /// A stream of the window's frames at `pixelSize`.

@@ -41,7 +41,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
     QFuture<std::pair<AXSnapshot, double>> reading = startReading(pid, clock);
     StepTimings timings;
     Result<CapturedWindow> captured =
-        co_await ScreenCapture::captureFrontWindow(m_windows, pid, lastFrameOf(pid));
+        co_await ScreenCapture::captureFrontWindow(m_windows, pid, lastFrameOf(pid), &m_workers);
     if (ended())
         co_return gone;
     timings.capture = clock.nsecsElapsed() / 1e6;
@@ -74,7 +74,8 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
         (snapshot.windowFrame &&
          (!captured || !ScreenCapture::isWindowFor(m_windows, pid, *snapshot.windowFrame,
                                                    captured.value().windowId)))) {
-        captured = co_await ScreenCapture::captureFrontWindow(m_windows, pid, snapshot.windowFrame);
+        captured = co_await ScreenCapture::captureFrontWindow(m_windows, pid, snapshot.windowFrame,
+                                                             &m_workers);
         if (ended())
             co_return gone;
         if (captured)
@@ -153,7 +154,7 @@ QCoro::Task<> StepObserver::recogniseAhead(qint64 pid)
     m_readingAhead = true;
     QPointer<StepObserver> self(this);
     const Result<CapturedWindow> captured =
-        co_await ScreenCapture::captureFrontWindow(m_windows, pid, lastFrameOf(pid));
+        co_await ScreenCapture::captureFrontWindow(m_windows, pid, lastFrameOf(pid), &m_workers);
     if (!self)
         co_return;
     if (captured) {

@@ -4,6 +4,7 @@
 #include "platform/WindowsPort.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 
 #include <utility>
@@ -73,6 +74,7 @@ public:
     bool hasCurrentPixels(quint64) override { return !makeStream; }
     Result<QImage> windowPixels(quint64 id, QSize size) override
     {
+        const QMutexLocker locked(&m_capturing); // called on a worker, as by the real desktop
         captures.append({id, size});
         if (const auto own = pixelsById.constFind(id); own != pixelsById.constEnd())
             return *own;
@@ -84,4 +86,7 @@ public:
         return makeStream ? makeStream() : nullptr;
     }
     QList<ScreenInfo> screens() override { return screenList; }
+
+private:
+    QMutex m_capturing;
 };

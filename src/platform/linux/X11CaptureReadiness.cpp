@@ -33,7 +33,11 @@ void X11CaptureReadiness::prepare(qint64 pid)
         const QList<xcb_window_t> previous = m_watched.keys();
         for (xcb_window_t window : previous)
             release(window);
-        const QSet<xcb_window_t> captured = std::exchange(m_redirected, {});
+        QSet<xcb_window_t> captured;
+        {
+            const QMutexLocker locked(&m_redirectedLock);
+            captured = std::exchange(m_redirected, {});
+        }
         for (xcb_window_t window : captured) {
             xcb_composite_unredirect_window(m_x.get(), window, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
             m_painted.remove(window);
@@ -57,6 +61,7 @@ void X11CaptureReadiness::prepare(qint64 pid)
 
 bool X11CaptureReadiness::redirect(xcb_window_t window)
 {
+    const QMutexLocker locked(&m_redirectedLock);
     if (m_redirected.contains(window))
         return true;
     xcb_connection_t* c = m_x.get();
@@ -93,7 +98,7 @@ void X11CaptureReadiness::release(xcb_window_t window)
     xcb_connection_t* c = m_x.get();
     xcb_damage_destroy(c, watched->damage);
     m_watched.erase(watched);
-    if (m_redirected.remove(window))
+    if (const QMutexLocker locked(&m_redirectedLock); m_redirected.remove(window))
         xcb_composite_unredirect_window(c, window, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     m_painted.remove(window);
     m_drawn.remove(window);
@@ -120,7 +125,10 @@ void X11CaptureReadiness::windowDestroyed(xcb_window_t window)
 {
     m_painted.remove(window);
     m_drawn.remove(window);
-    m_redirected.remove(window);
+    {
+        const QMutexLocker locked(&m_redirectedLock);
+        m_redirected.remove(window);
+    }
     m_watched.remove(window); // the server frees its Damage with it
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMutex>
 #include <QRect>
 #include <QSet>
 #include <QTimer>
@@ -21,7 +22,7 @@ class X11WindowQueries;
 /// what it shows. The target application's windows and popups are redirected as soon as it
 /// becomes the target (its popups as they open) and watched with Damage, which also tells when
 /// the application last changed anything; those of an application that stops being the target
-/// are let go. Main thread only.
+/// are let go. Main thread only, but for `redirect`, which a pixel read on a worker calls.
 class X11CaptureReadiness
 {
 public:
@@ -71,6 +72,7 @@ private:
     X11Connection& m_x;
     X11WindowQueries& m_queries;
     qint64 m_target = 0;
+    QMutex m_redirectedLock;
     QSet<xcb_window_t> m_redirected;
     QSet<xcb_window_t> m_painted; // redirected and drawn since: its pixmap holds its pixels
     QHash<xcb_window_t, Watched> m_watched;

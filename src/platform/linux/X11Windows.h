@@ -17,7 +17,8 @@ class X11FrameStream;
 
 /// The desktop's windows through the X server and the window manager's (EWMH) hints. Window
 /// pixels come from the Composite extension, so windows covering the target (Cuewell's own
-/// overlay among them) never show in a capture. Lives on the main thread.
+/// overlay among them) never show in a capture. Lives on the main thread; `windowPixels` may
+/// be called from any (xcb serves several threads on one connection).
 class X11Windows : public QObject, public WindowsPort
 {
     Q_OBJECT
