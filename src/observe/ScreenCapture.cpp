@@ -114,7 +114,8 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
     QList<CapturedWindow> drawn;
     for (auto popup = popups.crbegin(); popup != popups.crend(); ++popup) {
         const QSize popupSize = pixelSize(popup->frame.size(), scale);
-        Result<QImage> popupPixels = co_await takePixels(windows, popup->id, popupSize, pixelReaders);
+        Result<QImage> popupPixels =
+            co_await takePixels(windows, popup->id, popupSize, pixelReaders);
         // A popup that closed meanwhile is simply not there.
         if (popupPixels)
             drawn.append({std::move(popupPixels).value(), popup->frame, popup->id, {}});

@@ -75,7 +75,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
          (!captured || !ScreenCapture::isWindowFor(m_windows, pid, *snapshot.windowFrame,
                                                    captured.value().windowId)))) {
         captured = co_await ScreenCapture::captureFrontWindow(m_windows, pid, snapshot.windowFrame,
-                                                             &m_workers);
+                                                              &m_workers);
         if (ended())
             co_return gone;
         if (captured)
