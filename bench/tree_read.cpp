@@ -32,6 +32,10 @@ void printElements(const AXSnapshot& snapshot)
                     qPrintable(e.title.left(40)), e.frame.x(), e.frame.y(), e.frame.width(),
                     e.frame.height(), e.isMenuBar ? " (menu bar)" : "");
     }
+    for (const TextLine& t : snapshot.shownTexts)
+        std::printf("  %-22s %-40s %5.0f,%5.0f %4.0fx%-4.0f\n", "(shown text)",
+                    qPrintable(t.text.left(40)), t.frame.x(), t.frame.y(), t.frame.width(),
+                    t.frame.height());
     if (snapshot.windowFrame) {
         const QRectF& w = *snapshot.windowFrame;
         std::printf("  window %.0f,%.0f %.0fx%.0f\n", w.x(), w.y(), w.width(), w.height());

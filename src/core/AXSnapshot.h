@@ -22,6 +22,9 @@ struct AXSnapshot
     /// The title of the window that was read, as the application gives it.
     QString windowTitle;
     QList<TextLine> labels;
+    /// The paragraphs and headings of a document in the window that are in view, with the
+    /// text the application holds for them: no need to recognise it on the pixels.
+    QList<TextLine> shownTexts;
     /// The scrolled area holding the most controls out of view, if any does.
     std::optional<ScrollHint> scrollHint;
     /// Part of what was read is still loading (a page in a new tab): a read a moment later

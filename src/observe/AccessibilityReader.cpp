@@ -141,7 +141,7 @@ public:
         // Scrolled areas are read for their frames, which clip what they hold, and scroll bars
         // for how far they can move.
         const QSet<QString> detailRoles =
-            elementRoles + QSet<QString>{scrollAreaRole, scrollBarRole};
+            elementRoles + QSet<QString>{scrollAreaRole, scrollBarRole, paragraphRole, headingRole};
         while (!level.isEmpty()) {
             const qsizetype budget = std::min<qsizetype>(level.size(), maxVisitedNodes - m_visited);
             if (budget <= 0 || m_elements >= maxElements)
@@ -170,6 +170,7 @@ public:
                 }
                 visit(node, level[i], elementRoles, out);
                 noteScrollBar(node, level[i]);
+                noteShownText(node, level[i]);
                 // Menu bars are read from the application; where a platform keeps the menu bar
                 // inside the window, its items are not listed a second time.
                 if (level[i].depth > maxExpandedDepth || node.role.trimmed() == menuBarRole)
@@ -203,6 +204,9 @@ public:
         }
         return hint;
     }
+
+    /// The paragraphs and headings in view, in the order met.
+    const QList<TextLine>& shownTexts() const { return m_shownTexts; }
 
     /// Whether a node met on the walk was still loading what it shows.
     bool metLoading() const { return m_loading; }
@@ -282,6 +286,18 @@ private:
             m_areas.append({visible, value < most ? 1 : 0, value > least ? 1 : 0});
     }
 
+    void noteShownText(const AXNodeAttributes& node, const Pending& pending)
+    {
+        const QString role = node.role.trimmed();
+        if ((role != paragraphRole && role != headingRole) || m_shownTexts.size() >= maxShownTexts)
+            return;
+        const std::optional<QRectF> frame = usableFrame(node);
+        const QString text =
+            OutsideText::tamed(node.shownText.trimmed(), DisplayText::maxGraphemes);
+        if (frame && !text.isEmpty() && (!pending.clip || pending.clip->contains(frame->center())))
+            m_shownTexts.append({text, *frame});
+    }
+
     // A control the application keeps showing but scrolled out of its window or area: not on
     // screen, though it tells which way the area would scroll to show it.
     bool isOutOfView(const GuideElement& element, const Pending& pending)
@@ -324,6 +340,7 @@ private:
     QList<AXNode> m_besideUnlabelled;
     QList<ScrolledArea> m_areas;
     bool m_loading = false;
+    QList<TextLine> m_shownTexts;
 };
 
 QList<GuideElement> menuBarItems(AccessibilityPort& port, const AXNode& menuBar,
@@ -412,6 +429,7 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
     snapshot.labels = walk.labelsBesideUnlabelledFields();
     snapshot.scrollHint = walk.scrollHint();
     snapshot.loading = walk.metLoading();
+    snapshot.shownTexts = walk.shownTexts();
     qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid << "in"
                        << popups.size() + popupsInWindow.size() << "popup roots"
                        << (deadline.hasExpired() ? "(cut short at the deadline)" : "");

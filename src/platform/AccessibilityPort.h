@@ -49,7 +49,13 @@ struct AXNodeAttributes
     /// The node is still loading what it shows (a web page in a new tab): its subtree is not
     /// complete yet.
     bool busy = false;
+    /// For a paragraph or heading of a document: the text it shows, at most
+    /// `maxShownTextLength` characters of it.
+    QString shownText;
 };
+
+/// The longest text of a paragraph read: more than any line of a list can show.
+inline constexpr int maxShownTextLength = 2000;
 
 /// The top-level nodes of one application that the reader starts from.
 struct AXApplicationNodes

@@ -295,4 +295,16 @@ QImage pixelsOf(const QImage& image, const Block& block)
     return pixels;
 }
 
+void paintOver(QImage& image, const QList<QRect>& areas)
+{
+    QPainter painter(&image);
+    for (const QRect& area : areas) {
+        const QRect inside = area.intersected(image.rect());
+        if (inside.isEmpty())
+            continue;
+        const QRect around = inside.adjusted(-1, -1, 1, 1).intersected(image.rect());
+        painter.fillRect(inside, QColor::fromRgb(backgroundOf(image, Block{around, {inside}})));
+    }
+}
+
 } // namespace TextBlocks

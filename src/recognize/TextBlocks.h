@@ -43,4 +43,8 @@ QList<Block> of(const QImage& image, const QList<QRect>& popups = {});
 /// background colour (the commonest colour along its visible edges).
 QImage pixelsOf(const QImage& image, const Block& block);
 
+/// Paints each of `areas` of `image` (32 bits per pixel) in the commonest colour just around
+/// it: what they hold is left out of the blocks.
+void paintOver(QImage& image, const QList<QRect>& areas);
+
 } // namespace TextBlocks

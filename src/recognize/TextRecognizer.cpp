@@ -3,6 +3,8 @@
 
 #include "recognize/TextBlocks.h"
 
+#include <QRegion>
+
 #include <algorithm>
 #include <cmath>
 
@@ -59,13 +61,48 @@ RecognizedLine onWhole(const RecognizedLine& line, const QRect& block, QSizeF wh
                               width / whole.width(), height / whole.height())};
 }
 
+// The known areas in the pixels of the image that shows `frame`, whole pixels covered and one
+// more around them, where the edges of their glyphs blend into the background.
+QList<QRect> onPixels(const QList<QRectF>& known, const QRectF& frame, QSize pixels)
+{
+    QList<QRect> areas;
+    if (frame.isEmpty())
+        return areas;
+    const double sx = pixels.width() / frame.width();
+    const double sy = pixels.height() / frame.height();
+    for (const QRectF& r : known)
+        areas.append(QRectF((r.x() - frame.x()) * sx, (r.y() - frame.y()) * sy, r.width() * sx,
+                            r.height() * sy)
+                         .toAlignedRect()
+                         .adjusted(-1, -1, 1, 1));
+    return areas;
+}
+
+// What of the known areas no popup covers: a menu open over a document shows its own text
+// where the document's paragraphs are.
+QList<QRect> outsidePopups(const QList<QRect>& areas, const QList<QRect>& popups)
+{
+    QRegion covered;
+    for (const QRect& popup : popups)
+        covered += popup;
+    QList<QRect> outside;
+    for (const QRect& area : areas) {
+        const QRegion left = QRegion(area) - covered;
+        outside.append(QList<QRect>(left.begin(), left.end()));
+    }
+    return outside;
+}
+
 } // namespace
 
 QList<TextLine> recognize(TextRecognitionPort& engine, const CapturedWindow& window,
-                          RecognitionCache* cache)
+                          RecognitionCache* cache, const QList<QRectF>& known)
 {
     QList<QRect> popups = window.popups;
-    const QImage pixels = workingPixels(window.image, popups);
+    QImage pixels = workingPixels(window.image, popups);
+    if (!known.isEmpty())
+        TextBlocks::paintOver(pixels,
+                              outsidePopups(onPixels(known, window.frame, pixels.size()), popups));
     const auto read = [&engine](const QImage& block) { return engine.recognize(block); };
     QList<RecognizedLine> lines;
     for (const TextBlocks::Block& block : TextBlocks::of(pixels, popups)) {

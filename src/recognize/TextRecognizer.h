@@ -18,8 +18,10 @@ inline constexpr double maxPixels = 2048.0 * 2048;
 /// Reads each block of the window that may hold text on its own (see TextBlocks). Blocks while
 /// the engine runs; never fails (a failure gives the empty list). With a cache, blocks whose
 /// pixels were read before are not read again, and the lines are the same as without it.
+/// The areas of `known` (in the window frame's space) hold text known already, which is not
+/// read: the engine's time goes by the lines it reads, and a document's can be hundreds.
 QList<TextLine> recognize(TextRecognitionPort& engine, const CapturedWindow& window,
-                          RecognitionCache* cache = nullptr);
+                          RecognitionCache* cache = nullptr, const QList<QRectF>& known = {});
 
 /// Orders the engine's lines by their top edge (highest first, stable), drops lines without a
 /// candidate and maps the normalised bottom-left boxes onto `windowFrame`.

@@ -45,10 +45,14 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
     if (ended())
         co_return gone;
     timings.capture = clock.nsecsElapsed() / 1e6;
+    // Where the application's last read showed a document, what the tree gives of it is left
+    // out of the recognition, which therefore waits for the tree; elsewhere both run at once.
+    const bool treeFirst = m_showingDocuments.contains(pid);
     QFuture<QList<TextLine>> lines;
     if (captured) {
         recognising();
-        lines = startRecognising(captured.value());
+        if (!treeFirst)
+            lines = startRecognising(captured.value(), {});
     }
     std::pair<AXSnapshot, double> read = co_await reading;
     if (ended())
@@ -70,6 +74,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
     }
     const AXSnapshot& snapshot = read.first;
     timings.read = read.second;
+    const QList<QRectF> known = noteDocument(pid, snapshot);
     if (waitedForLoading ||
         (snapshot.windowFrame &&
          (!captured || !ScreenCapture::isWindowFor(m_windows, pid, *snapshot.windowFrame,
@@ -79,7 +84,9 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
         if (ended())
             co_return gone;
         if (captured)
-            lines = startRecognising(captured.value());
+            lines = startRecognising(captured.value(), known);
+    } else if (captured && (treeFirst || !known.isEmpty())) {
+        lines = startRecognising(captured.value(), known);
     }
     if (!captured)
         co_return captured.failure();
@@ -111,17 +118,38 @@ QFuture<std::pair<AXSnapshot, double>> StepObserver::startReading(qint64 pid,
 QList<GuideElement> StepObserver::merged(const AXSnapshot& snapshot,
                                          const QList<TextLine>& recognised, const QRectF& window)
 {
+    // The text of a document in view comes from the tree, the rest from the pixels; both are
+    // taken from the top of the window down.
+    QList<TextLine> lines = recognised + snapshot.shownTexts;
+    std::stable_sort(lines.begin(), lines.end(), [](const TextLine& a, const TextLine& b) {
+        return a.frame.top() < b.frame.top();
+    });
     const QList<GuideElement> named =
-        FieldLabels::nameUnlabelled(snapshot.elements, snapshot.labels + recognised);
-    return ElementMerging::merge(named, recognised, window);
+        FieldLabels::nameUnlabelled(snapshot.elements, snapshot.labels + lines);
+    return ElementMerging::merge(named, lines, window);
 }
 
-QFuture<QList<TextLine>> StepObserver::startRecognising(const CapturedWindow& window)
+// The areas whose text the tree gave; and whether the application shows a document, so that
+// its next recognition waits for its tree.
+QList<QRectF> StepObserver::noteDocument(qint64 pid, const AXSnapshot& snapshot)
+{
+    QList<QRectF> known;
+    for (const TextLine& text : snapshot.shownTexts)
+        known.append(text.frame);
+    if (known.isEmpty())
+        m_showingDocuments.remove(pid);
+    else
+        m_showingDocuments.insert(pid);
+    return known;
+}
+
+QFuture<QList<TextLine>> StepObserver::startRecognising(const CapturedWindow& window,
+                                                        const QList<QRectF>& known)
 {
     TextRecognitionPort& recognition = m_recognition;
     RecognitionCache& cache = m_recognised;
-    return QtConcurrent::run(&m_recognising, [&recognition, &cache, window] {
-        return TextRecognizer::recognize(recognition, window, &cache);
+    return QtConcurrent::run(&m_recognising, [&recognition, &cache, window, known] {
+        return TextRecognizer::recognize(recognition, window, &cache, known);
     });
 }
 
@@ -153,12 +181,20 @@ QCoro::Task<> StepObserver::recogniseAhead(qint64 pid)
 {
     m_readingAhead = true;
     QPointer<StepObserver> self(this);
+    // The tree first, for what of a document's text need not be recognised.
+    QElapsedTimer clock;
+    clock.start();
+    QFuture<std::pair<AXSnapshot, double>> reading = startReading(pid, clock);
+    const std::pair<AXSnapshot, double> read = co_await reading;
+    if (!self)
+        co_return;
+    const QList<QRectF> known = noteDocument(pid, read.first);
     const Result<CapturedWindow> captured =
         co_await ScreenCapture::captureFrontWindow(m_windows, pid, lastFrameOf(pid), &m_workers);
     if (!self)
         co_return;
     if (captured) {
-        QFuture<QList<TextLine>> recognising = startRecognising(captured.value());
+        QFuture<QList<TextLine>> recognising = startRecognising(captured.value(), known);
         co_await recognising;
         if (!self)
             co_return;

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QObject>
 #include <QRectF>
+#include <QSet>
 #include <QThreadPool>
 
 #include <QCoro/QCoroTask>
@@ -65,7 +66,9 @@ public:
 
 private:
     QFuture<std::pair<AXSnapshot, double>> startReading(qint64 pid, const QElapsedTimer& clock);
-    QFuture<QList<TextLine>> startRecognising(const CapturedWindow& window);
+    QFuture<QList<TextLine>> startRecognising(const CapturedWindow& window,
+                                              const QList<QRectF>& known);
+    QList<QRectF> noteDocument(qint64 pid, const AXSnapshot& snapshot);
     static QList<GuideElement> merged(const AXSnapshot& snapshot, const QList<TextLine>& recognised,
                                       const QRectF& window);
     std::optional<QRectF> lastFrameOf(qint64 pid) const;
@@ -83,6 +86,8 @@ private:
     // Text recognition runs on one kept thread of its own: a recogniser keeps an engine of
     // some tens of MB per thread, and two recognitions at once would only share the cores.
     QThreadPool m_recognising;
+    // Applications whose last read showed a document, with text the tree gives.
+    QSet<qint64> m_showingDocuments;
     // The window each application was last seen in, to capture before its tree is read.
     QHash<qint64, QRectF> m_lastWindowFrames;
     bool m_readingAhead = false;

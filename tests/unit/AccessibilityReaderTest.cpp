@@ -295,6 +295,39 @@ private slots:
         QVERIFY(snapshot.scrollHint->down);
     }
 
+    void aDocumentGivesTheTextOfItsParagraphsInView()
+    {
+        // A document in a scrolled view: a heading and a paragraph in view, one below it, an
+        // empty paragraph between them, and a link inside the paragraph, listed on its own.
+        const auto text = [](const QString& role, const QString& shown, QRectF frame) {
+            AXNodeAttributes node = control(role, QString(), frame);
+            node.shownText = shown;
+            return node;
+        };
+        Tree tree({control(QStringLiteral("AXScrollArea"), QString(), QRectF(0, 50, 500, 300))});
+        tree.port.nodes[QStringLiteral("/w/0")].children = {
+            tree.port.add(QStringLiteral("/w/0/0"),
+                          text(QStringLiteral("AXHeading"), QStringLiteral("Chapter 1"),
+                               QRectF(20, 60, 400, 30))),
+            tree.port.add(QStringLiteral("/w/0/1"),
+                          text(QStringLiteral("AXParagraph"), QString(), QRectF(20, 95, 400, 15))),
+            tree.port.add(QStringLiteral("/w/0/2"),
+                          text(QStringLiteral("AXParagraph"), QStringLiteral("It began  well."),
+                               QRectF(20, 110, 400, 45))),
+            tree.port.add(QStringLiteral("/w/0/3"),
+                          text(QStringLiteral("AXParagraph"), QStringLiteral("Out of view."),
+                               QRectF(20, 380, 400, 45)))};
+        tree.port.nodes[QStringLiteral("/w/0/2")].children = {tree.port.add(
+            QStringLiteral("/w/0/2/0"),
+            control(QStringLiteral("AXLink"), QStringLiteral("well"), QRectF(80, 110, 30, 15)))};
+        const AXSnapshot snapshot = tree.read();
+        QCOMPARE(snapshot.shownTexts.size(), 2);
+        QCOMPARE(snapshot.shownTexts[0].text, QStringLiteral("Chapter 1"));
+        QCOMPARE(snapshot.shownTexts[0].frame, QRectF(20, 60, 400, 30));
+        QCOMPARE(snapshot.shownTexts[1].text, QStringLiteral("It began  well."));
+        QCOMPARE(titles(snapshot), QStringList{QStringLiteral("well")});
+    }
+
     void aDialogBesideTheWindowIsReadBeforeIt()
     {
         // LibreOffice's tip of the day does not block the document window the user brought

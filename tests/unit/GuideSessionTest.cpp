@@ -586,6 +586,27 @@ private slots:
         QTRY_COMPARE(model.status(), Texts::noListedElement);
     }
 
+    void aDocumentsTextComesFromItsTreeInItsPlace()
+    {
+        // A paragraph the application holds the text of, below a line only the pixels show.
+        SessionRig rig;
+        AXNodeAttributes paragraph;
+        paragraph.role = QStringLiteral("AXParagraph");
+        paragraph.frame = QRectF(120, 300, 600, 40);
+        paragraph.shownText = QStringLiteral("Dear Ann, the parcel arrived.");
+        rig.accessibility.nodes[QStringLiteral("/win")].children.append(
+            rig.accessibility.add(QStringLiteral("/win/p"), paragraph));
+        rig.textRecognition.lines = {
+            {QStringLiteral("Untitled document"), QRectF(0.1, 0.8, 0.5, 0.05)}};
+        runFirstStep(rig);
+        const QList<GuideElement>& elements = rig.model->elements();
+        QCOMPARE(elements.size(), 4);
+        QCOMPARE(elements[2].title, QStringLiteral("Untitled document"));
+        QCOMPARE(elements[3].title, paragraph.shownText);
+        QCOMPARE(elements[3].frame, paragraph.frame);
+        QCOMPARE(elements[3].source, GuideElement::Source::text);
+    }
+
     void aPageStillLoadingIsReadOnceItHasLoaded()
     {
         // A new tab whose page is still loading: the step waits for it, then offers what it

@@ -146,6 +146,33 @@ private slots:
                  QColor(Qt::black)); // the visible part of the word stays
     }
 
+    void textKnownAlreadyIsNotReadUnlessAPopupCoversIt()
+    {
+        WholeImageEngine engine;
+        // A word, and a paragraph whose text the application gave.
+        const QImage image =
+            page(QSize(400, 200), {QRect(10, 10, 60, 12), QRect(200, 100, 100, 12)});
+        const QRectF frame(1000, 500, 400, 200);
+        const QRectF paragraph(1200, 600, 100, 12);
+        QList<TextLine> lines =
+            TextRecognizer::recognize(engine, {image, frame, 0, {}}, nullptr, {paragraph});
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines[0].frame.contains(QRectF(1010, 510, 60, 12)));
+
+        // A menu open over the paragraph shows its own item there, which is read.
+        QImage withMenu = image;
+        const QRect menu(190, 90, 130, 40);
+        QPainter painter(&withMenu);
+        painter.fillRect(menu, QColor(200, 220, 255));
+        for (int x = 200; x <= 260; x += 3)
+            painter.fillRect(QRect(x, 105, 2, 8), Qt::black);
+        painter.end();
+        lines =
+            TextRecognizer::recognize(engine, {withMenu, frame, 0, {menu}}, nullptr, {paragraph});
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(QRectF(menu.translated(1000, 500)).contains(lines[1].frame));
+    }
+
     void eachBlockIsReadAndItsLinesLandWhereItIs()
     {
         WholeImageEngine engine;

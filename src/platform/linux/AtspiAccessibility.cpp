@@ -394,7 +394,40 @@ QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QLi
                 out[i].children = toNodes(*kids);
         }
     }
+    readChildrenByIndex(batch, out, deadline);
     return out;
+}
+
+void AtspiAccessibility::readChildrenByIndex(const QList<AXNode>& batch, QList<Structure>& out,
+                                             QDeadlineTimer deadline)
+{
+    QList<qsizetype> managing;
+    QList<QDBusPendingCall> counts;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (!out[i].showing() || !out[i].children.isEmpty() ||
+            !AtspiQuirks::listsChildrenByIndex(
+                out[i].role, hasState(out[i].states, ATSPI_STATE_MANAGES_DESCENDANTS)))
+            continue;
+        managing.append(i);
+        counts.append(
+            property(batch[i], accessibleInterface, QStringLiteral("ChildCount"), deadline));
+    }
+    QList<QList<QDBusPendingCall>> children;
+    for (qsizetype k = 0; k < managing.size(); ++k) {
+        const std::optional<QDBusVariant> count = valueOf<QDBusVariant>(counts[k]);
+        const int n =
+            std::clamp(count ? count->variant().toInt() : 0, 0, AtspiQuirks::maxChildrenByIndex);
+        children.append(QList<QDBusPendingCall>());
+        for (int index = 0; index < n; ++index)
+            children.last().append(call(batch[managing[k]], accessibleInterface,
+                                        QStringLiteral("GetChildAtIndex"), {index}, deadline));
+    }
+    for (qsizetype k = 0; k < managing.size(); ++k) {
+        for (QDBusPendingCall& child : children[k]) {
+            if (const std::optional<AtspiReference> node = valueOf<AtspiReference>(child))
+                out[managing[k]].children.append(toNode(*node));
+        }
+    }
 }
 
 QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
@@ -423,6 +456,7 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
     }
     learnDrawnPanes(batch, structure, deadline);
     readDetails(batch, detailed, out, deadline);
+    readShownTexts(batch, detailed, out, deadline);
     readScrollRanges(batch, structure, out, deadline);
     anchorPopovers(batch, structure, out, deadline);
     fitMenuItems(batch, out);
@@ -683,6 +717,40 @@ void AtspiAccessibility::learnDrawnPanes(const QList<AXNode>& batch,
                              << *shift;
             m_drawnShifts.set(batch[panes[k]], *shift);
         }
+    }
+}
+
+// The text of each paragraph and heading asked about, where the document holds it whole; the
+// characters standing for embedded objects (a link inside a paragraph of a web page, listed on
+// its own) are dropped.
+void AtspiAccessibility::readShownTexts(const QList<AXNode>& batch,
+                                        const QList<qsizetype>& detailed,
+                                        QList<AXNodeAttributes>& out, QDeadlineTimer deadline)
+{
+    QList<qsizetype> texts;
+    QList<QDBusPendingCall> lengths;
+    for (const qsizetype i : detailed) {
+        if (out[i].role != QLatin1String("AXParagraph") &&
+            out[i].role != QLatin1String("AXHeading"))
+            continue;
+        texts.append(i);
+        lengths.append(
+            property(batch[i], textInterface, QStringLiteral("CharacterCount"), deadline));
+    }
+    // Asked for by length: LibreOffice refuses a range past the end, and a paragraph of
+    // megabytes is not fetched whole.
+    QList<QDBusPendingCall> calls;
+    for (qsizetype k = 0; k < texts.size(); ++k) {
+        const std::optional<QDBusVariant> length = valueOf<QDBusVariant>(lengths[k]);
+        const int end = std::clamp(length ? length->variant().toInt() : 0, 0, maxShownTextLength);
+        calls.append(end > 0 ? call(batch[texts[k]], textInterface, QStringLiteral("GetText"),
+                                    {0, end}, deadline)
+                             : QDBusPendingCall::fromCompletedCall(QDBusMessage()));
+    }
+    for (qsizetype k = 0; k < texts.size(); ++k) {
+        QString text = valueOf<QString>(calls[k]).value_or(QString());
+        text.remove(QChar::ObjectReplacementCharacter);
+        out[texts[k]].shownText = text.simplified();
     }
 }
 

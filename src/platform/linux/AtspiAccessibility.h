@@ -39,10 +39,14 @@ public:
 private:
     struct Structure;
     QList<Structure> readStructure(const QList<AXNode>& batch, QDeadlineTimer deadline);
+    void readChildrenByIndex(const QList<AXNode>& batch, QList<Structure>& out,
+                             QDeadlineTimer deadline);
     void readScrollRanges(const QList<AXNode>& batch, const QList<Structure>& structure,
                           QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void readDetails(const QList<AXNode>& batch, const QList<qsizetype>& detailed,
                      QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
+    void readShownTexts(const QList<AXNode>& batch, const QList<qsizetype>& detailed,
+                        QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void anchorPopovers(const QList<AXNode>& batch, const QList<Structure>& structure,
                         QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void rememberPopupWindows(const QString& service, qint64 pid);

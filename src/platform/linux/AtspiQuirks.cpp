@@ -41,6 +41,12 @@ bool showsWhenVisible(uint atspiRole, bool gtk4, bool gecko)
     return gtk4 || (gecko && atspiRole == ATSPI_ROLE_PANEL);
 }
 
+bool listsChildrenByIndex(uint atspiRole, bool managesDescendants)
+{
+    // Tables manage their cells too, but theirs can be millions, and are no text to read.
+    return managesDescendants && atspiRole == ATSPI_ROLE_DOCUMENT_TEXT;
+}
+
 bool isDrawnMenuBar(const QRectF& frame)
 {
     return frame.width() > 0 && frame.height() > 0;

@@ -44,4 +44,11 @@ std::optional<QPointF> drawnPaneShift(const QRectF& container, const QRectF& roo
 /// pane's own controls, by far the most, are moved.)
 bool isDrawnByPane(const QRectF& screen, const QRectF& window);
 
+/// A text document that manages its descendants lists none of them at once: LibreOffice 7.4's
+/// Writer answers an empty list for its document's children and gives its paragraphs in view
+/// one by one, by index. Whether a node of this role, managing its descendants, is read so,
+/// and how many of its children at most.
+bool listsChildrenByIndex(uint atspiRole, bool managesDescendants);
+inline constexpr int maxChildrenByIndex = 200;
+
 } // namespace AtspiQuirks

@@ -46,6 +46,8 @@ const QHash<uint, QString>& table()
         {ATSPI_ROLE_VIEWPORT, QStringLiteral("AXScrollArea")},
         {ATSPI_ROLE_LABEL, QStringLiteral("AXStaticText")},
         {ATSPI_ROLE_STATIC, QStringLiteral("AXStaticText")},
+        {ATSPI_ROLE_PARAGRAPH, QStringLiteral("AXParagraph")},
+        {ATSPI_ROLE_HEADING, QStringLiteral("AXHeading")},
     };
     return roles;
 }
