@@ -197,6 +197,20 @@ void writeFiles(const QString& folder)
                          "</prop></item>\n</oor:items>\n"));
 }
 
+// A freshly started application goes on drawing for a while (a bar announcing news, a ruler
+// laid out again): the user opens the panel over one that has been running a moment, and has
+// settled as far as a blinking caret allows.
+void waitUntilSettled(X11Windows& windows, qint64 pid)
+{
+    using namespace std::chrono_literals;
+    windows.prepareCapture(pid);
+    QEventLoop loop;
+    windows.whenSettled(pid, 400ms, 8000ms, [&loop] { loop.quit(); });
+    loop.exec();
+    windows.prepareCapture(0);
+    wait(2000);
+}
+
 void clickAt(const QPointF& point)
 {
     QProcess::execute(QStringLiteral("xdotool"),
@@ -220,7 +234,7 @@ std::optional<Round> runRound(const App& app, X11Windows& windows, X11Pointer& p
     if (!started(process, app, files))
         return std::nullopt;
     CountingAccessibility accessibility(atspi);
-    wait(500);
+    waitUntilSettled(windows, app.window.isEmpty() ? process.processId() : windowPid(app.window));
     FakeModelHttpServer server(Provider::ollama);
     server.models = {QStringLiteral("llava:7b")};
     server.answer = FakeModelHttpServer::naming(app.clicked);

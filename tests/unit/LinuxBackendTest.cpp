@@ -53,10 +53,14 @@ private slots:
         const auto pixels = [](QSize size, double scale) {
             return size.width() * scale * size.height() * scale;
         };
-        // An ordinary window is read as it is and enlarged twice for small text.
-        const Scales ordinary = TesseractTextRecognition::passScales({1280, 800});
+        // A dialog's block is read as it is and enlarged twice for small text; a whole office
+        // window less, within the sparse pass's pixels.
+        const Scales ordinary = TesseractTextRecognition::passScales({800, 480});
         QCOMPARE(ordinary.layout, 1.0);
         QCOMPARE(ordinary.sparse, 2.0);
+        const Scales office = TesseractTextRecognition::passScales({1600, 900});
+        QCOMPARE(office.layout, 1.0);
+        QVERIFY(office.sparse > 1.0 && office.sparse < 2.0);
         // A window across two 4K screens is neither enlarged nor read at full size.
         const QSize huge(7680, 2160);
         const Scales bounded = TesseractTextRecognition::passScales(huge);
