@@ -8,6 +8,7 @@
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
 #include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/ProcessMemory.h"
 #include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/TesseractThreads.h"
 #include "platform/linux/X11Windows.h"
@@ -168,6 +169,7 @@ void measure(const char* label, const QStringList& command, X11Windows& windows,
 int main(int argc, char** argv)
 {
     TesseractThreads::restartWithOneOpenMpThread(argv);
+    ProcessMemory::shareHeapsBetweenThreads();
     QGuiApplication application(argc, argv);
     X11Windows windows;
     AtspiAccessibility atspi;

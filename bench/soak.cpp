@@ -9,6 +9,7 @@
 #include "overlay/OverlayController.h"
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/ProcessMemory.h"
 #include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/TesseractThreads.h"
 #include "platform/linux/X11Pointer.h"
@@ -95,6 +96,7 @@ QString countedAsOne(QString status)
 int main(int argc, char** argv)
 {
     TesseractThreads::restartWithOneOpenMpThread(argv);
+    ProcessMemory::shareHeapsBetweenThreads();
     QApplication application(argc, argv);
     QProcess editor;
     editor.start(QStringLiteral("mousepad"), {});

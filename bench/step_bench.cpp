@@ -13,6 +13,7 @@
 #include "overlay/OverlayController.h"
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/ProcessMemory.h"
 #include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/TesseractThreads.h"
 #include "platform/linux/X11Pointer.h"
@@ -304,6 +305,7 @@ void report(const char* label, const char* kind, const QList<Measured>& runs)
 int main(int argc, char** argv)
 {
     TesseractThreads::restartWithOneOpenMpThread(argv);
+    ProcessMemory::shareHeapsBetweenThreads();
     QApplication application(argc, argv);
     X11Windows windows;
     X11Pointer pointer;

@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
 #include "platform/linux/GnomeShellConnection.h"
+#include "platform/linux/ProcessMemory.h"
 #include "platform/linux/TesseractThreads.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ bool hasX11Display()
 int main(int argc, char** argv)
 {
     TesseractThreads::restartWithOneOpenMpThread(argv);
+    ProcessMemory::shareHeapsBetweenThreads();
     // GNOME on Wayland is served through Cuewell's shell extension, and the panel is a Wayland
     // window there; elsewhere capture and the hot key speak X11, so the panel does too
     // (XWayland included).

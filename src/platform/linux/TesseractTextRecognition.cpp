@@ -96,9 +96,12 @@ TesseractTextRecognition::~TesseractTextRecognition()
     m_secondPass.waitForDone();
 }
 
+// The engine is made and let go: the calling thread (the main one, as a rule) recognises
+// nothing, and an engine kept there would hold some 15 MB.
 bool TesseractTextRecognition::isAvailable()
 {
-    return threadEngine() != nullptr;
+    tesseract::TessBaseAPI engine;
+    return engine.Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) == 0;
 }
 
 TesseractTextRecognition::PassScales TesseractTextRecognition::passScales(QSize image)

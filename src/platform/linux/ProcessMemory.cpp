@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/linux/ProcessMemory.h"
+
+#include <malloc.h>
+
+namespace ProcessMemory {
+
+void shareHeapsBetweenThreads()
+{
+    mallopt(M_ARENA_MAX, 2);
+}
+
+} // namespace ProcessMemory
