@@ -40,6 +40,10 @@ public:
         ++batches;
         return m_inner.read(batch, roles, d);
     }
+    QList<QString> shownTexts(const QList<AXNode>& batch, QDeadlineTimer d) override
+    {
+        return m_inner.shownTexts(batch, d);
+    }
 
 private:
     AccessibilityPort& m_inner;

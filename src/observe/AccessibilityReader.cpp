@@ -205,8 +205,23 @@ public:
         return hint;
     }
 
-    /// The paragraphs and headings in view, in the order met.
-    const QList<TextLine>& shownTexts() const { return m_shownTexts; }
+    /// The texts of the paragraphs and headings in view, in the order met, read in one batch:
+    /// a long page's many others are not asked for theirs.
+    QList<TextLine> shownTexts()
+    {
+        QList<AXNode> nodes;
+        for (const auto& [node, frame] : m_inView)
+            nodes.append(node);
+        QList<TextLine> texts;
+        const QList<QString> read =
+            nodes.isEmpty() ? QList<QString>{} : m_port.shownTexts(nodes, m_deadline);
+        for (qsizetype i = 0; i < read.size() && i < m_inView.size(); ++i) {
+            const QString text = OutsideText::tamed(read[i].trimmed(), DisplayText::maxGraphemes);
+            if (!text.isEmpty())
+                texts.append({text, m_inView[i].second});
+        }
+        return texts;
+    }
 
     /// Whether a node met on the walk was still loading what it shows.
     bool metLoading() const { return m_loading; }
@@ -289,13 +304,11 @@ private:
     void noteShownText(const AXNodeAttributes& node, const Pending& pending)
     {
         const QString role = node.role.trimmed();
-        if ((role != paragraphRole && role != headingRole) || m_shownTexts.size() >= maxShownTexts)
+        if ((role != paragraphRole && role != headingRole) || m_inView.size() >= maxShownTexts)
             return;
         const std::optional<QRectF> frame = usableFrame(node);
-        const QString text =
-            OutsideText::tamed(node.shownText.trimmed(), DisplayText::maxGraphemes);
-        if (frame && !text.isEmpty() && (!pending.clip || pending.clip->contains(frame->center())))
-            m_shownTexts.append({text, *frame});
+        if (frame && (!pending.clip || pending.clip->contains(frame->center())))
+            m_inView.append({pending.node, *frame});
     }
 
     // A control the application keeps showing but scrolled out of its window or area: not on
@@ -340,7 +353,7 @@ private:
     QList<AXNode> m_besideUnlabelled;
     QList<ScrolledArea> m_areas;
     bool m_loading = false;
-    QList<TextLine> m_shownTexts;
+    QList<std::pair<AXNode, QRectF>> m_inView;
 };
 
 QList<GuideElement> menuBarItems(AccessibilityPort& port, const AXNode& menuBar,

@@ -49,9 +49,6 @@ struct AXNodeAttributes
     /// The node is still loading what it shows (a web page in a new tab): its subtree is not
     /// complete yet.
     bool busy = false;
-    /// For a paragraph or heading of a document: the text it shows, at most
-    /// `maxShownTextLength` characters of it.
-    QString shownText;
 };
 
 /// The longest text of a paragraph read: more than any line of a list can show.
@@ -96,4 +93,8 @@ public:
     /// report no children.
     virtual QList<AXNodeAttributes>
     read(const QList<AXNode>& batch, const QSet<QString>* detailRoles, QDeadlineTimer deadline) = 0;
+
+    /// The text each of a batch of paragraphs and headings shows, at most
+    /// `maxShownTextLength` characters of it, in the same order; empty where it cannot be read.
+    virtual QList<QString> shownTexts(const QList<AXNode>& batch, QDeadlineTimer deadline) = 0;
 };

@@ -19,6 +19,8 @@ public:
     QHash<qint64, AXNode> applications;
     QHash<QString, AXApplicationNodes> applicationNodesByPath;
     QHash<QString, AXNodeAttributes> nodes;
+    /// The text each paragraph or heading shows, by path.
+    QHash<QString, QString> texts;
     std::atomic<int> readCalls{0};
     std::atomic<int> nodesRead{0};
     /// Each read of an application takes this long, as a slow one would.
@@ -82,6 +84,15 @@ public:
             }
             out.append(node);
         }
+        return out;
+    }
+
+    QList<QString> shownTexts(const QList<AXNode>& batch, QDeadlineTimer) override
+    {
+        const QMutexLocker locked(&m_lock);
+        QList<QString> out;
+        for (const AXNode& n : batch)
+            out.append(texts.value(n.path));
         return out;
     }
 

@@ -299,12 +299,11 @@ private slots:
     {
         // A document in a scrolled view: a heading and a paragraph in view, one below it, an
         // empty paragraph between them, and a link inside the paragraph, listed on its own.
-        const auto text = [](const QString& role, const QString& shown, QRectF frame) {
-            AXNodeAttributes node = control(role, QString(), frame);
-            node.shownText = shown;
-            return node;
-        };
         Tree tree({control(QStringLiteral("AXScrollArea"), QString(), QRectF(0, 50, 500, 300))});
+        const auto text = [&tree](const QString& role, const QString& shown, QRectF frame) {
+            tree.port.texts.insert(QStringLiteral("/w/0/%1").arg(tree.port.texts.size()), shown);
+            return control(role, QString(), frame);
+        };
         tree.port.nodes[QStringLiteral("/w/0")].children = {
             tree.port.add(QStringLiteral("/w/0/0"),
                           text(QStringLiteral("AXHeading"), QStringLiteral("Chapter 1"),

@@ -593,7 +593,8 @@ private slots:
         AXNodeAttributes paragraph;
         paragraph.role = QStringLiteral("AXParagraph");
         paragraph.frame = QRectF(120, 300, 600, 40);
-        paragraph.shownText = QStringLiteral("Dear Ann, the parcel arrived.");
+        const QString text = QStringLiteral("Dear Ann, the parcel arrived.");
+        rig.accessibility.texts.insert(QStringLiteral("/win/p"), text);
         rig.accessibility.nodes[QStringLiteral("/win")].children.append(
             rig.accessibility.add(QStringLiteral("/win/p"), paragraph));
         rig.textRecognition.lines = {
@@ -602,7 +603,7 @@ private slots:
         const QList<GuideElement>& elements = rig.model->elements();
         QCOMPARE(elements.size(), 4);
         QCOMPARE(elements[2].title, QStringLiteral("Untitled document"));
-        QCOMPARE(elements[3].title, paragraph.shownText);
+        QCOMPARE(elements[3].title, text);
         QCOMPARE(elements[3].frame, paragraph.frame);
         QCOMPARE(elements[3].source, GuideElement::Source::text);
     }

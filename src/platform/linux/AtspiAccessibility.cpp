@@ -360,6 +360,11 @@ std::optional<AXNode> AtspiAccessibility::firstDrawn(const QList<AXNode>& menuBa
     return std::nullopt;
 }
 
+bool AtspiAccessibility::isPlacedText(const QString& role)
+{
+    return role == QLatin1String("AXParagraph") || role == QLatin1String("AXHeading");
+}
+
 QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QList<AXNode>& batch,
                                                                        QDeadlineTimer deadline)
 {
@@ -456,7 +461,6 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
     }
     learnDrawnPanes(batch, structure, deadline);
     readDetails(batch, detailed, out, deadline);
-    readShownTexts(batch, detailed, out, deadline);
     readScrollRanges(batch, structure, out, deadline);
     anchorPopovers(batch, structure, out, deadline);
     fitMenuItems(batch, out);
@@ -606,14 +610,20 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
                                      QList<AXNodeAttributes>& out, QDeadlineTimer deadline)
 {
     // Most controls are named by their name or description; only the others need the label
-    // sources further down, read in a second wave.
+    // sources further down, read in a second wave. Paragraphs and headings are read for their
+    // place alone (a long page has hundreds): the text of those in view is asked for apart.
     QList<QDBusPendingCall> names, descriptions, extents, windowExtents;
     QList<std::optional<QPointF>> shifts;
+    QList<bool> placeOnly;
     for (const qsizetype i : detailed) {
         const AXNode& node = batch[i];
-        names.append(property(node, accessibleInterface, QStringLiteral("Name"), deadline));
-        descriptions.append(
-            property(node, accessibleInterface, QStringLiteral("Description"), deadline));
+        placeOnly.append(isPlacedText(out[i].role));
+        names.append(placeOnly.last()
+                         ? QDBusPendingCall::fromCompletedCall(QDBusMessage())
+                         : property(node, accessibleInterface, QStringLiteral("Name"), deadline));
+        descriptions.append(placeOnly.last() ? QDBusPendingCall::fromCompletedCall(QDBusMessage())
+                                             : property(node, accessibleInterface,
+                                                        QStringLiteral("Description"), deadline));
         extents.append(extentsOf(node, ATSPI_COORD_TYPE_SCREEN, deadline));
         // Inside a drawn pane, the extent in the window's coordinates tells the pane's own
         // controls (which move) from the GTK widgets embedded among them (which stay).
@@ -634,7 +644,7 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
             if (inWindow && AtspiQuirks::isDrawnByPane(*node.frame, *inWindow))
                 node.frame->translate(*shifts[k]);
         }
-        if (node.title.trimmed().isEmpty() && node.description.trimmed().isEmpty())
+        if (node.title.trimmed().isEmpty() && node.description.trimmed().isEmpty() && !placeOnly[k])
             unnamed.append(i);
     }
     readFurtherLabels(batch, unnamed, out, deadline);
@@ -720,38 +730,29 @@ void AtspiAccessibility::learnDrawnPanes(const QList<AXNode>& batch,
     }
 }
 
-// The text of each paragraph and heading asked about, where the document holds it whole; the
-// characters standing for embedded objects (a link inside a paragraph of a web page, listed on
-// its own) are dropped.
-void AtspiAccessibility::readShownTexts(const QList<AXNode>& batch,
-                                        const QList<qsizetype>& detailed,
-                                        QList<AXNodeAttributes>& out, QDeadlineTimer deadline)
+// Asked for by length: LibreOffice refuses a range past the end, and a paragraph of megabytes
+// is not fetched whole. The characters standing for embedded objects (a link inside a
+// paragraph of a web page, listed on its own) are dropped.
+QList<QString> AtspiAccessibility::shownTexts(const QList<AXNode>& batch, QDeadlineTimer deadline)
 {
-    QList<qsizetype> texts;
     QList<QDBusPendingCall> lengths;
-    for (const qsizetype i : detailed) {
-        if (out[i].role != QLatin1String("AXParagraph") &&
-            out[i].role != QLatin1String("AXHeading"))
-            continue;
-        texts.append(i);
-        lengths.append(
-            property(batch[i], textInterface, QStringLiteral("CharacterCount"), deadline));
-    }
-    // Asked for by length: LibreOffice refuses a range past the end, and a paragraph of
-    // megabytes is not fetched whole.
+    for (const AXNode& node : batch)
+        lengths.append(property(node, textInterface, QStringLiteral("CharacterCount"), deadline));
     QList<QDBusPendingCall> calls;
-    for (qsizetype k = 0; k < texts.size(); ++k) {
+    for (qsizetype k = 0; k < batch.size(); ++k) {
         const std::optional<QDBusVariant> length = valueOf<QDBusVariant>(lengths[k]);
         const int end = std::clamp(length ? length->variant().toInt() : 0, 0, maxShownTextLength);
-        calls.append(end > 0 ? call(batch[texts[k]], textInterface, QStringLiteral("GetText"),
-                                    {0, end}, deadline)
-                             : QDBusPendingCall::fromCompletedCall(QDBusMessage()));
+        calls.append(
+            end > 0 ? call(batch[k], textInterface, QStringLiteral("GetText"), {0, end}, deadline)
+                    : QDBusPendingCall::fromCompletedCall(QDBusMessage()));
     }
-    for (qsizetype k = 0; k < texts.size(); ++k) {
-        QString text = valueOf<QString>(calls[k]).value_or(QString());
+    QList<QString> texts;
+    for (QDBusPendingCall& pending : calls) {
+        QString text = valueOf<QString>(pending).value_or(QString());
         text.remove(QChar::ObjectReplacementCharacter);
-        out[texts[k]].shownText = text.simplified();
+        texts.append(text.simplified());
     }
+    return texts;
 }
 
 // Where each showing scroll bar stands: how much of what it scrolls lies out of view.

@@ -35,6 +35,7 @@ public:
                                         QDeadlineTimer deadline) override;
     QList<AXNodeAttributes> read(const QList<AXNode>& batch, const QSet<QString>* detailRoles,
                                  QDeadlineTimer deadline) override;
+    QList<QString> shownTexts(const QList<AXNode>& batch, QDeadlineTimer deadline) override;
 
 private:
     struct Structure;
@@ -43,10 +44,10 @@ private:
                              QDeadlineTimer deadline);
     void readScrollRanges(const QList<AXNode>& batch, const QList<Structure>& structure,
                           QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
+    /// A paragraph or heading: text whose place is read with the rest, and its text apart.
+    static bool isPlacedText(const QString& role);
     void readDetails(const QList<AXNode>& batch, const QList<qsizetype>& detailed,
                      QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
-    void readShownTexts(const QList<AXNode>& batch, const QList<qsizetype>& detailed,
-                        QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void anchorPopovers(const QList<AXNode>& batch, const QList<Structure>& structure,
                         QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void rememberPopupWindows(const QString& service, qint64 pid);
