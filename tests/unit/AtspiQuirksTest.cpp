@@ -56,6 +56,15 @@ private slots:
         QVERIFY(AtspiQuirks::isDrawnMenuBar(QRectF(0, 19, 1600, 25)));
     }
 
+    void aDocumentsParagraphsAreAskedForOneByOne()
+    {
+        // Writer's document text manages its descendants and lists none at once; a Calc sheet
+        // manages its cells too, millions of them, which are never asked for one by one.
+        QVERIFY(AtspiQuirks::listsChildrenByIndex(ATSPI_ROLE_DOCUMENT_TEXT, true));
+        QVERIFY(!AtspiQuirks::listsChildrenByIndex(ATSPI_ROLE_DOCUMENT_TEXT, false));
+        QVERIFY(!AtspiQuirks::listsChildrenByIndex(ATSPI_ROLE_TABLE, true));
+    }
+
     void libreOfficesOwnPaneMovesBelowTheMenuBar()
     {
         // The GTK container below the 25-pixel menu bar, and the root pane in it that says it
