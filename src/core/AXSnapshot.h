@@ -30,4 +30,6 @@ struct AXSnapshot
     /// Part of what was read is still loading (a page in a new tab): a read a moment later
     /// finds more.
     bool loading = false;
+    /// The read went through what it meant to before its time ran out.
+    bool complete = true;
 };

@@ -22,6 +22,7 @@ inline const QString switchToApp =
     QStringLiteral("Switch to the app you want help with, then press ") + hotKeyName + u'.';
 inline const QString unnamedApp = QStringLiteral("app");
 inline const QString readingTextOnScreen = QStringLiteral("Reading text on screen\u2026");
+inline const QString waitingForPage = QStringLiteral("Waiting for the page to load\u2026");
 inline const QString nothingRecognisable =
     QStringLiteral("Nothing recognisable found in that window.");
 inline const QString stopped = QStringLiteral("Stopped. Type a new goal and press Return.");

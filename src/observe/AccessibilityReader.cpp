@@ -443,6 +443,7 @@ AXSnapshot read(AccessibilityPort& port, qint64 pid)
     snapshot.scrollHint = walk.scrollHint();
     snapshot.loading = walk.metLoading();
     snapshot.shownTexts = walk.shownTexts();
+    snapshot.complete = !deadline.hasExpired();
     qCDebug(lcObserve) << "read" << snapshot.elements.size() << "elements of" << pid << "in"
                        << popups.size() + popupsInWindow.size() << "popup roots"
                        << (deadline.hasExpired() ? "(cut short at the deadline)" : "");

@@ -377,12 +377,12 @@ QCoro::Task<> GuideModel::runStep()
     setStatus(Texts::reading(m_targetName));
     m_observedPid = app->pid;
 
-    const std::function<void()> recognising = [this, &step] {
+    const std::function<void(const QString&)> progress = [this, &step](const QString& status) {
         if (!step.superseded())
-            setStatus(Texts::readingTextOnScreen);
+            setStatus(status);
     };
     const Result<Observation> observed =
-        co_await m_observer.observe(app->pid, m_stepClock, recognising, step.cancellation());
+        co_await m_observer.observe(app->pid, m_stepClock, progress, step.cancellation());
     if (step.superseded())
         co_return;
     if (!observed)

@@ -28,9 +28,10 @@ StepObserver::~StepObserver() = default;
 
 // The window is found without the tree, and checked against it afterwards: the tree names the
 // window the user works in, and when the capture took another, or failed, that window is taken.
-QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
-                                                       const std::function<void()>& recognising,
-                                                       const Cancellation& cancellation)
+QCoro::Task<Result<Observation>>
+StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
+                      const std::function<void(const QString&)>& progress,
+                      const Cancellation& cancellation)
 {
     QPointer<StepObserver> self(this);
     const auto ended = [&self, &cancellation] { return !self || cancellation.isCancelled(); };
@@ -50,7 +51,7 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
     const bool treeFirst = m_showingDocuments.contains(pid);
     QFuture<QList<TextLine>> lines;
     if (captured) {
-        recognising();
+        progress(Texts::readingTextOnScreen);
         if (!treeFirst)
             lines = startRecognising(captured.value(), {});
     }
@@ -58,19 +59,25 @@ QCoro::Task<Result<Observation>> StepObserver::observe(qint64 pid, const QElapse
     if (ended())
         co_return gone;
     // A page still loading (a new tab's) shows little of what it will: its tree is read again
-    // until it has loaded, for a moment at most, and the window is then taken afresh.
+    // until it has loaded and two reads in a row agree (a browser still fills in a page for a
+    // moment after it says it has loaded), for a while at most; the window is then taken afresh.
     QElapsedTimer loadingFor;
     loadingFor.start();
     bool waitedForLoading = false;
-    while (read.first.loading && loadingFor.elapsed() < longestLoadingWait.count()) {
+    bool settled = !read.first.loading;
+    while (!settled && loadingFor.elapsed() < longestLoadingWait.count()) {
+        if (!waitedForLoading)
+            progress(Texts::waitingForPage);
+        waitedForLoading = true;
         co_await QCoro::sleepFor(loadingPoll);
         if (ended())
             co_return gone;
         QFuture<std::pair<AXSnapshot, double>> again = startReading(pid, clock);
-        read = co_await again;
+        std::pair<AXSnapshot, double> next = co_await again;
         if (ended())
             co_return gone;
-        waitedForLoading = true;
+        settled = !next.first.loading && !read.first.loading && sameContent(read.first, next.first);
+        read = std::move(next);
     }
     const AXSnapshot& snapshot = read.first;
     timings.read = read.second;
@@ -111,6 +118,20 @@ QFuture<std::pair<AXSnapshot, double>> StepObserver::startReading(qint64 pid,
         AXSnapshot snapshot = AccessibilityReader::read(accessibility, pid);
         return std::pair(std::move(snapshot), clock.nsecsElapsed() / 1e6);
     });
+}
+
+// Whether two reads of a window found the same: the page they show has stopped changing.
+bool StepObserver::sameContent(const AXSnapshot& before, const AXSnapshot& after)
+{
+    const auto titles = [](const AXSnapshot& snapshot) {
+        QStringList out;
+        for (const GuideElement& element : snapshot.elements)
+            out.append(element.title);
+        for (const TextLine& text : snapshot.shownTexts)
+            out.append(text.text);
+        return out;
+    };
+    return before.complete && after.complete && titles(before) == titles(after);
 }
 
 // Fields named by the text beside them, then the tree's elements and the recognised lines as

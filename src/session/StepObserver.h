@@ -42,18 +42,21 @@ public:
 
     /// The application's elements and the capture they were recognised on, with the times of
     /// its stages from `clock`'s start; or why there is none, as a status text.
-    /// `recognising` is called once the pixels are taken and their text is being read. An
+    /// `progress` is told what the observation is doing (a status text) when that takes a while:
+    /// once the pixels are taken and their text is being read, and while a page loads. An
     /// observation cancelled, or an observer destroyed, meanwhile takes nothing more (no
     /// further capture or recognition) and ends in a failure nobody reads.
     ///
     /// Arguments are taken by reference (GCC 12 destroys by-value coroutine parameters of
     /// class type twice): callers await the call at once, keeping them alive.
     QCoro::Task<Result<Observation>> observe(qint64 pid, const QElapsedTimer& clock,
-                                             const std::function<void()>& recognising,
+                                             const std::function<void(const QString&)>& progress,
                                              const Cancellation& cancellation);
 
     /// How long an observation waits for a page that is still loading, and how often it looks.
-    static constexpr std::chrono::milliseconds longestLoadingWait{3000};
+    /// A browser's settings tab stays busy for about a second on an idle machine and several on
+    /// a loaded one; a page that never ends loading is taken as it is after this.
+    static constexpr std::chrono::milliseconds longestLoadingWait{10000};
     static constexpr std::chrono::milliseconds loadingPoll{100};
 
     /// Captures the application's window and recognises its text in the background, so that a
@@ -69,6 +72,7 @@ private:
     QFuture<QList<TextLine>> startRecognising(const CapturedWindow& window,
                                               const QList<QRectF>& known);
     QList<QRectF> noteDocument(qint64 pid, const AXSnapshot& snapshot);
+    static bool sameContent(const AXSnapshot& before, const AXSnapshot& after);
     static QList<GuideElement> merged(const AXSnapshot& snapshot, const QList<TextLine>& recognised,
                                       const QRectF& window);
     std::optional<QRectF> lastFrameOf(qint64 pid) const;

@@ -543,6 +543,10 @@ private slots:
         // new window) gets the same answer.
         QString next = controls.first();
         ollama.answer = [&next](const QJsonObject& request) {
+            const QString prompt = FakeModelHttpServer::promptOf(request);
+            if (FakeModelHttpServer::idOf(next, prompt).isEmpty())
+                qWarning("no element named %s was listed:\n%s", qPrintable(next),
+                         qPrintable(prompt));
             return FakeModelHttpServer::naming(next)(request);
         };
 

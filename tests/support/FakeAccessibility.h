@@ -26,6 +26,10 @@ public:
     /// Each read of an application takes this long, as a slow one would.
     std::atomic<int> slowReadMs{0};
     std::atomic<bool> reading{false};
+    /// Called on the reading thread as each read of an application begins, with how many began
+    /// before it: the tree can change between reads as an application's does. Set it with
+    /// `change` once reads may be under way.
+    std::function<void(int)> beforeEachRead;
 
     static AXNode node(const QString& path) { return AXNode{QStringLiteral("fake"), path}; }
 
@@ -49,6 +53,15 @@ public:
     std::optional<AXNode> application(qint64 pid, QDeadlineTimer) override
     {
         reading = true;
+        std::function<void(int)> hook;
+        int before = 0;
+        {
+            const QMutexLocker locked(&m_lock);
+            hook = beforeEachRead;
+            before = m_applicationReads++;
+        }
+        if (hook)
+            hook(before);
         if (slowReadMs > 0)
             QThread::msleep(static_cast<unsigned long>(slowReadMs.load()));
         ++readCalls;
@@ -98,4 +111,5 @@ public:
 
 private:
     QMutex m_lock;
+    int m_applicationReads = 0;
 };

@@ -38,7 +38,12 @@ struct Scene
     Result<Observation> observe()
     {
         return awaitTask(observer->observe(
-            pid, clock, [this] { ++recognising; }, going));
+            pid, clock,
+            [this](const QString& status) {
+                if (status == Texts::readingTextOnScreen)
+                    ++recognising;
+            },
+            going));
     }
 };
 
@@ -55,7 +60,7 @@ QCoro::Task<> observeInto(StepObserver& observer, const QElapsedTimer& clock,
                           const Cancellation& cancellation,
                           std::optional<Result<Observation>>& observed)
 {
-    const std::function<void()> nothing = [] {};
+    const std::function<void(const QString&)> nothing = [](const QString&) {};
     observed = co_await observer.observe(pid, clock, nothing, cancellation);
 }
 
