@@ -141,7 +141,8 @@ public:
         // Scrolled areas are read for their frames, which clip what they hold, and scroll bars
         // for how far they can move.
         const QSet<QString> detailRoles =
-            elementRoles + QSet<QString>{scrollAreaRole, scrollBarRole, paragraphRole, headingRole};
+            elementRoles + QSet<QString>{scrollAreaRole, scrollBarRole, ShownTextRoles::paragraph,
+                                         ShownTextRoles::heading};
         while (!level.isEmpty()) {
             const qsizetype budget = std::min<qsizetype>(level.size(), maxVisitedNodes - m_visited);
             if (budget <= 0 || m_elements >= maxElements)
@@ -304,7 +305,7 @@ private:
     void noteShownText(const AXNodeAttributes& node, const Pending& pending)
     {
         const QString role = node.role.trimmed();
-        if ((role != paragraphRole && role != headingRole) || m_inView.size() >= maxShownTexts)
+        if (!ShownTextRoles::contains(role) || m_inView.size() >= maxShownTexts)
             return;
         const std::optional<QRectF> frame = usableFrame(node);
         if (frame && (!pending.clip || pending.clip->contains(frame->center())))

@@ -31,9 +31,6 @@ inline const QString scrollAreaRole = QStringLiteral("AXScrollArea");
 /// The bar that scrolls an area, which says how far the area can scroll yet.
 inline const QString scrollBarRole = QStringLiteral("AXScrollBar");
 
-/// A document's paragraphs and headings: text the tree gives exactly as it is shown.
-inline const QString paragraphRole = QStringLiteral("AXParagraph");
-inline const QString headingRole = QStringLiteral("AXHeading");
 /// The most texts of a document one read gives: more than a screen of them.
 inline constexpr int maxShownTexts = 200;
 

@@ -54,6 +54,17 @@ struct AXNodeAttributes
 /// The longest text of a paragraph read: more than any line of a list can show.
 inline constexpr int maxShownTextLength = 2000;
 
+/// A document's paragraphs and headings: text the tree gives exactly as it is shown. A port
+/// reads only their place with the other attributes; their text comes from `shownTexts`.
+namespace ShownTextRoles {
+inline const QString paragraph = QStringLiteral("AXParagraph");
+inline const QString heading = QStringLiteral("AXHeading");
+inline bool contains(QStringView role)
+{
+    return role == paragraph || role == heading;
+}
+} // namespace ShownTextRoles
+
 /// The top-level nodes of one application that the reader starts from.
 struct AXApplicationNodes
 {

@@ -360,17 +360,16 @@ std::optional<AXNode> AtspiAccessibility::firstDrawn(const QList<AXNode>& menuBa
     return std::nullopt;
 }
 
-bool AtspiAccessibility::isPlacedText(const QString& role)
-{
-    return role == QLatin1String("AXParagraph") || role == QLatin1String("AXHeading");
-}
-
 QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QList<AXNode>& batch,
                                                                        QDeadlineTimer deadline)
 {
     QList<Structure> out(batch.size());
     if (deadline.hasExpired())
         return out;
+    // A long level (a web page's hundreds of paragraphs, most of them scrolled away) asks for
+    // children only once it knows which nodes show: a third fewer calls. A short one asks for
+    // everything at once, saving the second round trip.
+    const bool childrenAfter = batch.size() > childrenAfterStatesAbove;
     QList<QDBusPendingCall> roles, states, children;
     for (const AXNode& node : batch) {
         // Sending takes time too: a huge batch stops at the deadline, the rest unread.
@@ -378,13 +377,15 @@ QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QLi
             break;
         roles.append(call(node, accessibleInterface, QStringLiteral("GetRole"), {}, deadline));
         states.append(call(node, accessibleInterface, QStringLiteral("GetState"), {}, deadline));
-        children.append(
-            call(node, accessibleInterface, QStringLiteral("GetChildren"), {}, deadline));
+        if (!childrenAfter)
+            children.append(
+                call(node, accessibleInterface, QStringLiteral("GetChildren"), {}, deadline));
     }
+    QList<qsizetype> walked;
     for (qsizetype i = 0; i < roles.size(); ++i) {
         const std::optional<uint> role = valueOf<uint>(roles[i]);
         const std::optional<QList<uint>> state = valueOf<QList<uint>>(states[i]);
-        if (!role || !state)
+        if (!role || !state || state->isEmpty())
             continue;
         out[i].role = *role;
         out[i].states = *state;
@@ -394,10 +395,19 @@ QList<AtspiAccessibility::Structure> AtspiAccessibility::readStructure(const QLi
             AtspiQuirks::showsWhenVisible(*role, isGtk4(batch[i].service),
                                           isGecko(batch[i].service)))
             out[i].states[0] |= 1u << ATSPI_STATE_SHOWING;
-        if (out[i].showing() || *role == ATSPI_ROLE_APPLICATION) {
-            if (const std::optional<AtspiReferences> kids = valueOf<AtspiReferences>(children[i]))
-                out[i].children = toNodes(*kids);
-        }
+        if (out[i].showing() || *role == ATSPI_ROLE_APPLICATION)
+            walked.append(i);
+    }
+    if (childrenAfter) {
+        for (const qsizetype i : std::as_const(walked))
+            children.append(
+                call(batch[i], accessibleInterface, QStringLiteral("GetChildren"), {}, deadline));
+    }
+    for (qsizetype k = 0; k < walked.size(); ++k) {
+        const qsizetype i = walked[k];
+        if (const std::optional<AtspiReferences> kids =
+                valueOf<AtspiReferences>(children[childrenAfter ? k : i]))
+            out[i].children = toNodes(*kids);
     }
     readChildrenByIndex(batch, out, deadline);
     return out;
@@ -617,7 +627,7 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
     QList<bool> placeOnly;
     for (const qsizetype i : detailed) {
         const AXNode& node = batch[i];
-        placeOnly.append(isPlacedText(out[i].role));
+        placeOnly.append(ShownTextRoles::contains(out[i].role));
         names.append(placeOnly.last()
                          ? QDBusPendingCall::fromCompletedCall(QDBusMessage())
                          : property(node, accessibleInterface, QStringLiteral("Name"), deadline));

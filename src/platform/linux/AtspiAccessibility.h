@@ -39,13 +39,13 @@ public:
 
 private:
     struct Structure;
+    /// Levels longer than this ask for their nodes' children once their states are known.
+    static constexpr qsizetype childrenAfterStatesAbove = 64;
     QList<Structure> readStructure(const QList<AXNode>& batch, QDeadlineTimer deadline);
     void readChildrenByIndex(const QList<AXNode>& batch, QList<Structure>& out,
                              QDeadlineTimer deadline);
     void readScrollRanges(const QList<AXNode>& batch, const QList<Structure>& structure,
                           QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
-    /// A paragraph or heading: text whose place is read with the rest, and its text apart.
-    static bool isPlacedText(const QString& role);
     void readDetails(const QList<AXNode>& batch, const QList<qsizetype>& detailed,
                      QList<AXNodeAttributes>& out, QDeadlineTimer deadline);
     void anchorPopovers(const QList<AXNode>& batch, const QList<Structure>& structure,

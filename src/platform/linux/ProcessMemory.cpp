@@ -10,4 +10,9 @@ void shareHeapsBetweenThreads()
     mallopt(M_ARENA_MAX, 2);
 }
 
+void returnFreedMemory()
+{
+    malloc_trim(0);
+}
+
 } // namespace ProcessMemory

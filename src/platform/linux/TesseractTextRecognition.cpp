@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/TesseractTextRecognition.h"
 
+#include "platform/linux/ProcessMemory.h"
+
 #include "platform/linux/LinuxLog.h"
 
 #include <leptonica/allheaders.h>
@@ -131,6 +133,7 @@ QList<RecognizedLine> TesseractTextRecognition::recognize(const QImage& capture)
     const QList<TextPhrases::Phrase> sparse =
         phrasesOf(image, tesseract::PSM_SPARSE_TEXT, scales.sparse);
     const QList<TextPhrases::Phrase> phrases = TextPhrases::merge(sparse, layoutPass.result());
+    ProcessMemory::returnFreedMemory();
 
     QList<RecognizedLine> lines;
     const double w = image.width();
