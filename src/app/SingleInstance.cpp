@@ -6,6 +6,10 @@
 
 namespace {
 constexpr int connectTimeoutMs = 500;
+// A request is one short line; a peer that sends more is not Cuewell.
+constexpr qint64 longestRequest = 16;
+const QByteArray openLine = QByteArrayLiteral("open\n");
+const QByteArray quitLine = QByteArrayLiteral("quit\n");
 } // namespace
 
 // The socket lives in the user's own runtime folder (mode 0700), where no other user can
@@ -17,28 +21,38 @@ SingleInstance::SingleInstance(QObject* parent)
 {
 }
 
-bool SingleInstance::forwardToRunning()
+bool SingleInstance::forwardToRunning(Request request)
 {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(connectTimeoutMs))
         return false;
-    socket.write("open\n");
-    socket.waitForBytesWritten(connectTimeoutMs);
+    socket.write(request == Request::quit ? quitLine : openLine);
+    const bool sent = socket.waitForBytesWritten(connectTimeoutMs);
     socket.disconnectFromServer();
-    return true;
+    return sent;
 }
 
-void SingleInstance::listen(std::function<void()> onOpen)
+void SingleInstance::listen(std::function<void(Request)> onRequest)
 {
     // A server left behind by a crashed Cuewell would refuse the name.
     QLocalServer::removeServer(m_name);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     m_server.listen(m_name);
-    connect(&m_server, &QLocalServer::newConnection, this, [this, onOpen] {
+    connect(&m_server, &QLocalServer::newConnection, this, [this, onRequest] {
         while (QLocalSocket* peer = m_server.nextPendingConnection()) {
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-            onOpen();
+            connect(peer, &QLocalSocket::readyRead, peer, [peer, onRequest] {
+                while (peer->canReadLine()) {
+                    const QByteArray line = peer->readLine(longestRequest + 1);
+                    if (line == quitLine)
+                        onRequest(Request::quit);
+                    else if (line == openLine)
+                        onRequest(Request::open);
+                }
+                if (peer->bytesAvailable() > longestRequest)
+                    peer->abort();
+            });
         }
     });
 }

@@ -6,19 +6,25 @@
 
 #include <functional>
 
-/// Cuewell runs once per desktop session: a second start asks the running one to bring its
-/// panel forward, then ends.
+/// Cuewell runs once per desktop session: a later start asks the running one to bring its
+/// panel forward (or, started with --quit, to quit), then ends.
 class SingleInstance : public QObject
 {
     Q_OBJECT
 public:
+    enum class Request
+    {
+        open,
+        quit,
+    };
+
     explicit SingleInstance(QObject* parent = nullptr);
 
-    /// True when another Cuewell runs in this session and has been asked to open its panel.
-    bool forwardToRunning();
+    /// True when another Cuewell runs in this session and has been sent `request`.
+    bool forwardToRunning(Request request = Request::open);
 
-    /// Listens for later starts; `onOpen` runs on the main thread for each.
-    void listen(std::function<void()> onOpen);
+    /// Listens for later starts; `onRequest` runs on the main thread for each request.
+    void listen(std::function<void(Request)> onRequest);
 
     /// The socket's path.
     QString name() const { return m_name; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cuewell: an on-screen guide that points to the control to use next.
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
 #include "app/DesktopBackend.h"
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
@@ -9,6 +10,7 @@
 #include "platform/linux/TesseractThreads.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
 
 #include <xcb/xcb.h>
@@ -29,10 +31,45 @@ bool hasX11Display()
     return ok;
 }
 
+void describeProgram()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Cuewell"));
+    QCoreApplication::setApplicationName(QStringLiteral("Cuewell"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CUEWELL_VERSION));
+}
+
+// Answers a command line with arguments, which never starts the program: --help and
+// --version need no desktop, and --quit only a running Cuewell. Returns the exit code.
+int answer(int argc, char** argv)
+{
+    const QCoreApplication parsing(argc, argv);
+    describeProgram();
+    const CommandLine command = CommandLine::parse(QCoreApplication::arguments());
+    switch (command.action) {
+    case CommandLine::Action::showHelp:
+    case CommandLine::Action::showVersion:
+        std::printf("%s\n", qPrintable(command.text));
+        return 0;
+    case CommandLine::Action::quitRunning:
+        if (SingleInstance().forwardToRunning(SingleInstance::Request::quit))
+            return 0;
+        std::fprintf(stderr, "%s\n", qPrintable(Texts::cuewellNotRunning));
+        return 1;
+    case CommandLine::Action::refuse:
+    case CommandLine::Action::run:
+        break;
+    }
+    std::fprintf(stderr, "%s\n",
+                 qPrintable(command.text.isEmpty() ? Texts::noArgumentsTaken : command.text));
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 1)
+        return answer(argc, argv);
     TesseractThreads::restartWithOneOpenMpThread(argv);
     ProcessMemory::shareHeapsBetweenThreads();
     // GNOME on Wayland is served through Cuewell's shell extension, and the panel is a Wayland
@@ -48,8 +85,7 @@ int main(int argc, char** argv)
     else if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "wayland;xcb");
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Cuewell"));
-    QApplication::setApplicationName(QStringLiteral("Cuewell"));
+    describeProgram();
     QApplication::setApplicationDisplayName(QStringLiteral("Cuewell"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/cuewell/cuewell.svg")));
@@ -58,7 +94,12 @@ int main(int argc, char** argv)
     if (instance.forwardToRunning())
         return 0;
     AppDelegate delegate(gnomeWayland ? DesktopBackend::gnomeShell() : DesktopBackend::x11());
-    instance.listen([&delegate] { delegate.openPanel(); });
+    instance.listen([&delegate](SingleInstance::Request request) {
+        if (request == SingleInstance::Request::quit)
+            QApplication::quit();
+        else
+            delegate.openPanel();
+    });
     delegate.launch();
     return QApplication::exec();
 }

@@ -225,6 +225,14 @@ inline QString stepsLeftOut(qsizetype leftOut)
 inline const QString appName = QStringLiteral("Cuewell");
 inline const QString openCuewell = QStringLiteral("Open Cuewell (Ctrl+Alt+G)");
 inline const QString quitCuewell = QStringLiteral("Quit Cuewell");
+inline const QString appDescription =
+    QStringLiteral("An on-screen guide that points to the control to use next.");
+inline const QString helpOption = QStringLiteral("Show this help and end.");
+inline const QString versionOption = QStringLiteral("Show Cuewell's version and end.");
+inline const QString quitOption =
+    QStringLiteral("Tell the Cuewell running on this desktop to quit.");
+inline const QString noArgumentsTaken = QStringLiteral("Cuewell takes no file or other argument.");
+inline const QString cuewellNotRunning = QStringLiteral("Cuewell is not running on this desktop.");
 inline const QString noX11Display =
     QStringLiteral("Cuewell needs an X11 desktop session (or XWayland) or GNOME on Wayland; no X "
                    "display was found.");

@@ -5,24 +5,30 @@
 #include <QMutexLocker>
 #include <QPromise>
 
-size_t RecognitionCache::keyOf(const QImage& image)
+#include <algorithm>
+
+RecognitionCache::Key RecognitionCache::keyOf(const QImage& image)
 {
-    return qHashMulti(qHashBits(image.constBits(), static_cast<size_t>(image.sizeInBytes())),
-                      image.width(), image.height(), static_cast<int>(image.format()));
+    // Two digests with unrelated seeds: pixels that differ give the same pair with odds of
+    // about one in 2^128, and the seeds are unknown outside this process.
+    static const size_t seed = QHashSeed::globalSeed();
+    static const size_t otherSeed = seed ^ 0x9e3779b97f4a7c15ULL;
+    const auto bytes = static_cast<size_t>(image.sizeInBytes());
+    return {image.size(), image.format(), qHashBits(image.constBits(), bytes, seed),
+            qHashBits(image.constBits(), bytes, otherSeed)};
 }
 
 QList<RecognizedLine>
 RecognitionCache::linesOn(const QImage& image,
                           const std::function<QList<RecognizedLine>(const QImage&)>& recognize)
 {
-    const size_t key = keyOf(image);
+    const Key key = keyOf(image);
     QPromise<QList<RecognizedLine>> promise;
     quint64 id = 0;
     {
         QMutexLocker lock(&m_mutex);
         for (qsizetype i = 0; i < m_entries.size(); ++i) {
-            // Equal keys are confirmed pixel by pixel: a hash collision never gives wrong text.
-            if (m_entries[i].key == key && m_entries[i].image == image) {
+            if (m_entries[i].key == key) {
                 QFuture<QList<RecognizedLine>> known = m_entries[i].lines;
                 m_entries.move(i, 0);
                 ++m_reused;
@@ -34,10 +40,9 @@ RecognitionCache::linesOn(const QImage& image,
         }
         promise.start();
         id = ++m_lastId;
-        m_entries.prepend({id, key, image, promise.future()});
-        m_bytes += image.sizeInBytes();
-        while (m_bytes > m_budget && m_entries.size() > 1)
-            m_bytes -= m_entries.takeLast().image.sizeInBytes();
+        m_entries.prepend({id, key, promise.future()});
+        while (m_entries.size() > std::max<qsizetype>(m_capacity, 1))
+            m_entries.removeLast();
     }
     QList<RecognizedLine> lines;
     try {
@@ -59,7 +64,7 @@ void RecognitionCache::forget(quint64 id)
     QMutexLocker lock(&m_mutex);
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
         if (m_entries[i].id == id) {
-            m_bytes -= m_entries.takeAt(i).image.sizeInBytes();
+            m_entries.removeAt(i);
             return;
         }
     }

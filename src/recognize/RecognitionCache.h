@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QList>
 #include <QMutex>
+#include <QSize>
 
 #include <functional>
 
@@ -19,10 +20,10 @@
 class RecognitionCache
 {
 public:
-    /// Pixels kept, in bytes: a few windows' worth. The latest image is always kept.
-    static constexpr qsizetype defaultBudget = 16 * 1024 * 1024;
+    /// Blocks remembered: a few windows' worth.
+    static constexpr qsizetype defaultCapacity = 256;
 
-    explicit RecognitionCache(qsizetype budget = defaultBudget) : m_budget(budget) {}
+    explicit RecognitionCache(qsizetype capacity = defaultCapacity) : m_capacity(capacity) {}
 
     /// The lines on `image`: remembered ones, or those `recognize` finds (blocking the caller
     /// while it or another caller recognises the same pixels).
@@ -34,21 +35,32 @@ public:
     qsizetype reused() const;
 
 private:
+    /// What identifies an image's pixels: its shape and two independent 64-bit digests of them,
+    /// seeded afresh in each process. The pixels themselves are not kept: a large window's
+    /// blocks would hold megabytes for as long as they are remembered.
+    struct Key
+    {
+        QSize size;
+        QImage::Format format;
+        size_t digest;
+        size_t check;
+
+        bool operator==(const Key&) const = default;
+    };
+
     struct Entry
     {
         quint64 id;
-        size_t key;
-        QImage image;
+        Key key;
         QFuture<QList<RecognizedLine>> lines;
     };
 
-    static size_t keyOf(const QImage& image);
+    static Key keyOf(const QImage& image);
     void forget(quint64 id);
 
     mutable QMutex m_mutex;
-    const qsizetype m_budget;
+    const qsizetype m_capacity;
     QList<Entry> m_entries; // most recent first
-    qsizetype m_bytes = 0;
     quint64 m_lastId = 0;
     qsizetype m_reused = 0;
 };

@@ -76,7 +76,7 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
         std::pair<AXSnapshot, double> next = co_await again;
         if (ended())
             co_return gone;
-        settled = !next.first.loading && !read.first.loading && sameContent(read.first, next.first);
+        settled = !next.first.loading && !read.first.loading && agree(read.first, next.first);
         read = std::move(next);
     }
     const AXSnapshot& snapshot = read.first;
@@ -120,9 +120,13 @@ QFuture<std::pair<AXSnapshot, double>> StepObserver::startReading(qint64 pid,
     });
 }
 
-// Whether two reads of a window found the same: the page they show has stopped changing.
-bool StepObserver::sameContent(const AXSnapshot& before, const AXSnapshot& after)
+// Whether two reads of a window in a row say that the page they show has stopped changing: they
+// found the same, or both ran out of time (a page too large to read whole in time is not read
+// whole by waiting).
+bool StepObserver::agree(const AXSnapshot& before, const AXSnapshot& after)
 {
+    if (!before.complete && !after.complete)
+        return true;
     const auto titles = [](const AXSnapshot& snapshot) {
         QStringList out;
         for (const GuideElement& element : snapshot.elements)

@@ -72,7 +72,7 @@ private:
     QFuture<QList<TextLine>> startRecognising(const CapturedWindow& window,
                                               const QList<QRectF>& known);
     QList<QRectF> noteDocument(qint64 pid, const AXSnapshot& snapshot);
-    static bool sameContent(const AXSnapshot& before, const AXSnapshot& after);
+    static bool agree(const AXSnapshot& before, const AXSnapshot& after);
     static QList<GuideElement> merged(const AXSnapshot& snapshot, const QList<TextLine>& recognised,
                                       const QRectF& window);
     std::optional<QRectF> lastFrameOf(qint64 pid) const;

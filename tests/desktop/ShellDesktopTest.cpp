@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The shell on a desktop: the global hot key, running once per session, and starting where
-// there is no display.
+// The shell on a desktop: the global hot key, running once per session, the command line, and
+// starting where there is no display.
 #include "DesktopApp.h"
+#include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/X11Connection.h"
@@ -30,6 +31,26 @@ bool grabG(X11Connection& x, uint16_t locks)
         x.get(), xcb_grab_key_checked(x.get(), 1, x.root(), modifiers, codes.get()[0],
                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
     return !error;
+}
+
+struct Ended
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs Cuewell with `arguments` in `env` and waits for it to end.
+Ended runCuewell(const QStringList& arguments,
+                 const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess cuewell;
+    cuewell.setProcessEnvironment(env);
+    cuewell.start(QStringLiteral(CUEWELL_BINARY), arguments);
+    if (!cuewell.waitForFinished(10000) || cuewell.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {cuewell.exitCode(), QString::fromUtf8(cuewell.readAllStandardOutput()),
+            QString::fromUtf8(cuewell.readAllStandardError())};
 }
 
 } // namespace
@@ -125,6 +146,48 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(panelShown(first), 10000);
         first.kill();
         first.waitForFinished();
+    }
+
+    void theCommandLineIsAnsweredWithoutStarting()
+    {
+        // Help and version need no desktop at all.
+        QProcessEnvironment noDesktop = QProcessEnvironment::systemEnvironment();
+        noDesktop.remove(QStringLiteral("DISPLAY"));
+        const Ended version = runCuewell({QStringLiteral("--version")}, noDesktop);
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QStringLiteral("Cuewell " CUEWELL_VERSION "\n"));
+        const Ended help = runCuewell({QStringLiteral("-h")}, noDesktop);
+        QCOMPARE(help.exitCode, 0);
+        for (const QString& shown : {Texts::appDescription, QStringLiteral("--quit"),
+                                     Texts::quitOption, Texts::versionOption})
+            QVERIFY2(help.out.contains(shown), qPrintable(help.out));
+
+        // What it does not know is refused, saying what, and nothing starts.
+        const Ended unknown = runCuewell({QStringLiteral("--frobnicate")});
+        QCOMPARE(unknown.exitCode, 2);
+        QVERIFY2(unknown.err.contains(QStringLiteral("frobnicate")), qPrintable(unknown.err));
+        const Ended file = runCuewell({QStringLiteral("notes.txt")});
+        QCOMPARE(file.exitCode, 2);
+        QCOMPARE(file.err.trimmed(), Texts::noArgumentsTaken);
+
+        // --quit where no Cuewell runs says so.
+        QProcessEnvironment otherDisplay = QProcessEnvironment::systemEnvironment();
+        otherDisplay.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4242"));
+        const Ended nobody = runCuewell({QStringLiteral("--quit")}, otherDisplay);
+        QCOMPARE(nobody.exitCode, 1);
+        QCOMPARE(nobody.err.trimmed(), Texts::cuewellNotRunning);
+    }
+
+    void quitEndsTheRunningCuewell()
+    {
+        QProcess running;
+        start(running);
+        QTRY_VERIFY_WITH_TIMEOUT(panelShown(running), 15000);
+        const Ended asked = runCuewell({QStringLiteral("--quit")});
+        QCOMPARE(asked.exitCode, 0);
+        QVERIFY(running.waitForFinished(10000));
+        QCOMPARE(running.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(running.exitCode(), 0);
     }
 
     void trayIconBringsThePanelBack()

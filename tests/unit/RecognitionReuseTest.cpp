@@ -44,7 +44,7 @@ private slots:
     void thePixelsDecideWhetherTextIsRecognisedAgain()
     {
         const QImage white = filled(Qt::white);
-        RecognitionCache cache(3 * white.sizeInBytes()); // holds three images
+        RecognitionCache cache(3); // holds three images
         CountingEngine engine;
         const auto recognise = [&engine](const QImage& image) { return engine(image); };
 
@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(cache.linesOn(white, recognise).first().text, QStringLiteral("#ffffff"));
         QCOMPARE(engine.calls.load(), 3);
 
-        // Only the latest are kept, as many as the budget holds.
+        // Only the latest are kept, as many as it holds.
         cache.linesOn(filled(Qt::red), recognise);
         cache.linesOn(filled(Qt::blue), recognise);
         cache.linesOn(touched, recognise);

@@ -6,8 +6,11 @@
 #include "AwaitTask.h"
 #include "SessionRig.h"
 #include "core/Texts.h"
+#include "observe/AccessibilityReader.h"
 
 #include <QTest>
+
+#include <atomic>
 
 namespace {
 
@@ -117,6 +120,28 @@ private slots:
         QCOMPARE(scene.observe().value().window.frame, frame);
         QCOMPARE(scene.rig.windows.captures.size(), before + 1);
         QCOMPARE(scene.rig.windows.captures.last().first, quint64(7));
+    }
+
+    void aPageTooLargeToReadInTimeIsTakenOnceLoadedNotWaitedFor()
+    {
+        // Each read runs out of time: waiting for two reads to agree would wait to the end.
+        Scene scene;
+        AXNodeAttributes page;
+        page.role = QStringLiteral("AXWebArea");
+        page.frame = QRectF(100, 160, 800, 500);
+        page.busy = true;
+        const AXNode pageNode = scene.rig.accessibility.add(QStringLiteral("/win/page"), page);
+        scene.rig.accessibility.nodes[QStringLiteral("/win")].children.append(pageNode);
+        scene.rig.accessibility.slowReadMs = AccessibilityReader::readBudgetMs + 50;
+        std::atomic<int> reads = 0;
+        scene.rig.accessibility.beforeEachRead = [&scene, &reads](int before) {
+            reads = before + 1;
+            scene.rig.accessibility.change([&scene, before] {
+                scene.rig.accessibility.nodes[QStringLiteral("/win/page")].busy = before == 0;
+            });
+        };
+        QVERIFY(scene.observe());
+        QCOMPARE(reads.load(), 3); // loading, then loaded twice
     }
 
     void aCancelledObservationTakesNothingMore()
