@@ -48,7 +48,7 @@ int answer(int argc, char** argv)
     switch (command.action) {
     case CommandLine::Action::showHelp:
     case CommandLine::Action::showVersion:
-        std::printf("%s\n", qPrintable(command.text));
+        std::printf("%s\n", qPrintable(command.text.trimmed()));
         return 0;
     case CommandLine::Action::quitRunning:
         if (SingleInstance().forwardToRunning(SingleInstance::Request::quit))

@@ -59,8 +59,9 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
     if (ended())
         co_return gone;
     // A page still loading (a new tab's) shows little of what it will: its tree is read again
-    // until it has loaded and two reads in a row agree (a browser still fills in a page for a
-    // moment after it says it has loaded), for a while at most; the window is then taken afresh.
+    // until it has loaded and two reads in a row agree (the read made as the page finishes can
+    // be cut short by a browser busy finishing it), for a while at most; the window is then
+    // taken afresh.
     QElapsedTimer loadingFor;
     loadingFor.start();
     bool waitedForLoading = false;
