@@ -84,7 +84,7 @@ void report(const char* label, const QStringList& command, X11Windows& windows,
     const auto& [elements, window] = *seen;
     const QSize image = ImageEncoding::scaledSize(window.image.size(), LLMClient::maxJpegWidth);
     const PromptBudget::Request text{
-        LLMClient::systemPrompt, goal, {}, elements, window.frame, std::nullopt};
+        LLMClient::systemPrompt(), goal, {}, elements, window.frame, std::nullopt};
     PromptBudget::Request vision = text;
     vision.image = image;
     const PromptBudget::Plan plain =
@@ -92,7 +92,7 @@ void report(const char* label, const QStringList& command, X11Windows& windows,
     const PromptBudget::Plan withImage =
         PromptBudget::plan(vision, PromptBudget::smallestContext, PromptBudget::largestContext);
     const PromptBudget::Plan small = PromptBudget::plan(text, 0, 4096);
-    const ChatRequest body{Provider::ollama, QStringLiteral("m"), LLMClient::systemPrompt,
+    const ChatRequest body{Provider::ollama, QStringLiteral("m"), LLMClient::systemPrompt(),
                            plain.user,       std::nullopt,        plain.context};
     std::printf(
         "%-22s %4lld elements %6lld bytes | text %6lld tok ctx %6lld | image %4dx%-4d "

@@ -9,11 +9,12 @@
 CommandLine CommandLine::parse(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(Texts::appDescription);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, Texts::helpOption);
+    parser.setApplicationDescription(Texts::appDescription());
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  Texts::helpOption());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     Texts::versionOption);
-    const QCommandLineOption quit(QStringLiteral("quit"), Texts::quitOption);
+                                     Texts::versionOption());
+    const QCommandLineOption quit(QStringLiteral("quit"), Texts::quitOption());
     parser.addOptions({help, version, quit});
     if (!parser.parse(arguments))
         return {Action::refuse, parser.errorText()};
@@ -23,7 +24,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return {Action::showVersion, QCoreApplication::applicationName() + u' ' +
                                          QCoreApplication::applicationVersion()};
     if (!parser.positionalArguments().isEmpty())
-        return {Action::refuse, Texts::noArgumentsTaken};
+        return {Action::refuse, Texts::noArgumentsTaken()};
     if (parser.isSet(quit))
         return {Action::quitRunning, {}};
     return {};

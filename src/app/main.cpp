@@ -8,6 +8,7 @@
 #include "platform/linux/GnomeShellConnection.h"
 #include "platform/linux/ProcessMemory.h"
 #include "platform/linux/TesseractThreads.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -44,6 +45,7 @@ int answer(int argc, char** argv)
 {
     const QCoreApplication parsing(argc, argv);
     describeProgram();
+    const Translations translations;
     const CommandLine command = CommandLine::parse(QCoreApplication::arguments());
     switch (command.action) {
     case CommandLine::Action::showHelp:
@@ -53,14 +55,14 @@ int answer(int argc, char** argv)
     case CommandLine::Action::quitRunning:
         if (SingleInstance().forwardToRunning(SingleInstance::Request::quit))
             return 0;
-        std::fprintf(stderr, "%s\n", qPrintable(Texts::cuewellNotRunning));
+        std::fprintf(stderr, "%s\n", qPrintable(Texts::cuewellNotRunning()));
         return 1;
     case CommandLine::Action::refuse:
     case CommandLine::Action::run:
         break;
     }
     std::fprintf(stderr, "%s\n",
-                 qPrintable(command.text.isEmpty() ? Texts::noArgumentsTaken : command.text));
+                 qPrintable(command.text.isEmpty() ? Texts::noArgumentsTaken() : command.text));
     return 2;
 }
 
@@ -77,7 +79,7 @@ int main(int argc, char** argv)
     // (XWayland included).
     const bool gnomeWayland = GnomeShellConnection::isGnomeWayland();
     if (!gnomeWayland && !hasX11Display()) {
-        std::fprintf(stderr, "%s\n", qPrintable(Texts::noX11Display));
+        std::fprintf(stderr, "%s\n", qPrintable(Texts::noX11Display()));
         return 1;
     }
     if (!gnomeWayland)
@@ -86,6 +88,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "wayland;xcb");
     QApplication application(argc, argv);
     describeProgram();
+    const Translations translations;
     QApplication::setApplicationDisplayName(QStringLiteral("Cuewell"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/cuewell/cuewell.svg")));

@@ -1,346 +1,394 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
-// Every text the program shows, verbatim, in one place. A few name platform things (the hot
-// key, the machine, the settings); those carry the wording of the platform being built.
-namespace Texts {
-
-inline const QString ellipsis = QStringLiteral("\u2026");
-
-// Hot key and machine wording.
-inline const QString hotKeyName = QStringLiteral("Control+Alt+G");
-inline const QString thisMachine = QStringLiteral("this computer");
-
-// Session.
-inline const QString typeAGoal = QStringLiteral("Type a goal and press Return.");
-inline const QString captureUnavailable =
-    QStringLiteral("Cuewell cannot capture windows on this display: it needs an X11 display with "
-                   "the Composite extension, or GNOME on Wayland with Cuewell's extension.");
-inline const QString switchToApp =
-    QStringLiteral("Switch to the app you want help with, then press ") + hotKeyName + u'.';
-inline const QString unnamedApp = QStringLiteral("app");
-inline const QString readingTextOnScreen = QStringLiteral("Reading text on screen\u2026");
-inline const QString waitingForPage = QStringLiteral("Waiting for the page to load\u2026");
-inline const QString nothingRecognisable =
-    QStringLiteral("Nothing recognisable found in that window.");
-inline const QString stopped = QStringLiteral("Stopped. Type a new goal and press Return.");
-inline const QString youChoseThis = QStringLiteral("You chose this element.");
-
-inline QString reading(const QString& appName)
+// Every text the program shows, in one place, each through the translator installed at start-up
+// (English when there is none). A few name fixed things (the program, the hot key, a command);
+// those are constants and stay as they are in every language.
+//
+// Values from outside (names, numbers, server texts) go in through one multi-argument arg() call:
+// chained arg() calls would replace a "%2" that the first value itself brought in.
+class Texts
 {
-    return QStringLiteral("Reading ") + appName + ellipsis;
-}
+    Q_DECLARE_TR_FUNCTIONS(Texts)
 
-// Suggestion.
-inline const QString noServer =
-    QStringLiteral("No model server found on ") + thisMachine +
-    QStringLiteral(". To get suggestions, install Ollama (from ollama.com) and run "
-                   "\u201Collama pull llama3.2-vision\u201D, or install LM Studio and start its "
-                   "local server (port 1234). Meanwhile, pick an element below to highlight it.");
-inline const QString ollamaNoModel =
-    QStringLiteral("Ollama is running but has no models. Run \u201Collama pull "
-                   "llama3.2-vision\u201D, then refresh.");
-inline const QString lmStudioNoModel = QStringLiteral(
-    "LM Studio is running but no model is available. Load one in LM Studio, then refresh.");
-inline const QString replyNotUsable =
-    QStringLiteral("The model's reply wasn't usable. Pick an element below instead.");
-inline const QString noListedElement =
-    QStringLiteral("The model didn't name a listed element. Pick one below instead.");
-inline const QString goalComplete = QStringLiteral("The goal looks complete.");
-/// The model wants a control that is not on screen; a scrolled area holds some out of view.
-inline const QString notInView =
-    QStringLiteral("The control isn't in view. Scroll where the ring is, then choose Next step.");
-inline const QString scrollDown = QStringLiteral("Scroll down in this list");
-inline const QString scrollUp = QStringLiteral("Scroll up in this list");
-inline const QString scrollDownToFind =
-    QStringLiteral("Scroll down in this list to bring the control into view.");
-inline const QString scrollUpToFind =
-    QStringLiteral("Scroll up in this list to bring the control into view.");
+public:
+    static inline const QString ellipsis = QStringLiteral("\u2026");
+    static inline const QString appName = QStringLiteral("Cuewell");
+    static inline const QString hotKeyName = QStringLiteral("Control+Alt+G");
+    static inline const QString enableExtensionCommand =
+        QStringLiteral("gnome-extensions enable cuewell@cuewell.org");
 
-inline QString asking(const QString& model)
-{
-    return QStringLiteral("Asking ") + model + ellipsis;
-}
+    // Session.
+    static QString typeAGoal() { return tr("Type a goal and press Return."); }
+    static QString captureUnavailable()
+    {
+        return tr("Cuewell cannot capture windows on this display: it needs an X11 display with "
+                  "the Composite extension, or GNOME on Wayland with Cuewell's extension.");
+    }
+    static QString switchToApp()
+    {
+        return tr("Switch to the app you want help with, then press %1.").arg(hotKeyName);
+    }
+    static QString unnamedApp() { return tr("app"); }
+    static QString readingTextOnScreen() { return tr("Reading text on screen…"); }
+    static QString waitingForPage() { return tr("Waiting for the page to load…"); }
+    static QString nothingRecognisable()
+    {
+        return tr("Nothing recognisable found in that window.");
+    }
+    static QString stopped() { return tr("Stopped. Type a new goal and press Return."); }
+    static QString youChoseThis() { return tr("You chose this element."); }
+    static QString reading(const QString& application)
+    {
+        return tr("Reading %1…").arg(application);
+    }
 
-inline QString stepReady(qint64 number)
-{
-    return QStringLiteral("Step ") + QString::number(number) + QStringLiteral(" ready.");
-}
+    // Suggestion.
+    static QString noServer()
+    {
+        return tr("No model server found on this computer. To get suggestions, install Ollama "
+                  "(from ollama.com) and run “ollama pull llama3.2-vision”, or install LM Studio "
+                  "and start its local server (port 1234). Meanwhile, pick an element below to "
+                  "highlight it.");
+    }
+    static QString ollamaNoModel()
+    {
+        return tr("Ollama is running but has no models. Run “ollama pull llama3.2-vision”, then "
+                  "refresh.");
+    }
+    static QString lmStudioNoModel()
+    {
+        return tr("LM Studio is running but no model is available. Load one in LM Studio, then "
+                  "refresh.");
+    }
+    static QString replyNotUsable()
+    {
+        return tr("The model's reply wasn't usable. Pick an element below instead.");
+    }
+    static QString noListedElement()
+    {
+        return tr("The model didn't name a listed element. Pick one below instead.");
+    }
+    static QString goalComplete() { return tr("The goal looks complete."); }
+    /// The model wants a control that is not on screen; a scrolled area holds some out of view.
+    static QString notInView()
+    {
+        return tr("The control isn't in view. Scroll where the ring is, then choose Next step.");
+    }
+    static QString scrollDown() { return tr("Scroll down in this list"); }
+    static QString scrollUp() { return tr("Scroll up in this list"); }
+    static QString scrollDownToFind()
+    {
+        return tr("Scroll down in this list to bring the control into view.");
+    }
+    static QString scrollUpToFind()
+    {
+        return tr("Scroll up in this list to bring the control into view.");
+    }
+    static QString asking(const QString& model) { return tr("Asking %1…").arg(model); }
+    static QString stepReady(qint64 number) { return tr("Step %1 ready.").arg(number); }
 
-// Said after a step's status when not every element went to the model.
-inline QString elementsLeftOut(qsizetype sent, qsizetype total)
-{
-    return QStringLiteral(" Only ") + QString::number(sent) + QStringLiteral(" of ") +
-           QString::number(total) +
-           QStringLiteral(" elements fit the model's context; the rest were left out.");
-}
+    // Said after a step's status when not every element went to the model.
+    static QString elementsLeftOut(qsizetype sent, qsizetype total)
+    {
+        return tr(" Only %1 of %2 elements fit the model's context; the rest were left out.")
+            .arg(QString::number(sent), QString::number(total));
+    }
+    static QString screenshotLeftOut()
+    {
+        return tr(" The screenshot did not fit the model's context and was not sent.");
+    }
+    // Said after a step's status when the server reports it read a full context.
+    static QString promptCut(qint64 tokensRead)
+    {
+        return tr(" The model server cut the request to fit its context (it read %1 tokens), so "
+                  "this answer may be wrong.")
+            .arg(tokensRead);
+    }
+    static QString promptTooLong(qint64 limit)
+    {
+        return tr("The goal and the steps so far are too long for this model, whose context "
+                  "holds %1 tokens. Stop and start again with a shorter goal.")
+            .arg(limit);
+    }
+    // Said after a step's status when the oldest steps did not fit the model's context.
+    static QString stepsLeftOut(qsizetype leftOut)
+    {
+        if (leftOut == 1)
+            return tr(" The oldest step did not fit the model's context and was left out of the "
+                      "request.");
+        return tr(" The oldest %1 steps did not fit the model's context and were left out of the "
+                  "request.")
+            .arg(leftOut);
+    }
 
-inline const QString screenshotLeftOut =
-    QStringLiteral(" The screenshot did not fit the model's context and was not sent.");
+    // Shown beside the status line while a request is out, and under it after a while; in the
+    // second half of the longest wait, with that wait beside it.
+    static QString waitingFor(qint64 seconds) { return tr("%1 s").arg(seconds); }
+    static QString waitingFor(qint64 seconds, qint64 limitSeconds)
+    {
+        return tr("%1 of %2").arg(waitingFor(seconds), waitingFor(limitSeconds));
+    }
+    static QString modelMayBeLoading()
+    {
+        return tr("Still waiting: the model may be loading, which can take half a minute the "
+                  "first time.");
+    }
+    static QString waitingName() { return tr("Waiting time"); }
+    static QString requestFailed(const QString& description)
+    {
+        return tr("The model request failed (%1). %2").arg(description, noServer());
+    }
 
-// Said after a step's status when the server reports it read a full context.
-inline QString promptCut(qint64 tokensRead)
-{
-    return QStringLiteral(" The model server cut the request to fit its context (it read ") +
-           QString::number(tokensRead) + QStringLiteral(" tokens), so this answer may be wrong.");
-}
+    // Capture.
+    static QString noVisibleWindow()
+    {
+        return tr("Couldn't find a visible window for that app. Bring it to the front and try "
+                  "again.");
+    }
+    static QString captureFailed(const QString& description)
+    {
+        return tr("Screen capture failed: %1").arg(description);
+    }
+    // Why a capture failed, shown inside captureFailed.
+    static QString noXDisplay() { return tr("There is no X display."); }
+    static QString windowsNotListed()
+    {
+        return tr("The window manager does not list its windows.");
+    }
+    static QString noComposite()
+    {
+        return tr("The display cannot capture windows (no Composite).");
+    }
+    static QString windowGone() { return tr("The window is gone."); }
+    static QString windowNotOnScreen() { return tr("The window is not on screen."); }
+    static QString pixelsUnreadable() { return tr("The window's pixels could not be read."); }
+    static QString notRedirected() { return tr("The window could not be redirected for capture."); }
+    static QString windowClosed() { return tr("The window closed."); }
+    static QString noFrameInTime() { return tr("The window did not draw itself in time."); }
 
-inline QString promptTooLong(qint64 limit)
-{
-    return QStringLiteral("The goal and the steps so far are too long for this model, whose "
-                          "context holds ") +
-           QString::number(limit) +
-           QStringLiteral(" tokens. Stop and start again with a shorter goal.");
-}
+    // A model server address that is refused.
+    static QString ollamaHostElsewhere(const QString& host)
+    {
+        return tr("OLLAMA_HOST names %1, which is not this computer. Cuewell sends screenshots "
+                  "only to a model server on this computer: unset OLLAMA_HOST or point it at "
+                  "127.0.0.1.")
+            .arg(host);
+    }
+    static QString unreadableOllamaHost(const QString& value)
+    {
+        return tr("OLLAMA_HOST (%1) is not an address Cuewell can read. Unset it or set it to "
+                  "127.0.0.1:11434.")
+            .arg(value);
+    }
 
-// Shown beside the status line while a request is out, and under it after a while; in the
-// second half of the longest wait, with that wait beside it.
-inline QString waitingFor(qint64 seconds)
-{
-    return QString::number(seconds) + QStringLiteral(" s");
-}
-inline QString waitingFor(qint64 seconds, qint64 limitSeconds)
-{
-    return waitingFor(seconds) + QStringLiteral(" of ") + waitingFor(limitSeconds);
-}
-inline const QString modelMayBeLoading = QStringLiteral(
-    "Still waiting: the model may be loading, which can take half a minute the first time.");
-inline const QString waitingName = QStringLiteral("Waiting time");
+    // Why a model request failed, shown inside requestFailed. `server` names the server and its
+    // address, as serverAt gives it.
+    static QString serverAt(const QString& provider, const QString& address)
+    {
+        return tr("%1 at %2").arg(provider, address);
+    }
+    static QString durationText(qint64 milliseconds)
+    {
+        if (milliseconds == 60'000)
+            return tr("1 minute");
+        if (milliseconds % 60'000 == 0)
+            return tr("%1 minutes").arg(milliseconds / 60'000);
+        return tr("%1 seconds").arg(QString::number(double(milliseconds) / 1000.0, 'g', 4));
+    }
+    static QString serverSilent(const QString& server, qint64 milliseconds)
+    {
+        return tr("%1 did not answer within %2").arg(server, durationText(milliseconds));
+    }
+    static QString serverTooSlow(const QString& server, qint64 milliseconds)
+    {
+        return tr("%1 did not finish its answer within %2").arg(server, durationText(milliseconds));
+    }
+    static QString serverClosed(const QString& server)
+    {
+        return tr("%1 closed the connection before it had answered").arg(server);
+    }
+    static QString serverNotHttp(const QString& server)
+    {
+        return tr("%1 answered with something that is not HTTP").arg(server);
+    }
+    static QString serverAnswerTooLarge(const QString& server, qint64 maxBytes)
+    {
+        const QString size = maxBytes >= 1024 * 1024 ? tr("%1 MiB").arg(maxBytes / (1024 * 1024))
+                                                     : tr("%1 KiB").arg(maxBytes / 1024);
+        return tr("%1 sent an answer larger than %2").arg(server, size);
+    }
+    static QString serverUnreachable(const QString& server, const QString& why)
+    {
+        return tr("%1: %2").arg(server, why);
+    }
+    // Never shown: a request ends this way only for a step that was stopped.
+    static QString requestStopped() { return tr("The request was stopped."); }
+    static QString modelNotDescribed()
+    {
+        return tr("The server's model listing does not describe this model.");
+    }
+    static QString answerNotJson(const QString& error, qint64 offset)
+    {
+        return tr("The server's answer is not valid JSON (%1 at byte %2).")
+            .arg(error, QString::number(offset));
+    }
 
-inline QString requestFailed(const QString& description)
-{
-    return QStringLiteral("The model request failed (") + description + QStringLiteral("). ") +
-           noServer;
-}
+    // Shell.
+    static QString openCuewell() { return tr("Open Cuewell (Ctrl+Alt+G)"); }
+    static QString quitCuewell() { return tr("Quit Cuewell"); }
+    static QString startAtLogin() { return tr("Start Cuewell when I log in"); }
+    static QString startAtLoginHelp()
+    {
+        return tr("Cuewell then waits in the background for its hot key, without opening this "
+                  "panel.");
+    }
+    static QString appDescription()
+    {
+        return tr("An on-screen guide that points to the control to use next.");
+    }
+    static QString helpOption() { return tr("Show this help and end."); }
+    static QString versionOption() { return tr("Show Cuewell's version and end."); }
+    static QString quitOption() { return tr("Tell the Cuewell running on this desktop to quit."); }
+    static QString inBackgroundOption()
+    {
+        return tr("Start without opening the panel, as at login.");
+    }
+    static QString noArgumentsTaken() { return tr("Cuewell takes no file or other argument."); }
+    static QString cuewellNotRunning() { return tr("Cuewell is not running on this desktop."); }
+    static QString noX11Display()
+    {
+        return tr("Cuewell needs an X11 desktop session (or XWayland) or GNOME on Wayland; no X "
+                  "display was found.");
+    }
 
-// Capture.
-inline const QString noVisibleWindow = QStringLiteral(
-    "Couldn't find a visible window for that app. Bring it to the front and try again.");
+    // Explainer.
+    static QString welcome() { return tr("Welcome to Cuewell"); }
+    static QString introduction()
+    {
+        return tr("Cuewell looks at the window you're using and points to the control you should "
+                  "use next. It needs to capture that window and to read its controls; here is "
+                  "what each takes on this desktop.");
+    }
+    static QString windowCapture() { return tr("Window capture"); }
+    static QString windowCaptureText()
+    {
+        return tr("Lets Cuewell capture the frontmost window so it can read the text on it. On an "
+                  "X11 desktop (or for X11 apps under XWayland) this needs the display's "
+                  "Composite extension, which every current X server has; there is nothing to "
+                  "grant.");
+    }
+    static QString accessibility() { return tr("Accessibility"); }
+    static QString accessibilityText()
+    {
+        return tr("Lets Cuewell read the buttons, menu items and text fields of the frontmost "
+                  "app, with their titles and positions. Accessibility has to be switched on for "
+                  "your desktop session; “Allow…” switches it on.");
+    }
+    static QString granted() { return tr("Granted"); }
+    static QString available() { return tr("Available"); }
+    static QString allow() { return tr("Allow…"); }
+    static QString openSystemSettings() { return tr("Open System Settings"); }
+    // GNOME on Wayland, where Cuewell sees windows through its GNOME Shell extension.
+    static QString gnomeExtension() { return tr("GNOME Shell extension"); }
+    static QString gnomeExtensionText()
+    {
+        return tr("On GNOME on Wayland, Cuewell sees the window you work in, rings controls and "
+                  "takes its hot key through its GNOME Shell extension, which only Cuewell may "
+                  "use. “bash scripts/run.sh” installs it; turn it on with: %1")
+            .arg(enableExtensionCommand);
+    }
+    static QString gnomeExtensionRemedy()
+    {
+        return tr("Run “%1” in a terminal. If GNOME says the extension does not exist, log out "
+                  "and back in first (GNOME finds new extensions when you log in), then run it "
+                  "again.")
+            .arg(enableExtensionCommand);
+    }
+    static QString gnomeExtensionOff()
+    {
+        return tr("Cuewell's GNOME Shell extension is off, so Cuewell cannot see your windows. "
+                  "Turn it on with: %1")
+            .arg(enableExtensionCommand);
+    }
+    static QString shellCaptureFailed()
+    {
+        return tr("GNOME Shell did not give the window's pixels.");
+    }
+    static QString noCaptureSettings()
+    {
+        return tr("No settings can change this: start your desktop on a current X server (for "
+                  "example “GNOME on Xorg” on the login screen), or use GNOME on Wayland with "
+                  "Cuewell's extension.");
+    }
+    static QString noAccessibilitySettings()
+    {
+        return tr("Your desktop has no accessibility settings Cuewell can open. Use “Allow…” to "
+                  "switch accessibility on, then restart the app you want help with.");
+    }
+    static QString privacyNote()
+    {
+        return tr("Screenshots are processed in memory only. They are never saved, and are sent "
+                  "nowhere except the local model server you choose (Ollama or LM Studio) on "
+                  "this computer.");
+    }
+    static QString restartHint()
+    {
+        return tr("Apps started before accessibility was switched on may need a restart before "
+                  "Cuewell can read them.");
+    }
+    static QString continueLabel() { return tr("Continue"); }
 
-inline QString captureFailed(const QString& description)
-{
-    return QStringLiteral("Screen capture failed: ") + description;
-}
+    // Main view.
+    static QString goalPlaceholder()
+    {
+        return tr("What do you want to do? e.g. export this as PDF");
+    }
+    static QString go() { return tr("Go"); }
+    static QString helpingWith() { return tr("Helping with: "); }
+    /// Under the target line: the window whose controls the last step read.
+    static QString readingWindow() { return tr("Reading window: "); }
+    static QString nextStep() { return tr("Next step"); }
+    static QString stop() { return tr("Stop"); }
+    static QString permissions() { return tr("Permissions"); }
+    static QString followMyClicks() { return tr("Follow my clicks"); }
+    static QString followMyClicksHelp()
+    {
+        return tr("When you click the highlighted control, the next step comes by itself.");
+    }
+    static QString accessibilityNotice()
+    {
+        return tr("Accessibility isn't granted, so only on-screen text can be used. Use "
+                  "Permissions to enable it.");
+    }
+    static QString next() { return tr("Next: "); }
+    static QString history() { return tr("History"); }
+    static QString notRunning() { return tr("Not running"); }
+    static QString noModels() { return tr("No models"); }
+    static QString refreshModels() { return tr("Refresh models"); }
 
-// Why a capture failed, shown inside captureFailed.
-inline const QString noXDisplay = QStringLiteral("There is no X display.");
-inline const QString windowsNotListed =
-    QStringLiteral("The window manager does not list its windows.");
-inline const QString noComposite =
-    QStringLiteral("The display cannot capture windows (no Composite).");
-inline const QString windowGone = QStringLiteral("The window is gone.");
-inline const QString windowNotOnScreen = QStringLiteral("The window is not on screen.");
-inline const QString pixelsUnreadable = QStringLiteral("The window's pixels could not be read.");
-inline const QString notRedirected =
-    QStringLiteral("The window could not be redirected for capture.");
-inline const QString windowClosed = QStringLiteral("The window closed.");
-inline const QString noFrameInTime = QStringLiteral("The window did not draw itself in time.");
+    // Names that assistive technology reads for controls whose purpose is shown by layout alone.
+    static QString goalName() { return tr("Goal"); }
+    static QString statusName() { return tr("Status"); }
+    static QString workingName() { return tr("Working"); }
+    static QString modelName() { return tr("Model"); }
+    static QString detectedElementsName() { return tr("Detected elements"); }
+    static QString highlightWindowTitle() { return tr("Cuewell highlight"); }
 
-// A model server address that is refused.
-inline QString ollamaHostElsewhere(const QString& host)
-{
-    return QStringLiteral("OLLAMA_HOST names ") + host +
-           QStringLiteral(", which is not this computer. Cuewell sends screenshots only to a "
-                          "model server on this computer: unset OLLAMA_HOST or point it at "
-                          "127.0.0.1.");
-}
-
-inline QString unreadableOllamaHost(const QString& value)
-{
-    return QStringLiteral("OLLAMA_HOST (") + value +
-           QStringLiteral(") is not an address Cuewell can read. Unset it or set it to "
-                          "127.0.0.1:11434.");
-}
-
-// Why a model request failed, shown inside requestFailed. `server` names the server and its
-// address, for example "Ollama at 127.0.0.1:11434".
-inline QString durationText(qint64 milliseconds)
-{
-    if (milliseconds % 60'000 == 0)
-        return QString::number(milliseconds / 60'000) +
-               (milliseconds == 60'000 ? QStringLiteral(" minute") : QStringLiteral(" minutes"));
-    return QString::number(double(milliseconds) / 1000.0, 'g', 4) + QStringLiteral(" seconds");
-}
-
-inline QString serverSilent(const QString& server, qint64 milliseconds)
-{
-    return server + QStringLiteral(" did not answer within ") + durationText(milliseconds);
-}
-
-inline QString serverTooSlow(const QString& server, qint64 milliseconds)
-{
-    return server + QStringLiteral(" did not finish its answer within ") +
-           durationText(milliseconds);
-}
-
-inline QString serverClosed(const QString& server)
-{
-    return server + QStringLiteral(" closed the connection before it had answered");
-}
-
-inline QString serverNotHttp(const QString& server)
-{
-    return server + QStringLiteral(" answered with something that is not HTTP");
-}
-
-inline QString serverAnswerTooLarge(const QString& server, qint64 maxBytes)
-{
-    const QString size = maxBytes >= 1024 * 1024
-                             ? QString::number(maxBytes / (1024 * 1024)) + QStringLiteral(" MiB")
-                             : QString::number(maxBytes / 1024) + QStringLiteral(" KiB");
-    return server + QStringLiteral(" sent an answer larger than ") + size;
-}
-
-inline QString serverUnreachable(const QString& server, const QString& why)
-{
-    return server + QStringLiteral(": ") + why;
-}
-
-// Never shown: a request ends this way only for a step that was stopped.
-inline const QString requestStopped = QStringLiteral("The request was stopped.");
-
-inline const QString modelNotDescribed =
-    QStringLiteral("The server's model listing does not describe this model.");
-
-inline QString answerNotJson(const QString& error, qint64 offset)
-{
-    return QStringLiteral("The server's answer is not valid JSON (") + error +
-           QStringLiteral(" at byte ") + QString::number(offset) + QStringLiteral(").");
-}
-
-// Said after a step's status when the oldest steps did not fit the model's context.
-inline QString stepsLeftOut(qsizetype leftOut)
-{
-    return leftOut == 1
-               ? QStringLiteral(" The oldest step did not fit the model's context and was left "
-                                "out of the request.")
-               : QStringLiteral(" The oldest ") + QString::number(leftOut) +
-                     QStringLiteral(" steps did not fit the model's context and were left out of "
-                                    "the request.");
-}
-
-// Shell.
-inline const QString appName = QStringLiteral("Cuewell");
-inline const QString openCuewell = QStringLiteral("Open Cuewell (Ctrl+Alt+G)");
-inline const QString quitCuewell = QStringLiteral("Quit Cuewell");
-inline const QString appDescription =
-    QStringLiteral("An on-screen guide that points to the control to use next.");
-inline const QString helpOption = QStringLiteral("Show this help and end.");
-inline const QString versionOption = QStringLiteral("Show Cuewell's version and end.");
-inline const QString quitOption =
-    QStringLiteral("Tell the Cuewell running on this desktop to quit.");
-inline const QString noArgumentsTaken = QStringLiteral("Cuewell takes no file or other argument.");
-inline const QString cuewellNotRunning = QStringLiteral("Cuewell is not running on this desktop.");
-inline const QString noX11Display =
-    QStringLiteral("Cuewell needs an X11 desktop session (or XWayland) or GNOME on Wayland; no X "
-                   "display was found.");
-
-// Explainer.
-inline const QString welcome = QStringLiteral("Welcome to Cuewell");
-inline const QString introduction = QStringLiteral(
-    "Cuewell looks at the window you're using and points to the control you should use next. "
-    "It needs to capture that window and to read its controls; here is what each takes on "
-    "this desktop.");
-inline const QString windowCapture = QStringLiteral("Window capture");
-inline const QString windowCaptureText = QStringLiteral(
-    "Lets Cuewell capture the frontmost window so it can read the text on it. On an X11 desktop "
-    "(or for X11 apps under XWayland) this needs the display's Composite extension, which every "
-    "current X server has; there is nothing to grant.");
-inline const QString accessibility = QStringLiteral("Accessibility");
-inline const QString accessibilityText = QStringLiteral(
-    "Lets Cuewell read the buttons, menu items and text fields of the frontmost app, with their "
-    "titles and positions. Accessibility has to be switched on for your desktop session; "
-    "“Allow…” switches it on.");
-inline const QString granted = QStringLiteral("Granted");
-inline const QString available = QStringLiteral("Available");
-inline const QString allow = QStringLiteral("Allow…");
-inline const QString openSystemSettings = QStringLiteral("Open System Settings");
-// GNOME on Wayland, where Cuewell sees windows through its GNOME Shell extension.
-inline const QString enableExtensionCommand =
-    QStringLiteral("gnome-extensions enable cuewell@cuewell.org");
-inline const QString gnomeExtension = QStringLiteral("GNOME Shell extension");
-inline const QString gnomeExtensionText =
-    QStringLiteral("On GNOME on Wayland, Cuewell sees the window you work in, rings controls and "
-                   "takes its hot key through its GNOME Shell extension, which only Cuewell may "
-                   "use. \u201Cbash scripts/run.sh\u201D installs it; turn it on with: ") +
-    enableExtensionCommand;
-inline const QString gnomeExtensionRemedy =
-    QStringLiteral("Run \u201C") + enableExtensionCommand +
-    QStringLiteral("\u201D in a terminal. If GNOME says the extension does not exist, log out "
-                   "and back in first (GNOME finds new extensions when you log in), then run it "
-                   "again.");
-inline const QString gnomeExtensionOff =
-    QStringLiteral("Cuewell's GNOME Shell extension is off, so Cuewell cannot see your windows. "
-                   "Turn it on with: ") +
-    enableExtensionCommand;
-inline const QString shellCaptureFailed =
-    QStringLiteral("GNOME Shell did not give the window's pixels.");
-inline const QString noCaptureSettings = QStringLiteral(
-    "No settings can change this: start your desktop on a current X server (for example “GNOME "
-    "on Xorg” on the login screen), or use GNOME on Wayland with Cuewell's extension.");
-inline const QString noAccessibilitySettings =
-    QStringLiteral("Your desktop has no accessibility settings Cuewell can open. Use “Allow…” to "
-                   "switch accessibility on, then restart the app you want help with.");
-inline const QString privacyNote =
-    QStringLiteral("Screenshots are processed in memory only. They are never saved, and are sent "
-                   "nowhere except the local model server you choose (Ollama or LM Studio) on ") +
-    thisMachine + u'.';
-inline const QString restartHint = QStringLiteral(
-    "Apps started before accessibility was switched on may need a restart before Cuewell can "
-    "read them.");
-inline const QString continueLabel = QStringLiteral("Continue");
-
-// Main view.
-inline const QString goalPlaceholder =
-    QStringLiteral("What do you want to do? e.g. export this as PDF");
-inline const QString go = QStringLiteral("Go");
-inline const QString helpingWith = QStringLiteral("Helping with: ");
-/// Under the target line: the window whose controls the last step read.
-inline const QString readingWindow = QStringLiteral("Reading window: ");
-inline const QString nextStep = QStringLiteral("Next step");
-inline const QString stop = QStringLiteral("Stop");
-inline const QString permissions = QStringLiteral("Permissions");
-inline const QString followMyClicks = QStringLiteral("Follow my clicks");
-inline const QString followMyClicksHelp =
-    QStringLiteral("When you click the highlighted control, the next step comes by itself.");
-inline const QString accessibilityNotice =
-    QStringLiteral("Accessibility isn't granted, so only on-screen text can be used. Use "
-                   "Permissions to enable it.");
-inline const QString next = QStringLiteral("Next: ");
-inline const QString history = QStringLiteral("History");
-inline const QString notRunning = QStringLiteral("Not running");
-inline const QString noModels = QStringLiteral("No models");
-inline const QString refreshModels = QStringLiteral("Refresh models");
-
-// Names that assistive technology reads for controls whose purpose is shown by layout alone.
-inline const QString goalName = QStringLiteral("Goal");
-inline const QString statusName = QStringLiteral("Status");
-inline const QString workingName = QStringLiteral("Working");
-inline const QString modelName = QStringLiteral("Model");
-inline const QString detectedElementsName = QStringLiteral("Detected elements");
-inline const QString highlightWindowTitle = QStringLiteral("Cuewell highlight");
-
-inline QString allowFor(const QString& permission)
-{
-    return allow + u' ' + permission;
-}
-
-inline QString openSettingsFor(const QString& permission)
-{
-    return openSystemSettings + QStringLiteral(" for ") + permission;
-}
-
-inline QString detectedElements(qsizetype count)
-{
-    return QStringLiteral("Detected elements (") + QString::number(count) + u')';
-}
-
-inline QString historyLine(qint64 number, const QString& label, const QString& explanation)
-{
-    return QString::number(number) + QStringLiteral(". ") + label + QStringLiteral(" \u2014 ") +
-           explanation;
-}
-
-} // namespace Texts
+    static QString allowFor(const QString& permission) { return tr("Allow… %1").arg(permission); }
+    static QString openSettingsFor(const QString& permission)
+    {
+        return tr("Open System Settings for %1").arg(permission);
+    }
+    static QString detectedElements(qsizetype count)
+    {
+        return tr("Detected elements (%1)").arg(count);
+    }
+    static QString historyLine(qint64 number, const QString& label, const QString& explanation)
+    {
+        return tr("%1. %2 — %3").arg(QString::number(number), label, explanation);
+    }
+};

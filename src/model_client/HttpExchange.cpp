@@ -115,7 +115,7 @@ void HttpExchange::progressed()
 
 void HttpExchange::cancel()
 {
-    finish(Failure(Texts::requestStopped, cancelledDomain));
+    finish(Failure(Texts::requestStopped(), cancelledDomain));
 }
 
 void HttpExchange::readAvailable()

@@ -47,8 +47,8 @@ QString serverName(Provider provider, const QUrl& address)
 {
     const QString host =
         address.host().contains(u':') ? u'[' + address.host() + u']' : address.host();
-    return Providers::rawValue(provider) + QStringLiteral(" at ") + host + u':' +
-           QString::number(address.port());
+    return Texts::serverAt(Providers::rawValue(provider),
+                           host + u':' + QString::number(address.port()));
 }
 
 } // namespace
@@ -60,7 +60,7 @@ HttpModelServer::send(const QUrl& url, const QByteArray& body, const HttpExchang
     HttpExchange exchange(url, body, QByteArrayLiteral("application/json"), limits, serverName);
     if (cancellation) {
         if (cancellation->isCancelled())
-            co_return Failure(Texts::requestStopped, HttpExchange::cancelledDomain);
+            co_return Failure(Texts::requestStopped(), HttpExchange::cancelledDomain);
         connect(cancellation, &Cancellation::cancelled, &exchange, &HttpExchange::cancel);
     }
     exchange.start();
@@ -146,7 +146,7 @@ QCoro::Task<Result<ChatAnswer>> HttpModelServer::ask(const ChatRequest& request,
     QFuture<QByteArray> encoding = QtConcurrent::run(&ModelServerWire::chatBody, request);
     const QByteArray body = co_await encoding;
     if (cancellation.isCancelled())
-        co_return Failure(Texts::requestStopped, HttpExchange::cancelledDomain);
+        co_return Failure(Texts::requestStopped(), HttpExchange::cancelledDomain);
     const Result<HttpExchange::Response> response =
         co_await send(url, body, {maxChatBodyBytes, m_timeouts.chatIdle, m_timeouts.chatTotal},
                       serverName(request.provider, address.value()), &cancellation);

@@ -6,6 +6,7 @@
 #include "model_client/ModelReply.h"
 
 #include <QList>
+#include <QLocale>
 #include <QRectF>
 #include <QString>
 
@@ -21,8 +22,9 @@ inline constexpr int maxJpegWidth = 1568;
 /// Whether a model name denotes a model that accepts images.
 bool isVision(const QString& model);
 
-/// The fixed instructions sent with every request.
-extern const QString systemPrompt;
+/// The instructions sent with every request; for a reader of another language than English they
+/// ask for the explanation in that language.
+QString systemPrompt(const QLocale& reader = QLocale::system());
 
 /// One element's line of the user prompt, with its frame relative to `window`.
 QString elementLine(const GuideElement& element, const QRectF& window);

@@ -2,12 +2,13 @@
 // The texts sent to the model: the fixed system prompt and the per-step user prompt.
 #include "core/NumericRange.h"
 #include "core/OutsideText.h"
-#include "core/Texts.h"
 #include "model_client/LLMClient.h"
 
 namespace LLMClient {
 
-const QString systemPrompt = QStringLiteral(
+namespace {
+
+const QString instructions = QStringLiteral(
     "You are Cuewell. "
     "You tell a user which single user-interface element to use next to reach their goal in the "
     "app on screen. "
@@ -21,8 +22,6 @@ const QString systemPrompt = QStringLiteral(
     "Example: {\"id\": 12, \"explanation\": \"Click File, then choose Export as PDF.\", "
     "\"done\": false}. "
     "Set done to true with id null only if the goal is already complete.");
-
-namespace {
 
 constexpr qsizetype maxTitleLength = 80;
 // A step of the history says what was done in a sentence; more would crowd out the elements.
@@ -49,7 +48,27 @@ QString relativeFrame(const QRectF& element, const QRectF& window)
            integerText(e.width()) + u',' + integerText(e.height());
 }
 
+// Each earlier step as the model reads it, in the prompt's own wording whatever the user's
+// language.
+QString historyLine(const Step& step)
+{
+    return QString::number(step.number) + QStringLiteral(". ") +
+           OutsideText::tamed(step.label, maxHistoryLabelLength) + QStringLiteral(" \u2014 ") +
+           OutsideText::tamed(step.explanation, maxHistoryExplanationLength);
+}
+
 } // namespace
+
+QString systemPrompt(const QLocale& reader)
+{
+    const QLocale::Language language = reader.language();
+    if (language == QLocale::English || language == QLocale::C || language == QLocale::AnyLanguage)
+        return instructions;
+    // The explanation is the card's sentence, so it comes in the user's language; the element
+    // labels stay as the application shows them.
+    return instructions + QStringLiteral(" Write the explanation in ") +
+           QLocale::languageToString(language) + u'.';
+}
 
 QString elementLine(const GuideElement& element, const QRectF& window)
 {
@@ -65,12 +84,8 @@ QString userPrompt(const QString& goal, const QList<Step>& steps,
     if (!steps.isEmpty()) {
         prompt +=
             QStringLiteral("\nSteps already suggested (the user has presumably done them):\n");
-        for (const Step& step : steps) {
-            const QString line = Texts::historyLine(
-                step.number, OutsideText::tamed(step.label, maxHistoryLabelLength),
-                OutsideText::tamed(step.explanation, maxHistoryExplanationLength));
-            prompt += line + u'\n';
-        }
+        for (const Step& step : steps)
+            prompt += historyLine(step) + u'\n';
     }
     prompt += QStringLiteral(
         "\nElements (id | kind | label | x,y,width,height relative to the window):\n");

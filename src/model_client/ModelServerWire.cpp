@@ -254,7 +254,7 @@ Result<ModelCapabilities> decodeCapabilities(Provider provider, const QString& m
         if (entry.toObject().value("id").toString() == model)
             return lmStudioCapabilities(entry.toObject());
     }
-    return Failure{Texts::modelNotDescribed};
+    return Failure{Texts::modelNotDescribed()};
 }
 
 QUrl warmUpUrl(Provider provider, const QUrl& base)

@@ -39,7 +39,7 @@ QCoro::Task<Result<QImage>> FrameGrabber::grab()
 {
     QTimer deadline;
     deadline.setSingleShot(true);
-    connect(&deadline, &QTimer::timeout, this, [this] { finish(Failure(Texts::noFrameInTime)); });
+    connect(&deadline, &QTimer::timeout, this, [this] { finish(Failure(Texts::noFrameInTime())); });
     deadline.start(m_maxWait);
     m_stream->start(
         [this](FrameStreamPort::Frame frame) {

@@ -98,7 +98,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
         co_return Failure{Texts::captureFailed(listed.failure().description)};
     const std::optional<WindowInfo> chosen = chooseWindow(listed.value(), pid, preferredFrame);
     if (!chosen)
-        co_return Failure{Texts::noVisibleWindow};
+        co_return Failure{Texts::noVisibleWindow()};
 
     const QList<ScreenInfo> screens = windows.screens();
     const double scale = screens.isEmpty() ? fallbackScale : screens.first().scale;

@@ -72,7 +72,7 @@ OverlayView::OverlayView(bool composited)
     setAttribute(Qt::WA_TranslucentBackground, composited);
     setAttribute(Qt::WA_NoSystemBackground, composited);
     setFocusPolicy(Qt::NoFocus);
-    setWindowTitle(Texts::highlightWindowTitle);
+    setWindowTitle(Texts::highlightWindowTitle());
     m_pulse.setDuration(pulseMs);
     m_pulse.setUpdateInterval(pulseFrameMs);
     m_pulse.setEasingCurve(QEasingCurve::OutCubic);

@@ -28,7 +28,8 @@ GuideModel::GuideModel(GuideServices services, QObject* parent)
       m_observer(services.accessibility, services.windows, services.textRecognition),
       m_discovery(services.modelServer, services.settings),
       m_advisor(services.modelServer, m_discovery, m_observer.workers()),
-      m_follower(services.pointer, services.windows, services.settings), m_status(Texts::typeAGoal)
+      m_follower(services.pointer, services.windows, services.settings),
+      m_status(Texts::typeAGoal())
 {
     connect(&m_discovery, &ModelDiscovery::providerChanged, this, &GuideModel::providerChanged);
     connect(&m_discovery, &ModelDiscovery::modelsChanged, this, &GuideModel::modelsChanged);
@@ -168,11 +169,11 @@ void GuideModel::refreshPermissions()
     emit hasScreenAccessChanged();
     // Idle, the status says whether a goal can be followed at all.
     const QString missing = m_services.permissions.captureAdvice().missing;
-    if (!m_isBusy && !m_hasScreenAccess && m_status == Texts::typeAGoal) {
+    if (!m_isBusy && !m_hasScreenAccess && m_status == Texts::typeAGoal()) {
         setStatus(missing);
         setShowExplainer(true);
     } else if (!m_isBusy && m_hasScreenAccess && m_status == missing)
-        setStatus(Texts::typeAGoal);
+        setStatus(Texts::typeAGoal());
     m_hasAXAccess = m_services.permissions.mayReadAccessibility();
     emit hasAXAccessChanged();
 }
@@ -301,7 +302,7 @@ void GuideModel::stop()
     setSessionActive(false);
     setSteps({});
     setElements({});
-    setStatus(Texts::stopped);
+    setStatus(Texts::stopped());
 }
 
 void GuideModel::pick(const GuideElement& element)
@@ -309,7 +310,7 @@ void GuideModel::pick(const GuideElement& element)
     if (m_activeGoal.isEmpty())
         m_activeGoal = m_goal;
     setSessionActive(true);
-    record(element, Texts::youChoseThis, true);
+    record(element, Texts::youChoseThis(), true);
 }
 
 // What is recorded is bounded: the history goes into every later prompt and onto the panel.
@@ -372,8 +373,8 @@ QCoro::Task<> GuideModel::runStep()
     }
     const std::optional<RunningApp> app = applicationToObserve();
     if (!app)
-        co_return step.end(Texts::switchToApp);
-    setTargetName(app->name.isEmpty() ? Texts::unnamedApp : app->name);
+        co_return step.end(Texts::switchToApp());
+    setTargetName(app->name.isEmpty() ? Texts::unnamedApp() : app->name);
     setStatus(Texts::reading(m_targetName));
     m_observedPid = app->pid;
 
@@ -394,7 +395,7 @@ QCoro::Task<> GuideModel::runStep()
     setReadingWindow(observation.windowTitle);
     setElements(observation.elements);
     if (m_elements.isEmpty())
-        co_return step.end(Texts::nothingRecognisable);
+        co_return step.end(Texts::nothingRecognisable());
     co_await suggest(observation, step);
 }
 
@@ -409,11 +410,11 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
     }
     if (serverState() != ServerState::running) {
         const QString refusal = m_discovery.refusal();
-        co_return step.end(refusal.isEmpty() ? Texts::noServer : refusal);
+        co_return step.end(refusal.isEmpty() ? Texts::noServer() : refusal);
     }
     if (selectedModel().isEmpty())
-        co_return step.end(provider() == Provider::ollama ? Texts::ollamaNoModel
-                                                          : Texts::lmStudioNoModel);
+        co_return step.end(provider() == Provider::ollama ? Texts::ollamaNoModel()
+                                                          : Texts::lmStudioNoModel());
     // The request uses the provider and model chosen at this moment, whatever happens later.
     const StepAdvisor::Question question{m_activeGoal,       m_steps,    m_elements,
                                          observation.window, provider(), selectedModel()};
@@ -453,14 +454,14 @@ void GuideModel::apply(const Advice& advice, StepScope& step)
 // for the step after it.
 void GuideModel::guideScroll(const ScrollHint& hint, StepScope& step)
 {
-    step.end(Texts::notInView);
+    step.end(Texts::notInView());
     const GuideElement area{0,
                             AccessibilityReader::readableRole(AccessibilityReader::scrollAreaRole),
-                            hint.down ? Texts::scrollDown : Texts::scrollUp,
+                            hint.down ? Texts::scrollDown() : Texts::scrollUp(),
                             hint.area,
                             GuideElement::Source::accessibility,
                             false};
-    record(area, hint.down ? Texts::scrollDownToFind : Texts::scrollUpToFind, false, false);
+    record(area, hint.down ? Texts::scrollDownToFind() : Texts::scrollUpToFind(), false, false);
 }
 
 // Recognising the target's text ahead of the next step, while the user types a goal.

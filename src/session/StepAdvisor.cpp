@@ -26,7 +26,7 @@ StepAdvisor::StepAdvisor(ModelServerPort& server, ModelDiscovery& discovery, QTh
 QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& question)
 {
     QPointer<StepAdvisor> self(this);
-    const Failure gone(Texts::stopped);
+    const Failure gone(Texts::stopped());
     const QString model = question.model;
     co_await m_discovery.capabilities(model);
     if (!self)
@@ -39,8 +39,8 @@ QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& 
     }
     const qint64 limit = m_discovery.contextLimit(model);
     const qint64 floor = m_discovery.contextFloor(model);
-    PromptBudget::Request asked{LLMClient::systemPrompt, question.goal,         question.steps,
-                                question.elements,       question.window.frame, std::nullopt};
+    PromptBudget::Request asked{LLMClient::systemPrompt(), question.goal,         question.steps,
+                                question.elements,         question.window.frame, std::nullopt};
     if (jpeg)
         asked.image =
             ImageEncoding::scaledSize(question.window.image.size(), LLMClient::maxJpegWidth);
@@ -51,7 +51,7 @@ QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& 
         jpeg.reset();
         asked.image.reset();
         plan = PromptBudget::plan(asked, floor, limit);
-        note = Texts::screenshotLeftOut;
+        note = Texts::screenshotLeftOut();
     }
     if (!plan.fits)
         co_return Failure(Texts::promptTooLong(limit));
@@ -64,7 +64,7 @@ QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& 
     const bool ollama = question.provider == Provider::ollama;
     if (ollama)
         m_discovery.noteContextAsked(model, plan.context);
-    co_return Prepared{{question.provider, model, LLMClient::systemPrompt, plan.user, jpeg,
+    co_return Prepared{{question.provider, model, LLMClient::systemPrompt(), plan.user, jpeg,
                         ollama ? std::optional(plan.context) : std::nullopt},
                        plan.sent,
                        plan.context,
@@ -111,19 +111,19 @@ Advice StepAdvisor::read(const QString& reply, const QList<GuideElement>& sent)
     Advice advice;
     const std::optional<ModelReply> parsed = LLMClient::parse(reply, sent);
     if (!parsed) {
-        advice.outcome = Texts::replyNotUsable;
+        advice.outcome = Texts::replyNotUsable();
         return advice;
     }
     const QString explanation = OutsideText::tamed(parsed->explanation, DisplayText::maxGraphemes);
     if (parsed->done) {
         advice.done = true;
-        advice.outcome = explanation.isEmpty() ? Texts::goalComplete : explanation;
+        advice.outcome = explanation.isEmpty() ? Texts::goalComplete() : explanation;
         return advice;
     }
     const auto chosen = std::find_if(sent.begin(), sent.end(),
                                      [&](const GuideElement& e) { return e.id == parsed->id; });
     if (chosen == sent.end()) {
-        advice.outcome = Texts::noListedElement;
+        advice.outcome = Texts::noListedElement();
         advice.unlisted = true;
         return advice;
     }

@@ -35,7 +35,7 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
 {
     QPointer<StepObserver> self(this);
     const auto ended = [&self, &cancellation] { return !self || cancellation.isCancelled(); };
-    const Failure gone(Texts::stopped);
+    const Failure gone(Texts::stopped());
     const qsizetype reusedBefore = m_recognised.reused();
     // Futures are named before they are awaited: GCC 12 mishandles class-type temporaries
     // (such as lambdas holding an image) that live across a suspension.
@@ -51,7 +51,7 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
     const bool treeFirst = m_showingDocuments.contains(pid);
     QFuture<QList<TextLine>> lines;
     if (captured) {
-        progress(Texts::readingTextOnScreen);
+        progress(Texts::readingTextOnScreen());
         if (!treeFirst)
             lines = startRecognising(captured.value(), {});
     }
@@ -68,7 +68,7 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
     bool settled = !read.first.loading;
     while (!settled && loadingFor.elapsed() < longestLoadingWait.count()) {
         if (!waitedForLoading)
-            progress(Texts::waitingForPage);
+            progress(Texts::waitingForPage());
         waitedForLoading = true;
         co_await QCoro::sleepFor(loadingPoll);
         if (ended())

@@ -108,7 +108,7 @@ ElementList::ElementList(QWidget* parent) : QWidget(parent)
     m_rows->setMouseTracking(true);
     m_rows->setFrameShape(QFrame::NoFrame);
     m_rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_rows->setAccessibleName(Texts::detectedElementsName);
+    m_rows->setAccessibleName(Texts::detectedElementsName());
     m_rows->setMinimumHeight(160);
     m_rows->hide();
     column->addWidget(m_rows);

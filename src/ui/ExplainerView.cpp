@@ -29,24 +29,24 @@ ExplainerView::ExplainerView(GuideModel& model, PermissionsPort& permissions, QW
     column->setSpacing(16);
 
     column->addWidget(
-        UiStyle::label(QStringLiteral("\u25CE ") + Texts::welcome, UiStyle::TextStyle::title));
-    column->addWidget(UiStyle::label(Texts::introduction, UiStyle::TextStyle::body));
+        UiStyle::label(QStringLiteral("\u25CE ") + Texts::welcome(), UiStyle::TextStyle::title));
+    column->addWidget(UiStyle::label(Texts::introduction(), UiStyle::TextStyle::body));
     // Capture is what the desktop offers, nothing to grant: its card only says what it takes.
     const PermissionsPort::CaptureAdvice capture = permissions.captureAdvice();
     m_screen = new PermissionCard(QStringLiteral("\u2B1A"), capture.title, capture.explanation,
                                   std::nullopt, capture.remedy);
     m_accessibility = new PermissionCard(
-        QStringLiteral("\u261D"), Texts::accessibility, Texts::accessibilityText,
+        QStringLiteral("\u261D"), Texts::accessibility(), Texts::accessibilityText(),
         PermissionCard::Actions{[&permissions] { permissions.requestAccessibility(); },
                                 [&permissions] { return permissions.openAccessibilitySettings(); }},
-        Texts::noAccessibilitySettings);
+        Texts::noAccessibilitySettings());
     column->addWidget(m_screen);
     column->addWidget(m_accessibility);
-    column->addWidget(UiStyle::label(Texts::privacyNote, UiStyle::TextStyle::callout, true));
-    column->addWidget(UiStyle::label(Texts::restartHint, UiStyle::TextStyle::caption, true));
+    column->addWidget(UiStyle::label(Texts::privacyNote(), UiStyle::TextStyle::callout, true));
+    column->addWidget(UiStyle::label(Texts::restartHint(), UiStyle::TextStyle::caption, true));
     auto* actions = new QHBoxLayout;
     actions->addStretch();
-    m_continue = new QPushButton(Texts::continueLabel);
+    m_continue = new QPushButton(Texts::continueLabel());
     m_continue->setDefault(true);
     actions->addWidget(m_continue);
     column->addLayout(actions);

@@ -51,10 +51,10 @@ MainView::MainView(GuideModel& model, QWidget* parent) : QScrollArea(parent), m_
     m_waitingHint = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
     column->addWidget(m_waitingHint);
     m_waiting = new WaitingIndicator(m_waitingTime, m_waitingHint, this);
-    m_notice = UiStyle::label(Texts::accessibilityNotice, UiStyle::TextStyle::caption, true);
+    m_notice = UiStyle::label(Texts::accessibilityNotice(), UiStyle::TextStyle::caption, true);
     column->addWidget(m_notice);
     column->addWidget(buildStepCard());
-    m_historyHeading = UiStyle::label(Texts::history, UiStyle::TextStyle::headline);
+    m_historyHeading = UiStyle::label(Texts::history(), UiStyle::TextStyle::headline);
     column->addWidget(m_historyHeading);
     m_history = new QVBoxLayout;
     m_history->setSpacing(12);
@@ -75,10 +75,10 @@ QWidget* MainView::buildGoalRow()
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     m_goal = new QLineEdit;
-    m_goal->setPlaceholderText(Texts::goalPlaceholder);
-    m_goal->setAccessibleName(Texts::goalName);
+    m_goal->setPlaceholderText(Texts::goalPlaceholder());
+    m_goal->setAccessibleName(Texts::goalName());
     m_goal->setClearButtonEnabled(false);
-    m_go = new QPushButton(Texts::go);
+    m_go = new QPushButton(Texts::go());
     m_go->setAutoDefault(false);
     layout->addWidget(m_goal, 1);
     layout->addWidget(m_go);
@@ -93,9 +93,9 @@ QWidget* MainView::buildActionRow()
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_next = new QPushButton(Texts::nextStep);
-    m_stop = new QPushButton(Texts::stop);
-    m_permissions = new QPushButton(Texts::permissions);
+    m_next = new QPushButton(Texts::nextStep());
+    m_stop = new QPushButton(Texts::stop());
+    m_permissions = new QPushButton(Texts::permissions());
     m_permissions->setFlat(true);
     m_permissions->setCursor(Qt::PointingHandCursor);
     QPalette link = m_permissions->palette();
@@ -103,9 +103,9 @@ QWidget* MainView::buildActionRow()
     m_permissions->setPalette(link);
     for (QPushButton* b : {m_next, m_stop, m_permissions})
         b->setAutoDefault(false);
-    m_follow = new QCheckBox(Texts::followMyClicks);
-    m_follow->setToolTip(Texts::followMyClicksHelp);
-    m_follow->setAccessibleDescription(Texts::followMyClicksHelp);
+    m_follow = new QCheckBox(Texts::followMyClicks());
+    m_follow->setToolTip(Texts::followMyClicksHelp());
+    m_follow->setAccessibleDescription(Texts::followMyClicksHelp());
     layout->addWidget(m_next);
     layout->addWidget(m_stop);
     layout->addWidget(m_follow);
@@ -128,7 +128,7 @@ QWidget* MainView::buildStatusRow()
     m_spinner->setRange(0, 0); // indeterminate
     m_spinner->setTextVisible(false);
     m_spinner->setFixedSize(36, 10);
-    m_spinner->setAccessibleName(Texts::workingName);
+    m_spinner->setAccessibleName(Texts::workingName());
     m_status = new StatusLine;
     m_waitingTime = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
     // One line, as wide as three digits of seconds, so the status beside it never jumps.
@@ -201,9 +201,9 @@ void MainView::updateButtons()
 
 void MainView::updateTarget()
 {
-    m_target->setText(Texts::helpingWith + m_model.targetName());
+    m_target->setText(Texts::helpingWith() + m_model.targetName());
     m_target->setVisible(!m_model.targetName().isEmpty());
-    m_window->setText(Texts::readingWindow + m_model.readingWindow());
+    m_window->setText(Texts::readingWindow() + m_model.readingWindow());
     m_window->setVisible(!m_model.targetName().isEmpty() && !m_model.readingWindow().isEmpty());
 }
 
@@ -239,8 +239,8 @@ void MainView::updateSteps()
     m_stepCard->setVisible(any);
     m_historyHeading->setVisible(any);
     if (any) {
-        m_stepHeading->setText(
-            DisplayText::bounded(Texts::next + steps.last().label, DisplayText::maxNameGraphemes));
+        m_stepHeading->setText(DisplayText::bounded(Texts::next() + steps.last().label,
+                                                    DisplayText::maxNameGraphemes));
         m_stepExplanation->setText(DisplayText::bounded(steps.last().explanation));
     }
     qsizetype kept = 0;

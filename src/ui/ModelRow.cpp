@@ -52,7 +52,7 @@ ModelRow::ModelRow(GuideModel& model, QWidget* parent) : QWidget(parent), m_mode
     row->addLayout(segments);
 
     m_models = new QComboBox;
-    m_models->setAccessibleName(Texts::modelName);
+    m_models->setAccessibleName(Texts::modelName());
     m_models->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     row->addWidget(m_models);
     m_notice = UiStyle::label(QString(), UiStyle::TextStyle::caption, true);
@@ -64,8 +64,8 @@ ModelRow::ModelRow(GuideModel& model, QWidget* parent) : QWidget(parent), m_mode
     m_refresh->setIcon(QIcon::fromTheme(QStringLiteral("view-refresh")));
     if (m_refresh->icon().isNull())
         m_refresh->setText(QStringLiteral("\u21BB"));
-    m_refresh->setToolTip(Texts::refreshModels);
-    m_refresh->setAccessibleName(Texts::refreshModels);
+    m_refresh->setToolTip(Texts::refreshModels());
+    m_refresh->setAccessibleName(Texts::refreshModels());
     row->addWidget(m_refresh);
 
     connect(m_providers, &QButtonGroup::idClicked, this,
@@ -96,8 +96,8 @@ void ModelRow::updateModels()
 {
     const QStringList models = m_model.models();
     const bool none = models.isEmpty();
-    m_notice->setText(m_model.serverState() == ServerState::down ? Texts::notRunning
-                                                                 : Texts::noModels);
+    m_notice->setText(m_model.serverState() == ServerState::down ? Texts::notRunning()
+                                                                 : Texts::noModels());
     m_notice->setVisible(none);
     m_models->setVisible(!none);
     const QSignalBlocker quiet(m_models);

@@ -28,9 +28,9 @@ PermissionCard::PermissionCard(const QString& icon, const QString& title, const 
     auto* heading = new QHBoxLayout;
     heading->addWidget(UiStyle::label(title, UiStyle::TextStyle::headline));
     // A requirement of the desktop is there or not; only a permission is granted.
-    m_granted =
-        UiStyle::label(QStringLiteral("\u2714 ") + (actions ? Texts::granted : Texts::available),
-                       UiStyle::TextStyle::caption);
+    m_granted = UiStyle::label(QStringLiteral("\u2714 ") +
+                                   (actions ? Texts::granted() : Texts::available()),
+                               UiStyle::TextStyle::caption);
     QPalette green = m_granted->palette();
     green.setColor(QPalette::WindowText, QColor(52, 168, 83));
     m_granted->setPalette(green);
@@ -50,9 +50,9 @@ PermissionCard::PermissionCard(const QString& icon, const QString& title, const 
 void PermissionCard::addButtons(QVBoxLayout* column, const QString& title, const Actions& actions)
 {
     auto* buttons = new QHBoxLayout;
-    m_allow = new QPushButton(Texts::allow);
+    m_allow = new QPushButton(Texts::allow());
     m_allow->setAccessibleName(Texts::allowFor(title));
-    m_settings = new QPushButton(Texts::openSystemSettings);
+    m_settings = new QPushButton(Texts::openSystemSettings());
     m_settings->setAccessibleName(Texts::openSettingsFor(title));
     m_allow->setAutoDefault(false);
     m_settings->setAutoDefault(false);

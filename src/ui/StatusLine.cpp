@@ -23,7 +23,7 @@ public:
         if (t == QAccessible::Name)
             return static_cast<const StatusLine*>(widget())->text();
         if (t == QAccessible::Description)
-            return Texts::statusName;
+            return Texts::statusName();
         return QAccessibleWidget::text(t);
     }
 };

@@ -8,8 +8,8 @@
 QMenu* makeTrayMenu(std::function<void()> open, std::function<void()> quit, QWidget* parent)
 {
     auto* menu = new QMenu(parent);
-    menu->addAction(Texts::openCuewell, menu, std::move(open));
+    menu->addAction(Texts::openCuewell(), menu, std::move(open));
     menu->addSeparator();
-    menu->addAction(Texts::quitCuewell, menu, std::move(quit));
+    menu->addAction(Texts::quitCuewell(), menu, std::move(quit));
     return menu;
 }

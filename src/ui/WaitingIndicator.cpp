@@ -26,8 +26,8 @@ qint64 steadyMs()
 WaitingIndicator::WaitingIndicator(QLabel* elapsed, QLabel* hint, QObject* parent)
     : QObject(parent), m_elapsed(elapsed), m_hint(hint), m_clock(&steadyMs)
 {
-    m_elapsed->setAccessibleName(Texts::waitingName);
-    m_hint->setText(Texts::modelMayBeLoading);
+    m_elapsed->setAccessibleName(Texts::waitingName());
+    m_hint->setText(Texts::modelMayBeLoading());
     m_elapsed->hide();
     m_hint->hide();
     m_tick.setInterval(tickMs);

@@ -242,7 +242,7 @@ private slots:
         QVERIFY(m_launch.start(cuewell, ollama.port()));
         const AXSnapshot panel = readUntil(cuewell.processId(), QStringLiteral("Next step"));
         QVERIFY(panel.windowFrame);
-        QTRY_VERIFY(textsOf(m_accessibility, cuewell.processId()).contains(Texts::typeAGoal));
+        QTRY_VERIFY(textsOf(m_accessibility, cuewell.processId()).contains(Texts::typeAGoal()));
 
         QVERIFY(typeGoalOver(QStringLiteral("Mousepad"), QStringLiteral("open a file")));
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
@@ -399,7 +399,7 @@ private slots:
         }
 
         // The step says the control is out of view and rings the area to scroll.
-        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::notInView),
+        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::notInView()),
                  qPrintable(m_launch.statuses.join(u'|')));
         const std::optional<ScrollHint> hint =
             readUntil(app.pid(), QStringLiteral("Close")).scrollHint;
@@ -602,8 +602,8 @@ private slots:
             // of the one read now.)
             const QStringList panelTexts = textsOf(m_accessibility, cuewell.processId());
             const auto namesTheWindow = [&seen](const QString& text) {
-                return text.startsWith(Texts::readingWindow) &&
-                       seen.windowTitle.contains(text.mid(Texts::readingWindow.size()));
+                return text.startsWith(Texts::readingWindow()) &&
+                       seen.windowTitle.contains(text.mid(Texts::readingWindow().size()));
             };
             QVERIFY2(std::any_of(panelTexts.begin(), panelTexts.end(), namesTheWindow),
                      qPrintable(seen.windowTitle + u'|' + panelTexts.join(u'|')));

@@ -164,7 +164,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(windowOf(app.pid()), 10000);
         QProcess cuewell;
         QVERIFY(m_launch.start(cuewell, ollama.port()));
-        QTRY_VERIFY_WITH_TIMEOUT(panelReads(cuewell.processId(), Texts::go), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(panelReads(cuewell.processId(), Texts::go()), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(hasFocus(cuewell.processId()), 5000);
 
         // Back to the application, the hot key over it, the goal and Return.
@@ -220,14 +220,14 @@ private slots:
         FakeModelHttpServer ollama(Provider::ollama);
         QProcess cuewell;
         QVERIFY(m_launch.start(cuewell, ollama.port()));
-        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::gnomeExtensionOff),
+        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::gnomeExtensionOff()),
                  qPrintable(m_launch.statuses.join(u'|')));
         QTRY_VERIFY_WITH_TIMEOUT(panelReads(cuewell.processId(), Texts::enableExtensionCommand),
                                  10000);
 
         QVERIFY(
             runs(QStringLiteral("gnome-extensions"), {QStringLiteral("enable"), extensionUuid}));
-        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::typeAGoal),
+        QVERIFY2(m_launch.waitForStatus(cuewell, Texts::typeAGoal()),
                  qPrintable(m_launch.statuses.join(u'|')));
         cuewell.kill();
         cuewell.waitForFinished();

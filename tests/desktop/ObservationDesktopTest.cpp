@@ -418,7 +418,7 @@ private slots:
         QVERIFY(m_windows.isTerminated(pid));
         const Result<CapturedWindow> captured =
             awaitTask(ScreenCapture::captureFrontWindow(m_windows, pid, std::nullopt));
-        QCOMPARE(captured.failure().description, Texts::noVisibleWindow);
+        QCOMPARE(captured.failure().description, Texts::noVisibleWindow());
     }
 
     void stepOnARealApplicationReachesTheSuggestion()

@@ -158,8 +158,8 @@ private slots:
         QCOMPARE(version.out, QStringLiteral("Cuewell " CUEWELL_VERSION "\n"));
         const Ended help = runCuewell({QStringLiteral("-h")}, noDesktop);
         QCOMPARE(help.exitCode, 0);
-        for (const QString& shown : {Texts::appDescription, QStringLiteral("--quit"),
-                                     Texts::quitOption, Texts::versionOption})
+        for (const QString& shown : {Texts::appDescription(), QStringLiteral("--quit"),
+                                     Texts::quitOption(), Texts::versionOption()})
             QVERIFY2(help.out.contains(shown), qPrintable(help.out));
 
         // What it does not know is refused, saying what, and nothing starts.
@@ -168,14 +168,14 @@ private slots:
         QVERIFY2(unknown.err.contains(QStringLiteral("frobnicate")), qPrintable(unknown.err));
         const Ended file = runCuewell({QStringLiteral("notes.txt")});
         QCOMPARE(file.exitCode, 2);
-        QCOMPARE(file.err.trimmed(), Texts::noArgumentsTaken);
+        QCOMPARE(file.err.trimmed(), Texts::noArgumentsTaken());
 
         // --quit where no Cuewell runs says so.
         QProcessEnvironment otherDisplay = QProcessEnvironment::systemEnvironment();
         otherDisplay.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4242"));
         const Ended nobody = runCuewell({QStringLiteral("--quit")}, otherDisplay);
         QCOMPARE(nobody.exitCode, 1);
-        QCOMPARE(nobody.err.trimmed(), Texts::cuewellNotRunning);
+        QCOMPARE(nobody.err.trimmed(), Texts::cuewellNotRunning());
     }
 
     void quitEndsTheRunningCuewell()

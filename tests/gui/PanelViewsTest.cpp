@@ -186,7 +186,7 @@ private slots:
         QVERIFY(!view.nextButton()->isEnabled());
         QVERIFY(!view.stopButton()->isEnabled());
         QVERIFY(!view.spinner()->isVisible());
-        QCOMPARE(view.statusLine()->text(), Texts::typeAGoal);
+        QCOMPARE(view.statusLine()->text(), Texts::typeAGoal());
         QVERIFY(!view.accessibilityNotice()->isVisible());
         QVERIFY(!view.stepCard()->isVisible());
         QVERIFY(!view.historyHeading()->isVisible());
@@ -319,14 +319,14 @@ private slots:
         panel.model().refreshModels();
         QTRY_COMPARE(panel.model().serverState(), ServerState::down);
         QCOMPARE(view.statusLine()->palette().color(QPalette::WindowText), QColor(255, 149, 0));
-        QCOMPARE(view.modelRow()->notice()->text(), Texts::notRunning);
+        QCOMPARE(view.modelRow()->notice()->text(), Texts::notRunning());
         QVERIFY(view.modelRow()->notice()->isVisible());
         QVERIFY(!view.modelRow()->modelPicker()->isVisible());
         panel.rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{});
         panel.model().refreshModels();
         QTRY_COMPARE(panel.model().serverState(), ServerState::running);
         QCOMPARE(view.statusLine()->palette().color(QPalette::WindowText), normal);
-        QCOMPARE(view.modelRow()->notice()->text(), Texts::noModels);
+        QCOMPARE(view.modelRow()->notice()->text(), Texts::noModels());
     }
 
     void modelRowWritesTheModel()
@@ -337,7 +337,7 @@ private slots:
             Provider::ollama, QStringList{QStringLiteral("a-model"), QStringLiteral("llava:7b")});
         QTest::mouseClick(row->refreshButton(), Qt::LeftButton);
         QTRY_COMPARE(row->modelPicker()->count(), 2);
-        QCOMPARE(row->refreshButton()->toolTip(), Texts::refreshModels);
+        QCOMPARE(row->refreshButton()->toolTip(), Texts::refreshModels());
         QCOMPARE(row->modelPicker()->currentText(), QStringLiteral("llava:7b"));
         row->modelPicker()->setCurrentIndex(0);
         emit row->modelPicker()->activated(0);
@@ -347,7 +347,7 @@ private slots:
         QTest::mouseClick(row->providerButton(1), Qt::LeftButton);
         QCOMPARE(panel.model().provider(), Provider::lmStudio);
         QVERIFY(row->notice()->isVisible()); // the list is emptied at once
-        QTRY_COMPARE(row->notice()->text(), Texts::notRunning);
+        QTRY_COMPARE(row->notice()->text(), Texts::notRunning());
     }
 
     void noticeFollowsAccessibility()
@@ -356,7 +356,7 @@ private slots:
         panel.rig.permissions.accessibility = false;
         panel.model().refreshPermissions();
         QVERIFY(panel.main().accessibilityNotice()->isVisible());
-        QCOMPARE(panel.main().accessibilityNotice()->text(), Texts::accessibilityNotice);
+        QCOMPARE(panel.main().accessibilityNotice()->text(), Texts::accessibilityNotice());
         panel.rig.permissions.accessibility = true;
         QTRY_VERIFY_WITH_TIMEOUT(!panel.main().accessibilityNotice()->isVisible(), 3000);
     }

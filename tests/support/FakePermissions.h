@@ -15,8 +15,8 @@ public:
     CaptureAdvice captureAdvice() const override
     {
         // What an X11 desktop says, so pictures of the panel show the real words.
-        return {Texts::windowCapture, Texts::windowCaptureText, Texts::noCaptureSettings,
-                Texts::captureUnavailable};
+        return {Texts::windowCapture(), Texts::windowCaptureText(), Texts::noCaptureSettings(),
+                Texts::captureUnavailable()};
     }
     bool mayCapture() override { return capture; }
     bool mayReadAccessibility() override { return accessibility; }

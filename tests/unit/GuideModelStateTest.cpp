@@ -20,7 +20,7 @@ private slots:
         QCOMPARE(model.provider(), Provider::ollama);
         QCOMPARE(model.selectedModel(), QString());
         QVERIFY(model.showExplainer());
-        QCOMPARE(model.status(), Texts::typeAGoal);
+        QCOMPARE(model.status(), Texts::typeAGoal());
         QCOMPARE(model.serverState(), ServerState::unknown);
         QVERIFY(model.hasScreenAccess());
         QVERIFY(!model.hasAXAccess());

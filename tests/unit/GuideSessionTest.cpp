@@ -37,8 +37,8 @@ private slots:
         GuideModel& model = *rig.model;
 
         QCOMPARE(rig.statuses,
-                 QStringList({QStringLiteral("Reading Mousepad\u2026"), Texts::readingTextOnScreen,
-                              QStringLiteral("Asking llava:7b\u2026"),
+                 QStringList({QStringLiteral("Reading Mousepad\u2026"),
+                              Texts::readingTextOnScreen(), QStringLiteral("Asking llava:7b\u2026"),
                               QStringLiteral("Step 1 ready.")}));
         QCOMPARE(model.activeGoal(), QStringLiteral("save it"));
         QVERIFY(model.sessionActive());
@@ -95,7 +95,7 @@ private slots:
 
         rig.permissions.capture = true;
         rig.permissions.changed();
-        QCOMPARE(model.status(), Texts::typeAGoal);
+        QCOMPARE(model.status(), Texts::typeAGoal());
     }
 
     void noApplicationToObserve_data()
@@ -119,7 +119,7 @@ private slots:
         const QString nameBefore = model.targetName();
         model.setGoal(QStringLiteral("export"));
         model.submit();
-        QTRY_COMPARE(model.status(), Texts::switchToApp);
+        QTRY_COMPARE(model.status(), Texts::switchToApp());
         QCOMPARE(model.targetName(), nameBefore);
         QVERIFY(!model.isBusy());
     }
@@ -159,7 +159,7 @@ private slots:
 
         rig.windows.windows = QList<WindowInfo>{};
         model.nextStep();
-        QTRY_COMPARE(model.status(), Texts::noVisibleWindow);
+        QTRY_COMPARE(model.status(), Texts::noVisibleWindow());
         QCOMPARE(model.elements(), before);
         QVERIFY(model.sessionActive());
     }
@@ -170,7 +170,7 @@ private slots:
         rig.accessibility.trusted = false; // only recognised text is left, and it is too short
         rig.textRecognition.lines = {{QStringLiteral("X"), QRectF(0, 0.5, 0.1, 0.1)}};
         runFirstStep(rig);
-        QCOMPARE(rig.statuses.last(), Texts::nothingRecognisable);
+        QCOMPARE(rig.statuses.last(), Texts::nothingRecognisable());
         QVERIFY(rig.model->elements().isEmpty());
         QVERIFY(rig.modelServer.asked.isEmpty());
     }
@@ -215,14 +215,14 @@ private slots:
         model.stop();
         QVERIFY(!model.isBusy());
         QVERIFY(!model.isWaitingForModel());
-        QCOMPARE(model.status(), Texts::stopped);
+        QCOMPARE(model.status(), Texts::stopped());
         if (wait == QLatin1String("asking"))
             QTRY_COMPARE(rig.modelServer.cancelled, 1); // the request was ended, not left waiting
 
         // Whatever the stopped step was waiting for comes in now, and is dropped.
         rig.modelServer.release();
         QTest::qWait(400);
-        QCOMPARE(model.status(), Texts::stopped);
+        QCOMPARE(model.status(), Texts::stopped());
         QVERIFY(model.steps().isEmpty());
         QVERIFY(model.elements().isEmpty());
         QVERIFY(!model.isBusy());
@@ -252,7 +252,7 @@ private slots:
         QTest::qWait(100);
         QVERIFY(rig.windows.captures.isEmpty());
         QVERIFY(rig.modelServer.asked.isEmpty());
-        QCOMPARE(model.status(), Texts::stopped);
+        QCOMPARE(model.status(), Texts::stopped());
         QVERIFY(rig.overlay.shown.isEmpty());
     }
 
@@ -292,7 +292,7 @@ private slots:
         const QString statusBefore = model.status();
         model.pick(file);
         QCOMPARE(model.steps().size(), 2);
-        QCOMPARE(model.steps()[1].explanation, Texts::youChoseThis);
+        QCOMPARE(model.steps()[1].explanation, Texts::youChoseThis());
         QVERIFY(model.steps()[1].manual);
         QCOMPARE(model.status(), statusBefore);
 
@@ -351,7 +351,7 @@ private slots:
         model.nextStep();
         QCoreApplication::processEvents(); // a started step would run now
         QVERIFY(!model.sessionActive());
-        QCOMPARE(model.status(), Texts::typeAGoal);
+        QCOMPARE(model.status(), Texts::typeAGoal());
         QVERIFY(rig.statuses.isEmpty());
         QVERIFY(rig.windows.captures.isEmpty());
     }
@@ -363,7 +363,7 @@ private slots:
         QTest::addColumn<int>("steps");
         QTest::addColumn<bool>("overlayHidden");
         QTest::newRow("no object")
-            << "I think you should click Save." << Texts::replyNotUsable << 0 << false;
+            << "I think you should click Save." << Texts::replyNotUsable() << 0 << false;
         QTest::newRow("done, explained")
             << R"({"id": 2, "done": true, "explanation": "All saved."})"
             << "All saved." << 0 << true;
@@ -395,7 +395,7 @@ private slots:
         rig.modelServer.listings.insert_or_assign(Provider::ollama,
                                                   Failure{QStringLiteral("Connection refused")});
         runFirstStepWithoutWaitingForServer(rig);
-        QCOMPARE(rig.model->status(), Texts::noServer);
+        QCOMPARE(rig.model->status(), Texts::noServer());
         QVERIFY(rig.modelServer.asked.isEmpty());
         QCOMPARE(rig.model->serverState(), ServerState::down);
 
@@ -407,14 +407,14 @@ private slots:
         QTRY_VERIFY(rig.model->status().startsWith(QStringLiteral("The model request failed")));
         QCOMPARE(rig.model->status(),
                  QStringLiteral("The model request failed (Connection refused). ") +
-                     Texts::noServer);
+                     Texts::noServer());
         QCOMPARE(rig.model->serverState(), ServerState::down);
         QVERIFY(!rig.modelServer.asked.first().imageBase64); // not a vision model: no picture
 
         // A running server without models names the provider's remedy.
         rig.modelServer.listings.insert_or_assign(Provider::ollama, QStringList{});
         rig.model->nextStep();
-        QTRY_COMPARE(rig.model->status(), Texts::ollamaNoModel);
+        QTRY_COMPARE(rig.model->status(), Texts::ollamaNoModel());
         QCOMPARE(rig.model->serverState(), ServerState::running);
     }
 
@@ -570,12 +570,12 @@ private slots:
         runFirstStep(rig, QStringLiteral("choose blue"));
 
         GuideModel& model = *rig.model;
-        QCOMPARE(model.status(), Texts::notInView);
+        QCOMPARE(model.status(), Texts::notInView());
         QCOMPARE(model.steps().size(), 1);
         QCOMPARE(model.steps().first().label,
                  QStringLiteral("scroll area \u201CScroll down in this list\u201D"));
         QCOMPARE(rig.overlay.shown.last().frame, list.frame);
-        QCOMPARE(rig.overlay.shown.last().text, Texts::scrollDownToFind);
+        QCOMPARE(rig.overlay.shown.last().text, Texts::scrollDownToFind());
         // Scrolling is no click on a control: a click there waits for Next step.
         rig.pointer.click(QPointF(200, 300), SessionRig::targetPid);
         QVERIFY(rig.windows.settleWaits.isEmpty());
@@ -583,7 +583,7 @@ private slots:
         // With nothing out of view, the model's miss is said as it is.
         rig.accessibility.nodes[QStringLiteral("/win")].children.removeLast();
         model.nextStep();
-        QTRY_COMPARE(model.status(), Texts::noListedElement);
+        QTRY_COMPARE(model.status(), Texts::noListedElement());
     }
 
     void aDocumentsTextComesFromItsTreeInItsPlace()
@@ -636,7 +636,7 @@ private slots:
         const qsizetype capturesBefore = rig.windows.captures.size();
         runFirstStep(rig, QStringLiteral("change the search settings"));
         QCOMPARE(rig.model->status(), QStringLiteral("Step 1 ready."));
-        QVERIFY(rig.statuses.contains(Texts::waitingForPage));
+        QVERIFY(rig.statuses.contains(Texts::waitingForPage()));
         QCOMPARE(rig.model->steps().first().label, QStringLiteral("link \u201CSearch\u201D"));
         QVERIFY(rig.windows.captures.size() - capturesBefore >= 2); // taken again once loaded
 
@@ -645,10 +645,10 @@ private slots:
         rig.accessibility.change(
             [&rig] { rig.accessibility.nodes[QStringLiteral("/win/page")].busy = true; });
         rig.model->nextStep();
-        QTRY_COMPARE(rig.model->status(), Texts::waitingForPage);
+        QTRY_COMPARE(rig.model->status(), Texts::waitingForPage());
         rig.model->stop();
         QVERIFY(!rig.model->isBusy());
-        QCOMPARE(rig.model->status(), Texts::stopped);
+        QCOMPARE(rig.model->status(), Texts::stopped());
 
         // Left alone, such a page is taken as it is, after a while.
         QElapsedTimer waited;
@@ -667,7 +667,7 @@ private:
         QTRY_COMPARE(model.serverState(), ServerState::down);
         model.setGoal(QStringLiteral("save it"));
         model.submit();
-        QTRY_VERIFY(!model.isBusy() && model.status() == Texts::noServer);
+        QTRY_VERIFY(!model.isBusy() && model.status() == Texts::noServer());
     }
 };
 

@@ -42,8 +42,12 @@ PromptBudget::Request request(const QList<GuideElement>& elements,
                     QStringLiteral("Open Tools."),
                     QRectF(190, 190, 20, 20),
                     false};
-    return {
-        LLMClient::systemPrompt, QStringLiteral("export as PDF"), {last}, elements, window, image};
+    return {LLMClient::systemPrompt(),
+            QStringLiteral("export as PDF"),
+            {last},
+            elements,
+            window,
+            image};
 }
 
 QList<qint64> ids(const QList<GuideElement>& elements)

@@ -23,7 +23,7 @@ private slots:
     void systemPromptExampleIsAReplyTheParserAccepts()
     {
         // The example the model is shown is one this program can read back.
-        const QString& prompt = LLMClient::systemPrompt;
+        const QString& prompt = LLMClient::systemPrompt();
         QVERIFY(!prompt.contains(u'\n'));
         const qsizetype open = prompt.indexOf(u'{');
         const QString example = prompt.mid(open, prompt.indexOf(u'}', open) - open + 1);
@@ -32,6 +32,17 @@ private slots:
         QVERIFY(reply);
         QCOMPARE(reply->id, 12);
         QVERIFY(!reply->done);
+    }
+
+    void theSentenceIsAskedForInTheReadersLanguage()
+    {
+        const QString english = LLMClient::systemPrompt(QLocale(QLocale::English, QLocale::Canada));
+        QCOMPARE(LLMClient::systemPrompt(QLocale::c()), english);
+        QVERIFY(!english.contains(QStringLiteral("Write the explanation")));
+        QCOMPARE(LLMClient::systemPrompt(QLocale(QLocale::German, QLocale::Austria)),
+                 english + QStringLiteral(" Write the explanation in German."));
+        QCOMPARE(LLMClient::systemPrompt(QLocale(QLocale::Japanese)),
+                 english + QStringLiteral(" Write the explanation in Japanese."));
     }
 
     void userPromptWithoutSteps()

@@ -68,7 +68,7 @@ private slots:
 
         desktop.windows = QList<WindowInfo>{};
         captured = awaitTask(ScreenCapture::captureFrontWindow(desktop, 7, std::nullopt));
-        QCOMPARE(captured.failure().description, Texts::noVisibleWindow);
+        QCOMPARE(captured.failure().description, Texts::noVisibleWindow());
     }
 
     void openPopupsAreDrawnInAtTheirPlaces()

@@ -29,7 +29,7 @@ std::function<QString(const QJsonObject&)> answerWhenInstructed(const QString& t
     return [title](const QJsonObject& request) {
         const QString system = request["messages"].toArray()[0].toObject()["content"].toString();
         const QString prompt = Fake::promptOf(request);
-        if (system == LLMClient::systemPrompt && prompt.contains(QStringLiteral("Goal: ")))
+        if (system == LLMClient::systemPrompt() && prompt.contains(QStringLiteral("Goal: ")))
             return Fake::naming(title)(request);
         const QString first =
             QRegularExpression(QStringLiteral("^(\\d+) \\|"), QRegularExpression::MultilineOption)
@@ -177,9 +177,9 @@ private slots:
         guide.setGoal(QStringLiteral("open a file"));
         guide.submit();
         QTRY_COMPARE(guide.steps().size(), 1);
-        QCOMPARE(rig.statuses,
-                 QStringList({QStringLiteral("Reading Mousepad\u2026"), Texts::readingTextOnScreen,
-                              Texts::asking(model), QStringLiteral("Step 1 ready.")}));
+        QCOMPARE(rig.statuses, QStringList({QStringLiteral("Reading Mousepad\u2026"),
+                                            Texts::readingTextOnScreen(), Texts::asking(model),
+                                            QStringLiteral("Step 1 ready.")}));
         QCOMPARE(guide.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
         QCOMPARE(guide.steps().first().explanation, QStringLiteral("Choose File."));
         QCOMPARE(rig.overlay.shown.last().frame, QRectF(100, 60, 40, 20));
@@ -202,7 +202,7 @@ private slots:
 
         guide.stop();
         QVERIFY(!guide.isBusy());
-        QCOMPARE(guide.status(), Texts::stopped);
+        QCOMPARE(guide.status(), Texts::stopped());
         QTRY_COMPARE(server.chatsClosedByClient, 1);
         QCOMPARE(guide.serverState(), ServerState::running);
 
@@ -305,11 +305,11 @@ private slots:
         QCOMPARE(guide.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
         const QJsonObject sent = requestsTo(server, QStringLiteral("/api/chat")).last().json();
         QVERIFY(sent["options"].toObject()["num_ctx"].toInteger() > 4096);
-        QVERIFY(server.lastSeenPrompt.startsWith(LLMClient::systemPrompt));
+        QVERIFY(server.lastSeenPrompt.startsWith(LLMClient::systemPrompt()));
 
         // The same request without a context, as it went before: the server keeps to its 4,096
         // tokens, drops the instructions and the goal from the front, and the model guesses.
-        const ChatRequest unsized{Provider::ollama,     model,        LLMClient::systemPrompt,
+        const ChatRequest unsized{Provider::ollama,     model,        LLMClient::systemPrompt(),
                                   Fake::promptOf(sent), std::nullopt, std::nullopt};
         const Result<ChatAnswer> cut = awaitTask(served.client.ask(unsized, Cancellation()));
         QCOMPARE(cut.value().promptTokens, 4096);
@@ -346,11 +346,12 @@ private slots:
 
         guide.nextStep();
         QTRY_COMPARE(guide.steps().size(), 2);
-        QVERIFY(server.lastSeenPrompt.startsWith(LLMClient::systemPrompt));
+        QVERIFY(server.lastSeenPrompt.startsWith(LLMClient::systemPrompt()));
         QVERIFY(server.lastSeenPrompt.contains(QStringLiteral("Goal: press the middle cell\n")));
         const Step first = guide.steps().first();
         QVERIFY(server.lastSeenPrompt.contains(
-            Texts::historyLine(first.number, first.label, first.explanation)));
+            QString::number(first.number) + QStringLiteral(". ") + first.label +
+            QStringLiteral(" \u2014 ") + first.explanation + u'\n'));
     }
 
     void aPromptTheServerCutAnywayIsReported()

@@ -79,12 +79,12 @@ private slots:
         QTest::newRow("names a listed element")
             << R"({"id": 2, "explanation": "Click Save."})" << qint64(2) << "" << false;
         QTest::newRow("names nothing")
-            << "I would click Save." << qint64(0) << Texts::replyNotUsable << false;
+            << "I would click Save." << qint64(0) << Texts::replyNotUsable() << false;
         QTest::newRow("names an element that is gone")
-            << R"({"id": 7, "explanation": "Click it."})" << qint64(0) << Texts::noListedElement
+            << R"({"id": 7, "explanation": "Click it."})" << qint64(0) << Texts::noListedElement()
             << false;
         QTest::newRow("done, silent")
-            << R"({"id": null, "done": true})" << qint64(0) << Texts::goalComplete << true;
+            << R"({"id": null, "done": true})" << qint64(0) << Texts::goalComplete() << true;
         QTest::newRow("done, explained")
             << R"({"id": 2, "done": true, "explanation": "Saved already."})" << qint64(0)
             << "Saved already." << true;

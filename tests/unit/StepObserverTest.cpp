@@ -43,7 +43,7 @@ struct Scene
         return awaitTask(observer->observe(
             pid, clock,
             [this](const QString& status) {
-                if (status == Texts::readingTextOnScreen)
+                if (status == Texts::readingTextOnScreen())
                     ++recognising;
             },
             going));
@@ -95,7 +95,7 @@ private slots:
         scene.rig.windows.windows = QList<WindowInfo>{};
         const Result<Observation> observed = scene.observe();
         QVERIFY(!observed);
-        QCOMPARE(observed.failure().description, Texts::noVisibleWindow);
+        QCOMPARE(observed.failure().description, Texts::noVisibleWindow());
         QCOMPARE(scene.recognising, 0); // no pixels, so no text was read
     }
 

@@ -245,13 +245,13 @@ Result<QImage> GnomeShellConnection::capture(quint64 windowId, std::chrono::mill
 {
     const int fd = memfd_create("cuewell-capture", MFD_CLOEXEC);
     if (fd < 0)
-        return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
+        return Failure{Texts::captureFailed(Texts::shellCaptureFailed())};
     // Any thread may capture: a proxy of its own asks, and the reply is waited for here. The
     // descriptor is duplicated into the message; the original is ours to read and close.
     const QString shellName = owner();
     if (shellName.isEmpty()) {
         ::close(fd);
-        return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
+        return Failure{Texts::captureFailed(Texts::shellCaptureFailed())};
     }
     GnomeShellInterface shell(shellName, path, m_bus);
     shell.setTimeout(int(timeout.count()));
@@ -262,12 +262,12 @@ Result<QImage> GnomeShellConnection::capture(quint64 windowId, std::chrono::mill
     ::close(fd);
     if (!reply.isValid()) {
         qCInfo(lcLinux) << "window capture refused:" << reply.error().message();
-        return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
+        return Failure{Texts::captureFailed(Texts::shellCaptureFailed())};
     }
     const QImage cropped = GnomeShellGeometry::cropToFrame(
         QImage::fromData(png, "PNG"), reply.argumentAt<0>(), reply.argumentAt<1>());
     if (cropped.isNull())
-        return Failure{Texts::captureFailed(Texts::shellCaptureFailed)};
+        return Failure{Texts::captureFailed(Texts::shellCaptureFailed())};
     return cropped;
 }
 

@@ -80,7 +80,7 @@ void GnomeShellWindows::windowsChanged()
 Result<QList<WindowInfo>> GnomeShellWindows::onScreenWindows()
 {
     if (!m_shell.isSubscribed())
-        return Failure{Texts::captureFailed(Texts::windowsNotListed)};
+        return Failure{Texts::captureFailed(Texts::windowsNotListed())};
     QList<WindowInfo> windows;
     for (const GnomeShellWindow& window : m_shell.windows()) {
         if (!window.popup)

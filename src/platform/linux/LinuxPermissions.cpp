@@ -25,14 +25,14 @@ LinuxPermissions::LinuxPermissions(X11Windows& windows, QObject* parent)
 
 PermissionsPort::CaptureAdvice LinuxPermissions::x11Advice()
 {
-    return {Texts::windowCapture, Texts::windowCaptureText, Texts::noCaptureSettings,
-            Texts::captureUnavailable};
+    return {Texts::windowCapture(), Texts::windowCaptureText(), Texts::noCaptureSettings(),
+            Texts::captureUnavailable()};
 }
 
 PermissionsPort::CaptureAdvice LinuxPermissions::gnomeShellAdvice()
 {
-    return {Texts::gnomeExtension, Texts::gnomeExtensionText, Texts::gnomeExtensionRemedy,
-            Texts::gnomeExtensionOff};
+    return {Texts::gnomeExtension(), Texts::gnomeExtensionText(), Texts::gnomeExtensionRemedy(),
+            Texts::gnomeExtensionOff()};
 }
 
 void LinuxPermissions::captureChanged()

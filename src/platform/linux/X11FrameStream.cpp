@@ -32,7 +32,7 @@ void X11FrameStream::start(std::function<void(Frame)> onFrame,
     m_idle.start();
     if (!m_windows.startStream(this)) {
         m_running = false;
-        m_onStopped(Failure(Texts::notRedirected));
+        m_onStopped(Failure(Texts::notRedirected()));
     }
 }
 
@@ -62,7 +62,7 @@ void X11FrameStream::windowGone()
     if (!m_running)
         return;
     stop();
-    m_onStopped(Failure(Texts::windowClosed));
+    m_onStopped(Failure(Texts::windowClosed()));
 }
 
 void X11FrameStream::deliverFrame()

@@ -153,11 +153,11 @@ std::optional<RunningApp> X11Windows::applicationOf(xcb_window_t window)
 Result<QList<WindowInfo>> X11Windows::onScreenWindows()
 {
     if (!m_x.isValid())
-        return Failure(Texts::noXDisplay);
+        return Failure(Texts::noXDisplay());
     std::optional<QList<WindowInfo>> windows = m_queries.onScreenWindows();
     QMetaObject::invokeMethod(this, &X11Windows::processEvents, Qt::QueuedConnection);
     if (!windows)
-        return Failure(Texts::windowsNotListed);
+        return Failure(Texts::windowsNotListed());
     return *windows;
 }
 
@@ -204,19 +204,19 @@ Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
 {
     const auto window = static_cast<xcb_window_t>(windowId);
     if (!canCapture())
-        return Failure(Texts::noComposite);
+        return Failure(Texts::noComposite());
     if (!m_readiness.redirect(window))
-        return Failure(Texts::windowGone);
+        return Failure(Texts::windowGone());
     xcb_connection_t* c = m_x.get();
     auto geometry = xReply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
     if (!geometry)
-        return Failure(Texts::windowGone);
+        return Failure(Texts::windowGone());
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     auto named =
         xReply(xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, window, pixmap)));
     if (named) {
         qCDebug(lcLinux) << "naming a window's pixmap failed: X error" << named->error_code;
-        return Failure(Texts::windowNotOnScreen);
+        return Failure(Texts::windowNotOnScreen());
     }
     auto image =
         xReply(xcb_get_image_reply(c,
@@ -227,7 +227,7 @@ Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
     QMetaObject::invokeMethod(this, &X11Windows::processEvents, Qt::QueuedConnection);
     const qsizetype expected = qsizetype(geometry->width) * geometry->height * 4;
     if (!image || xcb_get_image_data_length(image.get()) < expected)
-        return Failure(Texts::pixelsUnreadable);
+        return Failure(Texts::pixelsUnreadable());
     const QImage::Format format =
         geometry->depth == 32 ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     // The reply's buffer is freed on return: the image must own a copy of the pixels.
