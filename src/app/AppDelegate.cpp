@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AppDelegate.h"
 
+#include "app/CommandLine.h"
+
 #include "app/GuidePanel.h"
 #include "app/HotKey.h"
 #include "app/PanelAwareOverlay.h"
@@ -15,10 +17,15 @@
 #include "platform/linux/GnomeShellConnection.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/TesseractTextRecognition.h"
+#include "platform/linux/XdgAutostart.h"
 #include "session/GuideModel.h"
+#include "ui/ContentView.h"
+#include "ui/LoginStartSwitch.h"
+#include "ui/MainView.h"
 #include "ui/TrayMenu.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
@@ -53,7 +60,9 @@ AppDelegate::AppDelegate(DesktopBackend desktop)
       m_model(std::make_unique<GuideModel>(GuideServices{
           *m_desktop.accessibility, *m_desktop.windows, *m_desktop.pointer, *m_desktop.permissions,
           *m_textRecognition, *m_modelServer, *m_panelAwareOverlay, *m_settings})),
-      m_hotKey(std::make_unique<HotKey>(*m_desktop.hotKey))
+      m_hotKey(std::make_unique<HotKey>(*m_desktop.hotKey)),
+      m_loginStart(std::make_unique<XdgAutostart>(
+          QStringList{QCoreApplication::applicationFilePath(), CommandLine::inBackgroundOption}))
 {
     if (m_desktop.shell)
         drawThroughShell();
@@ -75,9 +84,11 @@ void AppDelegate::drawThroughShell()
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::launch()
+void AppDelegate::launch(Start start)
 {
     m_panel = std::make_unique<GuidePanel>(*m_model, *m_desktop.permissions);
+    m_loginStartSwitch = new LoginStartSwitch(*m_loginStart, m_panel.get());
+    m_loginStartSwitch->bind(m_panel->content()->mainView()->startAtLoginBox());
     m_panelAwareOverlay->setPanel(m_panel.get());
     if (m_panelPlacer)
         m_panel->placeThrough(m_panelPlacer->placer());
@@ -94,7 +105,8 @@ void AppDelegate::launch()
                 self->openPanel();
         });
     });
-    openPanel();
+    if (start == Start::openPanel)
+        openPanel();
 }
 
 // Many desktops have no tray; Cuewell then lives on its hot key and launcher.
@@ -104,8 +116,8 @@ void AppDelegate::createTray()
         return;
     m_tray = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
     m_tray->setToolTip(Texts::appName);
-    m_tray->setContextMenu(
-        makeTrayMenu([this] { openPanel(); }, [] { QApplication::quit(); }, m_panel.get()));
+    m_tray->setContextMenu(makeTrayMenu([this] { openPanel(); }, *m_loginStartSwitch,
+                                        [] { QApplication::quit(); }, m_panel.get()));
     connect(m_tray.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger)
@@ -119,6 +131,7 @@ void AppDelegate::openPanel()
     if (!m_panel)
         return;
     m_model->refreshPermissions();
+    m_loginStartSwitch->refresh();
     m_panel->showBeside(targetWindow());
     m_panel->raise();
     m_panel->activateWindow();

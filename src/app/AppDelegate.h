@@ -13,12 +13,14 @@ class GuideModel;
 class GuidePanel;
 class HttpModelServer;
 class HotKey;
+class LoginStartSwitch;
 class OverlayController;
 class PanelAwareOverlay;
 class QSettings;
 class QSystemTrayIcon;
 class ShellPanelPlacer;
 class TesseractTextRecognition;
+class XdgAutostart;
 
 /// Builds the whole program in one place on the desktop's backend, and brings the panel up.
 class AppDelegate : public QObject
@@ -28,9 +30,16 @@ public:
     explicit AppDelegate(DesktopBackend desktop);
     ~AppDelegate() override;
 
-    /// Creates the panel, the tray item (where the desktop has a tray) and the hot key, then
-    /// opens the panel once.
-    void launch();
+    /// How Cuewell comes up: as the user started it, or in the background, as at login.
+    enum class Start
+    {
+        openPanel,
+        inBackground,
+    };
+
+    /// Creates the panel, the tray item (where the desktop has a tray) and the hot key, and
+    /// opens the panel unless started in the background.
+    void launch(Start start);
 
     /// Refreshes the permissions, raises and activates the panel, and puts the cursor in the
     /// goal field.
@@ -56,4 +65,6 @@ private:
     std::unique_ptr<HotKey> m_hotKey;
     std::unique_ptr<ShellPanelPlacer> m_panelPlacer;
     std::unique_ptr<QSystemTrayIcon> m_tray;
+    std::unique_ptr<XdgAutostart> m_loginStart;
+    LoginStartSwitch* m_loginStartSwitch = nullptr;
 };

@@ -15,7 +15,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      Texts::versionOption());
     const QCommandLineOption quit(QStringLiteral("quit"), Texts::quitOption());
-    parser.addOptions({help, version, quit});
+    const QCommandLineOption inBackground(inBackgroundOption.mid(2), Texts::inBackgroundOption());
+    parser.addOptions({help, version, quit, inBackground});
     if (!parser.parse(arguments))
         return {Action::refuse, parser.errorText()};
     if (parser.isSet(help))
@@ -27,5 +28,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return {Action::refuse, Texts::noArgumentsTaken()};
     if (parser.isSet(quit))
         return {Action::quitRunning, {}};
+    if (parser.isSet(inBackground))
+        return {Action::runInBackground, {}};
     return {};
 }

@@ -11,11 +11,16 @@ struct CommandLine
     enum class Action
     {
         run,
+        /// Run without opening the panel, as when the desktop starts Cuewell at login.
+        runInBackground,
         showHelp,
         showVersion,
         quitRunning,
         refuse,
     };
+
+    /// The option the autostart entry passes.
+    static inline const QString inBackgroundOption = QStringLiteral("--in-background");
 
     Action action = Action::run;
     /// What to print: the help, the version, or why the command line was refused.

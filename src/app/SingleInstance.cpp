@@ -27,6 +27,8 @@ bool SingleInstance::forwardToRunning(Request request)
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(connectTimeoutMs))
         return false;
+    if (request == Request::none)
+        return true;
     socket.write(request == Request::quit ? quitLine : openLine);
     const bool sent = socket.waitForBytesWritten(connectTimeoutMs);
     socket.disconnectFromServer();

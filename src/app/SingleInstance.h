@@ -14,6 +14,8 @@ class SingleInstance : public QObject
 public:
     enum class Request
     {
+        /// Only asks whether one runs (a second start at login).
+        none,
         open,
         quit,
     };

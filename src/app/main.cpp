@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -39,9 +40,9 @@ void describeProgram()
     QCoreApplication::setApplicationVersion(QStringLiteral(CUEWELL_VERSION));
 }
 
-// Answers a command line with arguments, which never starts the program: --help and
-// --version need no desktop, and --quit only a running Cuewell. Returns the exit code.
-int answer(int argc, char** argv)
+// Answers a command line with arguments: --help and --version need no desktop, and --quit only
+// a running Cuewell. Returns the exit code, or nothing when Cuewell is to run in the background.
+std::optional<int> answer(int argc, char** argv)
 {
     const QCoreApplication parsing(argc, argv);
     describeProgram();
@@ -57,6 +58,8 @@ int answer(int argc, char** argv)
             return 0;
         std::fprintf(stderr, "%s\n", qPrintable(Texts::cuewellNotRunning()));
         return 1;
+    case CommandLine::Action::runInBackground:
+        return std::nullopt;
     case CommandLine::Action::refuse:
     case CommandLine::Action::run:
         break;
@@ -70,8 +73,12 @@ int answer(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1)
-        return answer(argc, argv);
+    AppDelegate::Start start = AppDelegate::Start::openPanel;
+    if (argc > 1) {
+        if (const std::optional<int> exitCode = answer(argc, argv))
+            return *exitCode;
+        start = AppDelegate::Start::inBackground;
+    }
     TesseractThreads::restartWithOneOpenMpThread(argv);
     ProcessMemory::shareHeapsBetweenThreads();
     // GNOME on Wayland is served through Cuewell's shell extension, and the panel is a Wayland
@@ -94,7 +101,9 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/cuewell/cuewell.svg")));
 
     SingleInstance instance;
-    if (instance.forwardToRunning())
+    if (instance.forwardToRunning(start == AppDelegate::Start::openPanel
+                                      ? SingleInstance::Request::open
+                                      : SingleInstance::Request::none))
         return 0;
     AppDelegate delegate(gnomeWayland ? DesktopBackend::gnomeShell() : DesktopBackend::x11());
     instance.listen([&delegate](SingleInstance::Request request) {
@@ -103,6 +112,6 @@ int main(int argc, char** argv)
         else
             delegate.openPanel();
     });
-    delegate.launch();
+    delegate.launch(start);
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QString>
 
 // Every text the program shows, in one place, each through the translator installed at start-up
@@ -15,6 +16,14 @@ class Texts
     Q_DECLARE_TR_FUNCTIONS(Texts)
 
 public:
+    /// The language a person reads texts in: the first of the locale's interface languages
+    /// (LANGUAGE before LC_MESSAGES and LANG for the system's locale).
+    static QLocale::Language readingLanguage(const QLocale& locale)
+    {
+        const QStringList preferred = locale.uiLanguages();
+        return preferred.isEmpty() ? locale.language() : QLocale(preferred.first()).language();
+    }
+
     static inline const QString ellipsis = QStringLiteral("\u2026");
     static inline const QString appName = QStringLiteral("Cuewell");
     static inline const QString hotKeyName = QStringLiteral("Control+Alt+G");

@@ -2,6 +2,7 @@
 // The texts sent to the model: the fixed system prompt and the per-step user prompt.
 #include "core/NumericRange.h"
 #include "core/OutsideText.h"
+#include "core/Texts.h"
 #include "model_client/LLMClient.h"
 
 namespace LLMClient {
@@ -61,7 +62,7 @@ QString historyLine(const Step& step)
 
 QString systemPrompt(const QLocale& reader)
 {
-    const QLocale::Language language = reader.language();
+    const QLocale::Language language = Texts::readingLanguage(reader);
     if (language == QLocale::English || language == QLocale::C || language == QLocale::AnyLanguage)
         return instructions;
     // The explanation is the card's sentence, so it comes in the user's language; the element

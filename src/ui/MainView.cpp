@@ -62,6 +62,11 @@ MainView::MainView(GuideModel& model, QWidget* parent) : QScrollArea(parent), m_
     m_elements = new ElementList;
     column->addWidget(m_elements);
     column->addStretch();
+    // A setting of the program rather than of the session: at the foot, shown once something
+    // can keep it (the desktop's autostart).
+    m_startAtLogin = new QCheckBox;
+    m_startAtLogin->hide();
+    column->addWidget(m_startAtLogin);
     setWidget(content);
 
     m_refresh.setInterval(refreshMs);

@@ -32,6 +32,8 @@ public:
     QPushButton* stopButton() const { return m_stop; }
     QPushButton* permissionsButton() const { return m_permissions; }
     QCheckBox* followClicksBox() const { return m_follow; }
+    /// "Start Cuewell when I log in": hidden until something binds it to the desktop.
+    QCheckBox* startAtLoginBox() const { return m_startAtLogin; }
     QLabel* targetLine() const { return m_target; }
     QLabel* windowLine() const { return m_window; }
     StatusLine* statusLine() const { return m_status; }
@@ -75,6 +77,7 @@ private:
     QPushButton* m_next;
     QPushButton* m_stop;
     QCheckBox* m_follow;
+    QCheckBox* m_startAtLogin;
     QPushButton* m_permissions;
     QProgressBar* m_spinner;
     StatusLine* m_status;

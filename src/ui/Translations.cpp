@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Translations.h"
 
+#include "core/Texts.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 
@@ -13,7 +15,8 @@ bool installFrom(QTranslator& translator, const QLocale& locale, const QString& 
                  const QString& folder)
 {
     // English is the texts' own language: a translation for it would only be found by accident.
-    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
+    const QLocale::Language language = Texts::readingLanguage(locale);
+    if (language == QLocale::English || language == QLocale::C)
         return false;
     return translator.load(locale, name, QStringLiteral("_"), folder) &&
            QCoreApplication::installTranslator(&translator);

@@ -3,8 +3,11 @@
 
 #include <functional>
 
+class LoginStartSwitch;
 class QMenu;
 class QWidget;
 
-/// The tray item's menu: "Open Cuewell (Ctrl+Alt+G)", a separator, "Quit Cuewell".
-QMenu* makeTrayMenu(std::function<void()> open, std::function<void()> quit, QWidget* parent);
+/// The tray item's menu: "Open Cuewell (Ctrl+Alt+G)", "Start Cuewell when I log in" (bound to
+/// `startAtLogin`), a separator, "Quit Cuewell".
+QMenu* makeTrayMenu(std::function<void()> open, LoginStartSwitch& startAtLogin,
+                    std::function<void()> quit, QWidget* parent);

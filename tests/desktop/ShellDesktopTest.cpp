@@ -10,6 +10,7 @@
 
 #include <xcb/xcb_keysyms.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,6 +78,25 @@ class ShellDesktopTest : public QObject
         QVERIFY(cuewell.waitForStarted());
     }
 
+    // Clicks the panel's control named `title` with the pointer, as a user would.
+    void clickControl(const QProcess& cuewell, const QString& title)
+    {
+        const AXSnapshot panel = AccessibilityReader::read(m_accessibility, cuewell.processId());
+        const auto control = std::find_if(panel.elements.begin(), panel.elements.end(),
+                                          [&title](const auto& e) { return e.title == title; });
+        QVERIFY2(control != panel.elements.end(), qPrintable(title));
+        const QPointF centre = control->frame.center();
+        xdotool({QStringLiteral("mousemove"), QString::number(qRound(centre.x())),
+                 QString::number(qRound(centre.y())), QStringLiteral("click"),
+                 QStringLiteral("1")});
+    }
+
+    QString singleInstanceSocket() const
+    {
+        return qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/cuewell-") +
+               qEnvironmentVariable("DISPLAY").remove(u':');
+    }
+
     // Closes the panel with the window manager's close key; the program keeps running.
     void closePanel(const QProcess& cuewell)
     {
@@ -133,10 +153,7 @@ private slots:
         start(first);
         QTRY_VERIFY_WITH_TIMEOUT(panelShown(first), 15000);
         // The running one listens in the user's own runtime folder, not in /tmp.
-        const QString display = qEnvironmentVariable("DISPLAY").remove(u':');
-        QVERIFY(QFileInfo(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/cuewell-") +
-                          display)
-                    .exists());
+        QVERIFY(QFileInfo(singleInstanceSocket()).exists());
         closePanel(first);
 
         QProcess second;
@@ -170,12 +187,60 @@ private slots:
         QCOMPARE(file.exitCode, 2);
         QCOMPARE(file.err.trimmed(), Texts::noArgumentsTaken());
 
+        // In the user's language.
+        QProcessEnvironment german = noDesktop;
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+            german.remove(QString::fromLatin1(name));
+        german.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+        const Ended hilfe = runCuewell({QStringLiteral("--help")}, german);
+        QVERIFY2(hilfe.out.contains(QStringLiteral("Eine Bildschirmführung")),
+                 qPrintable(hilfe.out));
+
         // --quit where no Cuewell runs says so.
         QProcessEnvironment otherDisplay = QProcessEnvironment::systemEnvironment();
         otherDisplay.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4242"));
         const Ended nobody = runCuewell({QStringLiteral("--quit")}, otherDisplay);
         QCOMPARE(nobody.exitCode, 1);
         QCOMPARE(nobody.err.trimmed(), Texts::cuewellNotRunning());
+    }
+
+    void askedToStartAtLoginItDoesAndThenWaitsForItsHotKey()
+    {
+        QProcess cuewell;
+        start(cuewell);
+        QTRY_VERIFY_WITH_TIMEOUT(panelShown(cuewell), 15000);
+        clickControl(cuewell, Texts::continueLabel()); // past the first start's welcome
+        QTest::qWait(500);
+        clickControl(cuewell, Texts::startAtLogin());
+        const QString entryPath = m_config.filePath(QStringLiteral("autostart/cuewell.desktop"));
+        QTRY_VERIFY(QFileInfo::exists(entryPath));
+        QFile entry(entryPath);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(entry.readAll()).split(u'\n');
+        const QString exec = QStringLiteral("Exec=" CUEWELL_BINARY " --in-background");
+        QVERIFY2(lines.contains(exec), qPrintable(lines.join(u'\n')));
+        QCOMPARE(runCuewell({QStringLiteral("--quit")}).exitCode, 0);
+        QVERIFY(cuewell.waitForFinished(10000));
+
+        // The next login: the desktop runs the entry's command. Cuewell comes up without its
+        // panel, and the hot key brings the panel.
+        QProcess atLogin;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        atLogin.setProcessEnvironment(env);
+        atLogin.start(QStringLiteral(CUEWELL_BINARY), {QStringLiteral("--in-background")});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(singleInstanceSocket()), 15000);
+        QTest::qWait(2000);
+        QVERIFY(!panelShown(atLogin));
+        QCOMPARE(atLogin.state(), QProcess::Running);
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+g")});
+        QTRY_VERIFY_WITH_TIMEOUT(panelShown(atLogin), 10000);
+
+        // Unticked, the entry is gone.
+        clickControl(atLogin, Texts::startAtLogin());
+        QTRY_VERIFY(!QFileInfo::exists(entryPath));
+        atLogin.kill();
+        atLogin.waitForFinished();
     }
 
     void quitEndsTheRunningCuewell()
