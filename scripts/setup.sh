@@ -8,6 +8,10 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-dev clang-format
   # Qt 6 and coroutines on its event loop
   qt6-base-dev qt6-base-dev-tools qt6-httpserver-dev qt6-svg-dev libqt6svg6 qcoro-qt6-dev
+  # translations: lupdate/lrelease and their CMake functions; Qt's own texts in other languages
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
+  # the Debian package: icons drawn from the SVG, dependencies, and the checks it passes
+  librsvg2-bin dpkg-dev fakeroot lintian appstream desktop-file-utils
   # benchmarks
   libbenchmark-dev
   # Linux platform backend

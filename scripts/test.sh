@@ -22,3 +22,11 @@ if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing =="
   bash scripts/fuzz.sh
 fi
+
+# The Debian package: built, checked with lintian and appstreamcli, then installed on this
+# machine, run through a whole task and removed (skipped without root or sudo).
+echo "== package =="
+bash scripts/package.sh
+status=0
+bash tests/package/install-test.sh || status=$?
+[ "$status" -eq 0 ] || [ "$status" -eq 77 ]

@@ -344,10 +344,6 @@
         <translation>GNOME-Shell-Erweiterung</translation>
     </message>
     <message>
-        <source>On GNOME on Wayland, Cuewell sees the window you work in, rings controls and takes its hot key through its GNOME Shell extension, which only Cuewell may use. “bash scripts/run.sh” installs it; turn it on with: %1</source>
-        <translation>Unter GNOME mit Wayland sieht Cuewell das Fenster, in dem Sie arbeiten, umringt Bedienelemente und empfängt sein Tastenkürzel über seine GNOME-Shell-Erweiterung, die nur Cuewell verwenden darf. „bash scripts/run.sh“ installiert sie; schalten Sie sie ein mit: %1</translation>
-    </message>
-    <message>
         <source>Run “%1” in a terminal. If GNOME says the extension does not exist, log out and back in first (GNOME finds new extensions when you log in), then run it again.</source>
         <translation>Führen Sie „%1“ in einem Terminal aus. Wenn GNOME meldet, dass die Erweiterung nicht existiert, melden Sie sich zuerst ab und wieder an (GNOME findet neue Erweiterungen bei der Anmeldung) und führen Sie es dann erneut aus.</translation>
     </message>
@@ -478,6 +474,10 @@
     <message>
         <source>%1. %2 — %3</source>
         <translation>%1. %2 — %3</translation>
+    </message>
+    <message>
+        <source>On GNOME on Wayland, Cuewell sees the window you work in, rings controls and takes its hot key through its GNOME Shell extension, which only Cuewell may use. Cuewell&apos;s package and “bash scripts/run.sh” install it; turn it on with: %1</source>
+        <translation>Unter GNOME mit Wayland sieht Cuewell das Fenster, in dem Sie arbeiten, umringt Bedienelemente und empfängt sein Tastenkürzel über seine GNOME-Shell-Erweiterung, die nur Cuewell verwenden darf. Das Paket von Cuewell und „bash scripts/run.sh“ installieren sie; schalten Sie sie ein mit: %1</translation>
     </message>
 </context>
 </TS>

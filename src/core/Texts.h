@@ -307,7 +307,8 @@ public:
     {
         return tr("On GNOME on Wayland, Cuewell sees the window you work in, rings controls and "
                   "takes its hot key through its GNOME Shell extension, which only Cuewell may "
-                  "use. “bash scripts/run.sh” installs it; turn it on with: %1")
+                  "use. Cuewell's package and “bash scripts/run.sh” install it; turn it on with: "
+                  "%1")
             .arg(enableExtensionCommand);
     }
     static QString gnomeExtensionRemedy()

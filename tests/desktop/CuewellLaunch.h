@@ -14,6 +14,13 @@
 /// CUEWELL_TEST_ECHO=1 echoes everything it logs; CUEWELL_TEST_LOG_RULES sets what it logs.
 struct CuewellLaunch
 {
+    /// The program under test: the build's, or CUEWELL_PROGRAM (the package test runs the
+    /// installed one).
+    static QString program()
+    {
+        return qEnvironmentVariable("CUEWELL_PROGRAM", QStringLiteral(CUEWELL_BINARY));
+    }
+
     QTemporaryDir config;
     QStringList statuses;
 
@@ -32,14 +39,18 @@ struct CuewellLaunch
         env.insert(QStringLiteral("QT_LOGGING_RULES"),
                    qEnvironmentVariable("CUEWELL_TEST_LOG_RULES",
                                         QStringLiteral("cuewell.session.info=true")));
+        // The tests read the program's texts in English, whatever this machine's language.
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
         env.insert(QStringLiteral("OLLAMA_HOST"),
                    QStringLiteral("127.0.0.1:") + QString::number(ollamaPort));
         cuewell.setProcessEnvironment(env);
         cuewell.setProcessChannelMode(QProcess::MergedChannels);
         if (tracedBy.isEmpty())
-            cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
+            cuewell.start(program(), {});
         else
-            cuewell.start(tracedBy.first(), tracedBy.mid(1) + QStringList{CUEWELL_BINARY});
+            cuewell.start(tracedBy.first(), tracedBy.mid(1) + QStringList{program()});
         return cuewell.waitForStarted();
     }
 
