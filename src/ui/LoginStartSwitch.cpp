@@ -13,9 +13,6 @@ LoginStartSwitch::LoginStartSwitch(LoginStartPort& desktop, QObject* parent)
 
 void LoginStartSwitch::bind(QAbstractButton* box)
 {
-    box->setText(Texts::startAtLogin());
-    box->setToolTip(Texts::startAtLoginHelp());
-    box->setAccessibleDescription(Texts::startAtLoginHelp());
     box->setCheckable(true);
     box->setChecked(m_desktop.startsAtLogin());
     box->show();

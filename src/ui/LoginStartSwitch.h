@@ -17,7 +17,9 @@ class LoginStartSwitch : public QObject
 public:
     explicit LoginStartSwitch(LoginStartPort& desktop, QObject* parent = nullptr);
 
+    /// Binds the panel's box (named by the panel) and shows it.
     void bind(QAbstractButton* box);
+    /// Names the tray menu's item and binds it.
     void bind(QAction* item);
     /// Reads the desktop's answer again: the user may have changed it in the desktop's settings.
     void refresh();

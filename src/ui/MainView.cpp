@@ -64,7 +64,9 @@ MainView::MainView(GuideModel& model, QWidget* parent) : QScrollArea(parent), m_
     column->addStretch();
     // A setting of the program rather than of the session: at the foot, shown once something
     // can keep it (the desktop's autostart).
-    m_startAtLogin = new QCheckBox;
+    m_startAtLogin = new QCheckBox(Texts::startAtLogin());
+    m_startAtLogin->setToolTip(Texts::startAtLoginHelp());
+    m_startAtLogin->setAccessibleDescription(Texts::startAtLoginHelp());
     m_startAtLogin->hide();
     column->addWidget(m_startAtLogin);
     setWidget(content);
