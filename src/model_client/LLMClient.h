@@ -24,7 +24,7 @@ bool isVision(const QString& model);
 
 /// The instructions sent with every request; for a reader of another language than English they
 /// ask for the explanation in that language.
-QString systemPrompt(const QLocale& reader = QLocale::system());
+QString systemPrompt(const QLocale& reader = QLocale());
 
 /// One element's line of the user prompt, with its frame relative to `window`.
 QString elementLine(const GuideElement& element, const QRectF& window);

@@ -62,13 +62,7 @@ MainView::MainView(GuideModel& model, QWidget* parent) : QScrollArea(parent), m_
     m_elements = new ElementList;
     column->addWidget(m_elements);
     column->addStretch();
-    // A setting of the program rather than of the session: at the foot, shown once something
-    // can keep it (the desktop's autostart).
-    m_startAtLogin = new QCheckBox(Texts::startAtLogin());
-    m_startAtLogin->setToolTip(Texts::startAtLoginHelp());
-    m_startAtLogin->setAccessibleDescription(Texts::startAtLoginHelp());
-    m_startAtLogin->hide();
-    column->addWidget(m_startAtLogin);
+    column->addWidget(buildFootRow());
     setWidget(content);
 
     m_refresh.setInterval(refreshMs);
@@ -102,13 +96,7 @@ QWidget* MainView::buildActionRow()
     layout->setContentsMargins(0, 0, 0, 0);
     m_next = new QPushButton(Texts::nextStep());
     m_stop = new QPushButton(Texts::stop());
-    m_permissions = new QPushButton(Texts::permissions());
-    m_permissions->setFlat(true);
-    m_permissions->setCursor(Qt::PointingHandCursor);
-    QPalette link = m_permissions->palette();
-    link.setColor(QPalette::ButtonText, link.color(QPalette::Link));
-    m_permissions->setPalette(link);
-    for (QPushButton* b : {m_next, m_stop, m_permissions})
+    for (QPushButton* b : {m_next, m_stop})
         b->setAutoDefault(false);
     m_follow = new QCheckBox(Texts::followMyClicks());
     m_follow->setToolTip(Texts::followMyClicksHelp());
@@ -117,10 +105,33 @@ QWidget* MainView::buildActionRow()
     layout->addWidget(m_stop);
     layout->addWidget(m_follow);
     layout->addStretch();
-    layout->addWidget(m_permissions);
     connect(m_next, &QPushButton::clicked, &m_model, &GuideModel::nextStep);
     connect(m_stop, &QPushButton::clicked, &m_model, &GuideModel::stop);
     connect(m_follow, &QCheckBox::toggled, &m_model, &GuideModel::setFollowClicks);
+    return row;
+}
+
+// The program's settings rather than the session's, at the panel's foot: starting at login
+// (shown once something can keep it, the desktop's autostart) and the permissions.
+QWidget* MainView::buildFootRow()
+{
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_startAtLogin = new QCheckBox(Texts::startAtLogin());
+    m_startAtLogin->setToolTip(Texts::startAtLoginHelp());
+    m_startAtLogin->setAccessibleDescription(Texts::startAtLoginHelp());
+    m_startAtLogin->hide();
+    m_permissions = new QPushButton(Texts::permissions());
+    m_permissions->setAutoDefault(false);
+    m_permissions->setFlat(true);
+    m_permissions->setCursor(Qt::PointingHandCursor);
+    QPalette link = m_permissions->palette();
+    link.setColor(QPalette::ButtonText, link.color(QPalette::Link));
+    m_permissions->setPalette(link);
+    layout->addWidget(m_startAtLogin);
+    layout->addStretch();
+    layout->addWidget(m_permissions);
     connect(m_permissions, &QPushButton::clicked, this, [this] { m_model.setShowExplainer(true); });
     return row;
 }

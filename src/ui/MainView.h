@@ -57,6 +57,7 @@ protected:
 private:
     QWidget* buildGoalRow();
     QWidget* buildActionRow();
+    QWidget* buildFootRow();
     QWidget* buildStatusRow();
     QFrame* buildStepCard();
     void connectModel();

@@ -30,6 +30,7 @@ Translations::Translations(const QLocale& locale)
       m_qtInstalled(installFrom(m_qt, locale, QStringLiteral("qtbase"),
                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
 {
+    QLocale::setDefault(locale);
 }
 
 Translations::~Translations()
@@ -38,4 +39,5 @@ Translations::~Translations()
         QCoreApplication::removeTranslator(&m_qt);
     if (m_cuewellInstalled)
         QCoreApplication::removeTranslator(&m_cuewell);
+    QLocale::setDefault(m_previousDefault);
 }

@@ -5,7 +5,9 @@
 #include <QTranslator>
 
 /// Cuewell's texts and Qt's own (the standard context menus and dialogs) in the user's language,
-/// for as long as this object lives. Where a language has no translation the texts stay English.
+/// for as long as this object lives; the locale is the program's default locale meanwhile, which
+/// is also the language the model is asked to write in. Where a language has no translation the
+/// texts stay English.
 class Translations
 {
 public:
@@ -18,6 +20,7 @@ public:
     bool translatesCuewell() const { return m_cuewellInstalled; }
 
 private:
+    QLocale m_previousDefault;
     QTranslator m_cuewell;
     QTranslator m_qt;
     bool m_cuewellInstalled = false;

@@ -15,6 +15,7 @@
 #include "ui/ModelRow.h"
 #include "ui/PermissionCard.h"
 #include "ui/StatusLine.h"
+#include "ui/Translations.h"
 #include "ui/WaitingIndicator.h"
 
 #include <QApplication>
@@ -66,7 +67,7 @@ class PanelViewsTest : public QObject
             model().setGoal(QStringLiteral("save it"));
             main().goalField()->setFocus();
             QTest::keyClick(main().goalField(), Qt::Key_Return);
-            QTRY_COMPARE(model().status(), QStringLiteral("Step 1 ready."));
+            QTRY_COMPARE(model().status(), Texts::stepReady(1));
         }
     };
 
@@ -200,6 +201,24 @@ private slots:
         view.followClicksBox()->click();
         QVERIFY(!panel.model().followClicks());
         QCOMPARE(panel.rig.settings.value(QStringLiteral("followClicks")).toBool(), false);
+    }
+
+    void aGermanDesktopGetsAGermanPanel()
+    {
+        const Translations german(QLocale(QLocale::German, QLocale::Germany));
+        Panel panel;
+        // The model was asked for its sentence in German; the control's name stays as shown.
+        panel.rig.modelServer.reply =
+            QStringLiteral(R"({"id": 2, "explanation": "Klicken Sie auf Save."})");
+        panel.runStep();
+        MainView& view = panel.main();
+        QCOMPARE(panel.model().status(), QStringLiteral("Schritt 1 bereit."));
+        QCOMPARE(view.nextButton()->text(), QStringLiteral("Nächster Schritt"));
+        QCOMPARE(view.followClicksBox()->text(), QStringLiteral("Meinen Klicks folgen"));
+        QCOMPARE(view.stepExplanation()->text(), QStringLiteral("Klicken Sie auf Save."));
+        QVERIFY(panel.rig.modelServer.asked.last().system.endsWith(
+            QStringLiteral(" Write the explanation in German.")));
+        savePicture(*panel.content, QStringLiteral("main-view-de.png"));
     }
 
     void theWindowLineNamesTheWindowOfTheTargetOnly()
