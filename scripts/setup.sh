@@ -11,7 +11,7 @@ packages=(
   # translations: lupdate/lrelease and their CMake functions; Qt's own texts in other languages
   qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   # the Debian package: icons drawn from the SVG, dependencies, and the checks it passes
-  librsvg2-bin dpkg-dev fakeroot lintian appstream desktop-file-utils
+  librsvg2-bin dpkg-dev fakeroot lintian appstream desktop-file-utils man-db
   # benchmarks
   libbenchmark-dev
   # Linux platform backend
