@@ -479,5 +479,73 @@
         <source>On GNOME on Wayland, Cuewell sees the window you work in, rings controls and takes its hot key through its GNOME Shell extension, which only Cuewell may use. Cuewell&apos;s package and “bash scripts/run.sh” install it; turn it on with: %1</source>
         <translation>Unter GNOME mit Wayland sieht Cuewell das Fenster, in dem Sie arbeiten, umringt Bedienelemente und empfängt sein Tastenkürzel über seine GNOME-Shell-Erweiterung, die nur Cuewell verwenden darf. Das Paket von Cuewell und „bash scripts/run.sh“ installieren sie; schalten Sie sie ein mit: %1</translation>
     </message>
+    <message>
+        <source>button</source>
+        <translation>Schaltfläche</translation>
+    </message>
+    <message>
+        <source>menu item</source>
+        <translation>Menüeintrag</translation>
+    </message>
+    <message>
+        <source>menu bar item</source>
+        <translation>Menüleisteneintrag</translation>
+    </message>
+    <message>
+        <source>text field</source>
+        <translation>Textfeld</translation>
+    </message>
+    <message>
+        <source>text area</source>
+        <translation>Textbereich</translation>
+    </message>
+    <message>
+        <source>check box</source>
+        <translation>Ankreuzfeld</translation>
+    </message>
+    <message>
+        <source>radio button</source>
+        <translation>Optionsfeld</translation>
+    </message>
+    <message>
+        <source>pop up button</source>
+        <translation>Aufklappschaltfläche</translation>
+    </message>
+    <message>
+        <source>menu button</source>
+        <translation>Menüschaltfläche</translation>
+    </message>
+    <message>
+        <source>combo box</source>
+        <translation>Kombinationsfeld</translation>
+    </message>
+    <message>
+        <source>link</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>slider</source>
+        <translation>Schieberegler</translation>
+    </message>
+    <message>
+        <source>disclosure triangle</source>
+        <translation>Ausklappdreieck</translation>
+    </message>
+    <message>
+        <source>search field</source>
+        <translation>Suchfeld</translation>
+    </message>
+    <message>
+        <source>list item</source>
+        <translation>Listeneintrag</translation>
+    </message>
+    <message>
+        <source>text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>%1 “%2”</source>
+        <translation>%1 „%2“</translation>
+    </message>
 </context>
 </TS>

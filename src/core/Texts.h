@@ -397,6 +397,39 @@ public:
     {
         return tr("Detected elements (%1)").arg(count);
     }
+    /// The kind of a control as the panel and the card name it, from the kind the model reads
+    /// ("button", "menu item"...), which stays English. A kind not known here stays as it is.
+    static QString controlKind(const QString& kind)
+    {
+        static const char* const kinds[] = {
+            QT_TRANSLATE_NOOP("Texts", "button"),
+            QT_TRANSLATE_NOOP("Texts", "menu item"),
+            QT_TRANSLATE_NOOP("Texts", "menu bar item"),
+            QT_TRANSLATE_NOOP("Texts", "text field"),
+            QT_TRANSLATE_NOOP("Texts", "text area"),
+            QT_TRANSLATE_NOOP("Texts", "check box"),
+            QT_TRANSLATE_NOOP("Texts", "radio button"),
+            QT_TRANSLATE_NOOP("Texts", "pop up button"),
+            QT_TRANSLATE_NOOP("Texts", "menu button"),
+            QT_TRANSLATE_NOOP("Texts", "combo box"),
+            QT_TRANSLATE_NOOP("Texts", "link"),
+            QT_TRANSLATE_NOOP("Texts", "slider"),
+            QT_TRANSLATE_NOOP("Texts", "disclosure triangle"),
+            QT_TRANSLATE_NOOP("Texts", "search field"),
+            QT_TRANSLATE_NOOP("Texts", "list item"),
+            QT_TRANSLATE_NOOP("Texts", "text"),
+        };
+        for (const char* known : kinds) {
+            if (kind == QLatin1String(known))
+                return tr(known);
+        }
+        return kind;
+    }
+    /// A control as a step names it: its kind and its name as the application shows it.
+    static QString controlLabel(const QString& kind, const QString& name)
+    {
+        return tr("%1 “%2”").arg(controlKind(kind), name);
+    }
     static QString historyLine(qint64 number, const QString& label, const QString& explanation)
     {
         return tr("%1. %2 — %3").arg(QString::number(number), label, explanation);

@@ -318,9 +318,8 @@ void GuideModel::record(const GuideElement& element, const QString& shownExplana
                         bool followable)
 {
     const QString explanation = OutsideText::tamed(shownExplanation, DisplayText::maxGraphemes);
-    const QString label = element.role + QStringLiteral(" \u201C") +
-                          OutsideText::tamed(element.title, DisplayText::maxNameGraphemes) +
-                          QStringLiteral("\u201D");
+    const QString label = Texts::controlLabel(
+        element.role, OutsideText::tamed(element.title, DisplayText::maxNameGraphemes));
     m_services.overlay.show(element.frame, explanation, label);
     // Typing follows a click into a text field, not the next step.
     followable = followable && !textEntryRoles().contains(element.role);

@@ -80,9 +80,10 @@ QVariant ElementListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return DisplayText::bounded(e.title, DisplayText::maxNameGraphemes);
     case Qt::AccessibleTextRole:
-        return DisplayText::bounded(e.role + u' ' + e.title, DisplayText::maxNameGraphemes);
+        return DisplayText::bounded(Texts::controlKind(e.role) + u' ' + e.title,
+                                    DisplayText::maxNameGraphemes);
     case roleRole:
-        return e.role;
+        return Texts::controlKind(e.role);
     default:
         return {};
     }

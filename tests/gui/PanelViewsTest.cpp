@@ -216,6 +216,7 @@ private slots:
         QCOMPARE(view.nextButton()->text(), QStringLiteral("Nächster Schritt"));
         QCOMPARE(view.followClicksBox()->text(), QStringLiteral("Meinen Klicks folgen"));
         QCOMPARE(view.stepExplanation()->text(), QStringLiteral("Klicken Sie auf Save."));
+        QCOMPARE(view.stepHeading()->text(), QStringLiteral("Als Nächstes: Schaltfläche „Save“"));
         QVERIFY(panel.rig.modelServer.asked.last().system.endsWith(
             QStringLiteral(" Write the explanation in German.")));
         savePicture(*panel.content, QStringLiteral("main-view-de.png"));
