@@ -2,21 +2,16 @@
 // Reading, capturing and recognising real applications on a virtual desktop.
 #include "AwaitTask.h"
 #include "DesktopApp.h"
-#include "FakeModelServer.h"
-#include "FakeOverlay.h"
 #include "MenuProbe.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
 #include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/X11Connection.h"
-#include "platform/linux/X11Pointer.h"
 #include "platform/linux/X11Windows.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
-#include "session/GuideModel.h"
 
 #include <QElapsedTimer>
 
@@ -26,8 +21,6 @@
 
 #include <QPainter>
 #include <QRasterWindow>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -419,30 +412,6 @@ private slots:
         const Result<CapturedWindow> captured =
             awaitTask(ScreenCapture::captureFrontWindow(m_windows, pid, std::nullopt));
         QCOMPARE(captured.failure().description, Texts::noVisibleWindow());
-    }
-
-    void stepOnARealApplicationReachesTheSuggestion()
-    {
-        DesktopApp mousepad(QStringLiteral("mousepad"));
-        waitForApp(mousepad, 7);
-        QTemporaryDir dir;
-        QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
-        LinuxPermissions permissions(m_windows);
-        FakeModelServer server;
-        server.listings.insert_or_assign(Provider::ollama, QStringList{QStringLiteral("llava:7b")});
-        server.reply = QStringLiteral(R"({"id": 1, "explanation": "Open File."})");
-        FakeOverlay overlay;
-        X11Pointer pointer;
-        GuideModel model(
-            {m_accessibility, m_windows, pointer, permissions, m_ocr, server, overlay, settings});
-        QTRY_COMPARE(model.serverState(), ServerState::running);
-        QTRY_COMPARE_WITH_TIMEOUT(model.targetName(), QStringLiteral("Mousepad"), 5000);
-        model.setGoal(QStringLiteral("save the file"));
-        model.submit();
-        QTRY_COMPARE_WITH_TIMEOUT(model.status(), QStringLiteral("Step 1 ready."), 20000);
-        QCOMPARE(model.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
-        QVERIFY(server.asked.first().user.contains(QStringLiteral("| menu bar item | Help |")));
-        QVERIFY(server.asked.first().imageBase64.has_value());
     }
 };
 

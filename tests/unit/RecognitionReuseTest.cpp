@@ -155,36 +155,6 @@ private slots:
         QCOMPARE(rig.textRecognition.calls.load(), 2);
         QVERIFY(!model.lastStepTimings().recognisedBefore);
     }
-
-    void theWindowTheTreeNamesIsTheOneCaptured()
-    {
-        // A second window of the application lies in front; the tree says the user works in
-        // the one behind, so its pixels, at its place, are what the step uses.
-        SessionRig rig;
-        const QRectF other(900, 500, 300, 200);
-        rig.windows.windows =
-            QList<WindowInfo>{{8, SessionRig::targetPid, 0, other},
-                              {7, SessionRig::targetPid, 0, SessionRig::windowFrame}};
-        rig.windows.pixelsById.insert(7, FakeWindows::drawnImage(QSize(800, 600), Qt::gray));
-        rig.textRecognition.lines = {{QStringLiteral("Untitled"), QRectF(0.5, 0.5, 0.25, 0.1)}};
-        GuideModel& model = rig.start();
-        QTRY_COMPARE(model.serverState(), ServerState::running);
-        model.setGoal(QStringLiteral("save it"));
-        model.submit();
-        QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
-
-        QCOMPARE(rig.windows.captures.last().first, quint64(7));
-        const GuideElement text = model.elements().last();
-        QCOMPARE(text.title, QStringLiteral("Untitled"));
-        QCOMPARE(text.frame, QRectF(500, 340, 200, 60));
-
-        // The next step takes the right window at once.
-        rig.windows.captures.clear();
-        model.nextStep();
-        QTRY_COMPARE(model.status(), QStringLiteral("Step 2 ready."));
-        QCOMPARE(rig.windows.captures.size(), 1);
-        QCOMPARE(rig.windows.captures.first().first, quint64(7));
-    }
 };
 
 QTEST_GUILESS_MAIN(RecognitionReuseTest)

@@ -4,7 +4,6 @@
 #include "session/StepAdvisor.h"
 #include "AwaitTask.h"
 #include "FakeModelServer.h"
-#include "core/DisplayText.h"
 #include "core/Texts.h"
 #include "session/ModelDiscovery.h"
 
@@ -103,14 +102,6 @@ private slots:
         QVERIFY(!advice.serverDown);
     }
 
-    void aLongExplanationIsBoundedForTheCardAndTheHistory()
-    {
-        const QString huge(100'000, u'x');
-        const Advice advice = StepAdvisor::read(
-            QStringLiteral(R"({"id": 1, "explanation": "%1"})").arg(huge), listed);
-        QCOMPARE(advice.explanation, huge.left(DisplayText::maxGraphemes));
-    }
-
     void theRequestCarriesTheQuestionAndTheReplyIsRead()
     {
         Asking asking;
@@ -126,22 +117,6 @@ private slots:
         QCOMPARE(sent.contextTokens, std::optional<qint64>(8192));
     }
 
-    void aModelThatReadsImagesGetsThePicture()
-    {
-        Asking asking(QStringLiteral("llava:7b"));
-        asking.askWith(QStringLiteral(R"({"id": 1})"));
-        QVERIFY(asking.server.asked.last().imageBase64);
-    }
-
-    void aFailedRequestSaysWhyAndCountsTheServerDown()
-    {
-        Asking asking;
-        const Advice advice = asking.askWith(Failure(QStringLiteral("Connection refused")));
-        QVERIFY(!advice.element);
-        QVERIFY(advice.serverDown);
-        QCOMPARE(advice.outcome, Texts::requestFailed(QStringLiteral("Connection refused")));
-    }
-
     void aPromptThatCannotFitIsNotSent()
     {
         Asking asking;
@@ -152,17 +127,6 @@ private slots:
         QVERIFY(prepared.failure().description.startsWith(
             QStringLiteral("The goal and the steps so far are too long")));
         QVERIFY(asking.server.asked.isEmpty());
-    }
-
-    void whatWasLeftOutIsNoted()
-    {
-        Asking asking;
-        for (int i = 0; i < 3000; ++i)
-            asking.question.elements.append(
-                element(3 + i, QStringLiteral("Cell %1 of a long table").arg(i)));
-        const Advice advice = asking.askWith(QStringLiteral(R"({"id": 2})"));
-        QCOMPARE(advice.element->title, QStringLiteral("Save"));
-        QVERIFY2(advice.note.startsWith(QStringLiteral(" Only ")), qPrintable(advice.note));
     }
 };
 
