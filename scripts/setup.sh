@@ -26,6 +26,8 @@ packages=(
   firefox-esr libreoffice-writer libreoffice-gtk3 thunar gnome-text-editor featherpad evince
   # headless GNOME Shell on Wayland for the GNOME desktop tests
   gnome-shell gnome-shell-common gjs
+  # the GNOME 48 desktop tests make a Debian 13 tree with it
+  mmdebstrap
   # the panel as a native client of GNOME on Wayland
   qt6-wayland
 )

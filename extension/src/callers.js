@@ -139,9 +139,11 @@ function fileStatus(path, followLinks) {
             null);
         if (!info.has_attribute('unix::device') || !info.has_attribute('unix::inode'))
             return null;
+        const type = info.get_file_type();
         return {
-            type: info.get_file_type(),
-            linkTarget: info.get_symlink_target(),
+            type,
+            // GLib 2.76 and later complain when a file that is no link is asked where it leads.
+            linkTarget: type === Gio.FileType.SYMBOLIC_LINK ? info.get_symlink_target() : null,
             device: info.get_attribute_as_string('unix::device'),
             inode: info.get_attribute_as_string('unix::inode'),
             uid: info.get_attribute_uint32('unix::uid'),

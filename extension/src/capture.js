@@ -17,7 +17,7 @@ function captureWindow(window, fdList, fdIndex) {
             return;
         }
         const fd = fdList.get(fdIndex);
-        const stream = new Gio.UnixOutputStream({fd, close_fd: true});
+        const stream = unixOutputStream(fd);
         Shell.Screenshot.composite_to_stream(texture, 0, 0, -1, -1, 1, null, 0, 0, 1, stream,
             (source, result) => {
                 try {

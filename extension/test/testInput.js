@@ -124,7 +124,7 @@ class CuewellTestInput {
     ScreenshotAsync([png], invocation) {
         this._reply(invocation, () => new Promise((resolve, reject) => {
             const fd = invocation.get_message().get_unix_fd_list().get(png);
-            const stream = new Gio.UnixOutputStream({fd, close_fd: true});
+            const stream = unixOutputStream(fd);
             new Shell.Screenshot().screenshot(false, stream, (screenshot, result) => {
                 try {
                     screenshot.screenshot_finish(result);

@@ -7,10 +7,22 @@
 # clients. Everything started here is ended by pid when the command ends. Exits 77 (a skip for
 # CTest) when GNOME Shell is not installed.
 #   CUEWELL_EXTENSION_DIR  the built extension to install (required)
+#   CUEWELL_SHELL_ROOT     a file tree holding another GNOME (run-on-gnome48-wayland.sh): the
+#                          shell and the apps named in `tree_apps` run from it, in a mount
+#                          namespace of this run's own; Cuewell and the tests run from here
+#   CUEWELL_BUILD_DIR      this build, shown to that shell so it can check who calls it
 set -u
 
 source "$(dirname "$0")/lab.sh"
-require_programs gnome-shell gjs dbus-daemon gsettings
+shell_root=${CUEWELL_SHELL_ROOT:-}
+if [ -n "$shell_root" ]; then
+  require_programs chroot unshare dbus-daemon gdbus
+  # The other tree's mounts are made in a mount namespace of this run alone.
+  [ -n "${CUEWELL_OWN_MOUNTS:-}" ] ||
+    CUEWELL_OWN_MOUNTS=1 exec unshare --mount --propagation private "$0" "$@"
+else
+  require_programs gnome-shell gjs dbus-daemon gsettings
+fi
 [ -d "${CUEWELL_EXTENSION_DIR:-}" ] || { echo "CUEWELL_EXTENSION_DIR names no built extension"; exit 1; }
 uuid=cuewell@cuewell.org
 
@@ -18,6 +30,10 @@ pids=()
 cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  # The other tree keeps no trace of the run: its mount point for this run's folder goes too.
+  if [ -n "$shell_root" ] && [ -n "${lab:-}" ] && umount -l "$shell_root$lab" 2>/dev/null; then
+    rmdir "$shell_root$lab"
+  fi
   [ -n "${lab:-}" ] && rm -rf "$lab"
 }
 trap cleanup EXIT
@@ -29,11 +45,45 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME/gnome-shell/extensions"
 chmod 700 "$XDG_RUNTIME_DIR"
 cp -r "$CUEWELL_EXTENSION_DIR" "$XDG_DATA_HOME/gnome-shell/extensions/$uuid"
 
-start_bus() { # kind, address file
-  dbus-daemon "--$1" --nofork --print-address=3 3>"$2" >/dev/null 2>&1 &
+# Runs a program of the shell's GNOME: from the other tree when there is one.
+in_shell_tree() {
+  if [ -n "$shell_root" ]; then chroot "$shell_root" "$@"; else "$@"; fi
+}
+# The apps the tests start by name; Qt Linguist's own folder is not on PATH.
+tree_apps=(/usr/bin/gnome-calculator /usr/bin/mousepad /usr/bin/qt6ct /usr/lib/qt6/bin/linguist)
+if [ -n "$shell_root" ]; then
+  # The other tree sees the system's files, this run's folder, and the build (read-only) at
+  # the paths they have here; the buses and the display are sockets in this run's folder or
+  # abstract ones. All of it goes with the mount namespace when the run ends.
+  for dir in /proc /sys /dev; do mount --rbind "$dir" "$shell_root$dir"; done
+  mount -t tmpfs tmpfs "$shell_root/dev/shm"
+  mkdir -p "$shell_root$lab"
+  mount --bind "$lab" "$shell_root$lab"
+  if [ -n "${CUEWELL_BUILD_DIR:-}" ]; then
+    mkdir -p "$shell_root$CUEWELL_BUILD_DIR"
+    mount --bind -o ro "$CUEWELL_BUILD_DIR" "$shell_root$CUEWELL_BUILD_DIR"
+  fi
+  cp /etc/machine-id "$shell_root/etc/machine-id" 2>/dev/null
+fi
+# Each name starts the app of the shell's GNOME.
+mkdir -p "$lab/bin"
+for app in "${tree_apps[@]}"; do
+  if [ -n "$shell_root" ]; then
+    printf '#!/bin/sh\nexec chroot %q %q "$@"\n' "$shell_root" "$app" >"$lab/bin/${app##*/}"
+  else
+    printf '#!/bin/sh\nexec %q "$@"\n' "$app" >"$lab/bin/${app##*/}"
+  fi
+  chmod +x "$lab/bin/${app##*/}"
+done
+export PATH="$lab/bin:$PATH"
+
+# The session bus listens in this run's folder, which another tree sees at the same path.
+start_session_bus() {
+  dbus-daemon --session --address="unix:path=$lab/session_bus" --nofork --print-address=3 \
+    3>"$lab/session_address" >/dev/null 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do [ -s "$2" ] && break; sleep 0.05; done
-  head -n1 "$2"
+  for _ in $(seq 100); do [ -s "$lab/session_address" ] && break; sleep 0.05; done
+  head -n1 "$lab/session_address"
 }
 cat >"$lab/system.conf" <<EOF
 <busconfig><type>system</type><listen>unix:path=$lab/system_bus</listen>
@@ -43,24 +93,24 @@ EOF
 dbus-daemon --config-file="$lab/system.conf" --nofork >/dev/null 2>&1 &
 pids+=($!)
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$lab/system_bus"
-DBUS_SESSION_BUS_ADDRESS=$(start_bus session "$lab/session_bus")
+DBUS_SESSION_BUS_ADDRESS=$(start_session_bus)
 export DBUS_SESSION_BUS_ADDRESS
 
 # Settings live in the private home's dconf database, written before the shell reads them.
 export GSETTINGS_BACKEND=dconf
-gsettings set org.gnome.shell disable-user-extensions false
-gsettings set org.gnome.shell enabled-extensions "['$uuid']"
-gsettings set org.gnome.shell welcome-dialog-last-shown-version '999'
-gsettings set org.gnome.desktop.a11y.applications screen-reader-enabled false
-gsettings set org.gnome.desktop.interface toolkit-accessibility true
+in_shell_tree gsettings set org.gnome.shell disable-user-extensions false
+in_shell_tree gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+in_shell_tree gsettings set org.gnome.shell welcome-dialog-last-shown-version '999'
+in_shell_tree gsettings set org.gnome.desktop.a11y.applications screen-reader-enabled false
+in_shell_tree gsettings set org.gnome.desktop.interface toolkit-accessibility true
 # No banners: the shell greets a session as root with one, over the apps under test.
-gsettings set org.gnome.desktop.notifications show-banners false
+in_shell_tree gsettings set org.gnome.desktop.notifications show-banners false
 rm -f "$XDG_RUNTIME_DIR/gnome-shell-disable-extensions"
 
 start_accessibility_bus
 
 display=cuewell-wayland-$$
-gnome-shell --headless --wayland --no-x11 --wayland-display "$display" \
+in_shell_tree gnome-shell --headless --wayland --no-x11 --wayland-display "$display" \
   --virtual-monitor "${CUEWELL_SCREEN:-1280x800}" >"$lab/shell.log" 2>&1 &
 pids+=($!)
 shell_pid=$!

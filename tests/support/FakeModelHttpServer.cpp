@@ -56,10 +56,14 @@ QString FakeModelHttpServer::promptOf(const QJsonObject& request)
 
 QString FakeModelHttpServer::idOf(const QString& title, const QString& prompt)
 {
-    const QRegularExpression line(
-        QStringLiteral("^(\\d+) \\| [^|]+ \\| %1 \\|").arg(QRegularExpression::escape(title)),
-        QRegularExpression::MultilineOption);
-    return line.match(prompt).captured(1);
+    for (const QString& name : title.split(u'|')) {
+        const QRegularExpression line(
+            QStringLiteral("^(\\d+) \\| [^|]+ \\| %1 \\|").arg(QRegularExpression::escape(name)),
+            QRegularExpression::MultilineOption);
+        if (const QString id = line.match(prompt).captured(1); !id.isEmpty())
+            return id;
+    }
+    return {};
 }
 
 std::function<QString(const QJsonObject&)> FakeModelHttpServer::naming(const QString& title)

@@ -64,7 +64,8 @@ public:
 
     /// The user message's text of a chat request body, with or without an image.
     static QString promptOf(const QJsonObject& request);
-    /// The id a prompt gives the element titled `title`, or empty.
+    /// The id a prompt gives the element titled `title`, or empty. A title may name the
+    /// element as each version of an application calls it: "Primary menu|Main Menu".
     static QString idOf(const QString& title, const QString& prompt);
     /// Answers as a model that names the element titled `title` would.
     static std::function<QString(const QJsonObject&)> naming(const QString& title);

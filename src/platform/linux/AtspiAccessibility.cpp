@@ -205,6 +205,13 @@ bool AtspiAccessibility::isGecko(const QString& service)
     return m_gecko.value(service, false);
 }
 
+// GTK 4 has no screen coordinates: 4.8 counts both kinds from the window, 4.18 answers 0,0 for
+// every screen position. Window coordinates are right in both.
+uint AtspiAccessibility::placeCoordinates(const QString& service)
+{
+    return isGtk4(service) ? ATSPI_COORD_TYPE_WINDOW : ATSPI_COORD_TYPE_SCREEN;
+}
+
 bool AtspiAccessibility::isGtk4(const QString& service)
 {
     QMutexLocker lock(&m_lock);
@@ -634,7 +641,7 @@ void AtspiAccessibility::readDetails(const QList<AXNode>& batch, const QList<qsi
         descriptions.append(placeOnly.last() ? QDBusPendingCall::fromCompletedCall(QDBusMessage())
                                              : property(node, accessibleInterface,
                                                         QStringLiteral("Description"), deadline));
-        extents.append(extentsOf(node, ATSPI_COORD_TYPE_SCREEN, deadline));
+        extents.append(extentsOf(node, placeCoordinates(node.service), deadline));
         // Inside a drawn pane, the extent in the window's coordinates tells the pane's own
         // controls (which move) from the GTK widgets embedded among them (which stay).
         shifts.append(m_drawnShifts.of(node));

@@ -74,6 +74,7 @@ private:
     bool placesRelativeToWindow(const QString& service, QDeadlineTimer deadline);
     void learnWindowOrigins(const QList<AXNode>& windows, qint64 pid, QDeadlineTimer deadline);
     bool isGtk4(const QString& service);
+    uint placeCoordinates(const QString& service);
     bool isGecko(const QString& service);
 
     QDBusConnection m_bus{QString()}; // the connection of the read under way
