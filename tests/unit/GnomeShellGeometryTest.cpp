@@ -28,7 +28,8 @@ private slots:
     {
         QTest::addColumn<QSizeF>("accessibleWindow");
         QTest::addColumn<QPointF>("origin");
-        // One application with a main window (shadowed) and a dialog without shadow.
+        // One application with a main window (shadowed), a dialog without shadow and a window
+        // with a title bar of its own.
         // GTK 3 reports its whole surface, shadow included: the buffer counts.
         QTest::newRow("GTK 3 window") << QSizeF(692, 569) << QPointF(293, 92);
         // GTK 4 reports the visible window: the frame counts.
@@ -37,6 +38,8 @@ private slots:
         QTest::newRow("unshadowed dialog") << QSizeF(300, 200) << QPointF(700, 400);
         // A size no window has exactly (a window resizing): the frame closest in size.
         QTest::newRow("resizing window") << QSizeF(650, 520) << QPointF(319, 115);
+        // Qt 6 reports the content inside the title bar and 3 px border it draws itself.
+        QTest::newRow("Qt window") << QSizeF(1274, 735) << QPointF(3, 62);
     }
 
     void accessibleExtentsCountFromTheBufferOrTheFrame()
@@ -46,6 +49,7 @@ private slots:
         const QList<GnomeShellWindow> windows{
             window(QRect(319, 115, 640, 517), QRect(293, 92, 692, 569)),
             window(QRect(700, 400, 300, 200), QRect(700, 400, 300, 200)),
+            window(QRect(0, 32, 1280, 768), QRect(0, 32, 1280, 768)),
         };
         QCOMPARE(GnomeShellGeometry::accessibleOrigin(accessibleWindow, windows), origin);
         QVERIFY(!GnomeShellGeometry::accessibleOrigin(accessibleWindow, {}));

@@ -49,7 +49,15 @@ std::optional<QPointF> accessibleOrigin(const QSizeF& accessibleWindowSize,
         if (!closest || distance(window.frame) < distance(closest->frame))
             closest = &window;
     }
-    return closest ? std::optional<QPointF>(QPointF(closest->frame.topLeft())) : std::nullopt;
+    if (!closest)
+        return std::nullopt;
+    // Qt draws its own title bar and a thin border inside the frame on Wayland, and counts
+    // from the content within: the border is as wide on every side, the title bar tops it.
+    const double side = (closest->frame.width() - accessibleWindowSize.width()) / 2;
+    const double top = closest->frame.height() - accessibleWindowSize.height() - side;
+    if (side > 0 && side <= maxDrawnBorder && top >= side)
+        return QPointF(closest->frame.topLeft()) + QPointF(side, top);
+    return QPointF(closest->frame.topLeft());
 }
 
 std::optional<QRectF> popupBeside(const QRectF& anchor, const QList<GnomeShellWindow>& popups)

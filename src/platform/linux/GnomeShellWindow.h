@@ -43,7 +43,9 @@ namespace GnomeShellGeometry {
 /// from. Applications give extents relative to their own window on Wayland, with different
 /// origins: GTK 3 from its buffer (shadow included), GTK 4 from the visible frame. The window
 /// whose buffer has the accessible window's size counts from its buffer; otherwise the window
-/// whose frame is closest in size counts from its frame. Absent when `windows` is empty.
+/// whose frame is closest in size counts from its frame, or from the content inside the title
+/// bar and border a toolkit draws itself (Qt). Absent when `windows` is empty.
+inline constexpr double maxDrawnBorder = 8;
 std::optional<QPointF> accessibleOrigin(const QSizeF& accessibleWindowSize,
                                         const QList<GnomeShellWindow>& windows);
 

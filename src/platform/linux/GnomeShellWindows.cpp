@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include <cerrno>
 #include <csignal>
@@ -46,11 +47,18 @@ qint64 GnomeShellWindows::ownPid() const
 
 std::optional<RunningApp> GnomeShellWindows::frontmostApplication()
 {
-    for (const GnomeShellWindow& window : m_shell.windows()) {
-        if (window.focused)
-            return RunningApp{window.pid, window.applicationName, !window.popup};
+    const QList<GnomeShellWindow> windows = m_shell.windows();
+    const auto focused = std::find_if(windows.begin(), windows.end(),
+                                      [](const GnomeShellWindow& w) { return w.focused; });
+    if (focused == windows.end())
+        return std::nullopt;
+    // The shell knows no application for some popups (a Qt menu): its other windows name it.
+    QString name = focused->applicationName;
+    for (const GnomeShellWindow& window : windows) {
+        if (name.isEmpty() && window.pid == focused->pid)
+            name = window.applicationName;
     }
-    return std::nullopt;
+    return RunningApp{focused->pid, name, !focused->popup};
 }
 
 bool GnomeShellWindows::isTerminated(qint64 pid)
