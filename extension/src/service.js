@@ -63,9 +63,9 @@ class CuewellService {
         Gio.bus_unown_name(this._nameId);
     }
 
-    // Where the ring is drawn, or null.
+    // Where the ring is drawn, in logical pixels, or null.
     get shownRing() {
-        return this._highlight.shown ? this._highlight.ringBox : null;
+        return this._highlight.shown ? toLogicalRect(stageMonitors(), this._highlight.ringBox) : null;
     }
 
     get Version() {
@@ -77,13 +77,17 @@ class CuewellService {
             this._subscribe(invocation.get_sender());
             return new GLib.Variant(`(ba${WINDOW_SIGNATURE})`, [
                 this._hotKeyAction !== Meta.KeyBindingAction.NONE,
-                windowsOnScreen().map(describeWindow),
+                describedWindows(),
             ]);
         });
     }
 
     WindowsAsync(params, invocation) {
         this._serve(invocation, () => windowListVariant());
+    }
+
+    MonitorsAsync(params, invocation) {
+        this._serve(invocation, () => monitorListVariant());
     }
 
     CaptureWindowAsync([id, png], invocation) {
@@ -94,8 +98,9 @@ class CuewellService {
             if (!mayCapture(invocation.get_sender(), this._subscriber, window.get_pid(),
                 this._watchedPid))
                 throw new NotAllowedError('only windows of the watched application are captured');
-            const frame = rectTuple(window.get_frame_rect());
-            const buffer = rectTuple(window.get_buffer_rect());
+            const monitors = stageMonitors();
+            const frame = logicalRectTuple(monitors, window.get_frame_rect());
+            const buffer = logicalRectTuple(monitors, window.get_buffer_rect());
             const fds = invocation.get_message().get_unix_fd_list();
             await captureWindow(window, fds, png);
             return new GLib.Variant('((iiii)(iiii))', [frame, buffer]);
@@ -104,7 +109,11 @@ class CuewellService {
 
     ShowHighlightAsync([ring, card, title, text], invocation) {
         this._serveSubscriber(invocation, () => {
-            const box = ([x, y, width, height]) => ({x, y, width, height});
+            const monitors = stageMonitors();
+            const box = rect => {
+                const [x, y, width, height] = toStageRect(monitors, rect);
+                return {x, y, width, height};
+            };
             this._highlight.show(box(ring), box(card), title, text);
             this._watchClicks(true);
             return null;
@@ -126,10 +135,11 @@ class CuewellService {
             const own = global.get_window_actors()
                 .map(actor => actor.get_meta_window())
                 .filter(w => w && w.get_pid() === pid && w.get_title() === title);
+            const [stageX, stageY] = toStagePoint(stageMonitors(), [x, y]);
             for (const window of own) {
                 if (!window.is_above())
                     window.make_above();
-                window.move_frame(true, x, y);
+                window.move_frame(true, Math.round(stageX), Math.round(stageY));
                 if (activate)
                     Main.activateWindow(window);
             }
@@ -229,6 +239,8 @@ class CuewellService {
         this._connect(global.display, 'notify::focus-window', changed);
         this._connect(global.display, 'restacked', changed);
         this._connect(global.workspace_manager, 'active-workspace-changed', changed);
+        // A monitor added, moved or scaled moves windows too; Cuewell asks for monitors anew.
+        this._connect(Main.layoutManager, 'monitors-changed', changed);
         this._connect(global.display, 'accelerator-activated', (display, action) => {
             if (action === this._hotKeyAction)
                 this._emit('HotKeyPressed', null);
@@ -315,8 +327,8 @@ class CuewellService {
             const [pressX, pressY] = this._pressedAt;
             this._pressedAt = null;
             const window = windowAt(pressX, pressY);
-            this._emit('PrimaryReleased',
-                new GLib.Variant('(ddu)', [pressX, pressY, window ? window.get_pid() : 0]));
+            const [x, y] = toLogicalPoint(stageMonitors(), [pressX, pressY]);
+            this._emit('PrimaryReleased', new GLib.Variant('(ddu)', [x, y, window ? window.get_pid() : 0]));
         }
     }
 }

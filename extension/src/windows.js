@@ -25,10 +25,6 @@ function windowKind(window) {
     return 'window';
 }
 
-function rectTuple(rect) {
-    return [rect.x, rect.y, rect.width, rect.height];
-}
-
 function windowLayer(window, kind) {
     if (kind === 'popup')
         return LAYER_POPUP;
@@ -51,11 +47,12 @@ function windowsOnScreen() {
         .reverse();
 }
 
-function describeWindow(window) {
+function describeWindow(window, monitors) {
     const kind = windowKind(window);
     return [window.get_id(), window.get_pid(), windowLayer(window, kind), kind,
         window === global.display.focus_window, applicationName(window),
-        rectTuple(window.get_frame_rect()), rectTuple(window.get_buffer_rect())];
+        logicalRectTuple(monitors, window.get_frame_rect()),
+        logicalRectTuple(monitors, window.get_buffer_rect())];
 }
 
 // The name people know the application by ("Calculator"), or the empty text.
@@ -63,8 +60,14 @@ function applicationName(window) {
     return Shell.WindowTracker.get_default().get_window_app(window)?.get_name() ?? '';
 }
 
+// The windows on screen as the list sends them.
+function describedWindows() {
+    const monitors = stageMonitors();
+    return windowsOnScreen().map(window => describeWindow(window, monitors));
+}
+
 function windowListVariant() {
-    return new GLib.Variant(`(a${WINDOW_SIGNATURE})`, [windowsOnScreen().map(describeWindow)]);
+    return new GLib.Variant(`(a${WINDOW_SIGNATURE})`, [describedWindows()]);
 }
 
 function findWindow(id) {

@@ -51,11 +51,12 @@ class CuewellTestInput {
             invocation.return_dbus_error('org.cuewell.ShellTest.Error.Failed', `${e.message}`));
     }
 
-    // Every window on screen, front to back: pid, title, focused, frame.
+    // Every window on screen, front to back: pid, title, focused, frame. Positions in and out
+    // are logical pixels, as Cuewell's; the screenshot has the screen's device pixels.
     WindowsAsync(params, invocation) {
         this._reply(invocation, () => new GLib.Variant('(a(usb(iiii)))', [windowsOnScreen().map(w =>
             [w.get_pid(), w.get_title() ?? '', w === global.display.focus_window,
-                rectTuple(w.get_frame_rect())])]));
+                logicalRectTuple(stageMonitors(), w.get_frame_rect())])]));
     }
 
     RingAsync(params, invocation) {
@@ -71,7 +72,8 @@ class CuewellTestInput {
 
     ClickAsync([x, y], invocation) {
         this._reply(invocation, async () => {
-            this._pointer.notify_absolute_motion(GLib.get_monotonic_time(), x, y);
+            const [stageX, stageY] = toStagePoint(stageMonitors(), [x, y]);
+            this._pointer.notify_absolute_motion(GLib.get_monotonic_time(), stageX, stageY);
             await pause(EVENT_GAP_MS);
             this._pointer.notify_button(GLib.get_monotonic_time(), Clutter.BUTTON_PRIMARY,
                 Clutter.ButtonState.PRESSED);

@@ -86,7 +86,7 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::launch(Start start)
 {
-    m_panel = std::make_unique<GuidePanel>(*m_model, *m_desktop.permissions);
+    m_panel = std::make_unique<GuidePanel>(*m_model, *m_desktop.permissions, *m_desktop.windows);
     m_loginStartSwitch = new LoginStartSwitch(*m_loginStart, m_panel.get());
     m_loginStartSwitch->bind(m_panel->content()->mainView()->startAtLoginBox());
     m_panelAwareOverlay->setPanel(m_panel.get());
@@ -147,10 +147,10 @@ std::optional<QRectF> AppDelegate::targetWindow()
     if (!target || !windows)
         return std::nullopt;
     QList<OverlayGeometry::DisplayArea> displays;
-    for (const QScreen* screen : QGuiApplication::screens())
-        displays.append({QRectF(screen->geometry()), screen->devicePixelRatio()});
-    // The window a step would observe; frames are device pixels, the panel is placed in logical
-    // ones.
+    for (const DisplayLayout& display : m_desktop.windows->displayLayouts())
+        displays.append({display.available, display.framePixelsPerLogical});
+    // The window a step would observe; frames may be device pixels, the panel is placed in
+    // logical ones.
     const std::optional<WindowInfo> window =
         ScreenCapture::chooseWindow(windows.value(), target->pid, std::nullopt);
     if (!window)

@@ -2,12 +2,11 @@
 #include "app/GuidePanel.h"
 
 #include "core/Texts.h"
+#include "platform/WindowsPort.h"
 #include "ui/ContentView.h"
 #include "ui/PanelPlacement.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -19,21 +18,11 @@ constexpr qint64 settleMs = 500;
 // A move by fewer pixels than this is not one a person makes on purpose.
 constexpr int handMoveTolerance = 8;
 
-QList<QRectF> screenAreas()
-{
-    QList<QRectF> areas;
-    QList<QScreen*> screens = QGuiApplication::screens();
-    std::stable_partition(screens.begin(), screens.end(),
-                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
-    for (const QScreen* screen : screens)
-        areas.append(QRectF(screen->availableGeometry()));
-    return areas;
-}
-
 } // namespace
 
-GuidePanel::GuidePanel(GuideModel& model, PermissionsPort& permissions, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+GuidePanel::GuidePanel(GuideModel& model, PermissionsPort& permissions, WindowsPort& windows,
+                       QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_windows(windows)
 {
     setWindowTitle(Texts::appName);
     setAccessibleName(Texts::appName);
@@ -42,6 +31,16 @@ GuidePanel::GuidePanel(GuideModel& model, PermissionsPort& permissions, QWidget*
     m_content = new ContentView(model, permissions);
     layout->addWidget(m_content);
     resize(panelSize);
+}
+
+// Where the panel may go: the desktop's word, which on a scaled GNOME on Wayland differs from
+// Qt's.
+QList<QRectF> GuidePanel::screenAreas() const
+{
+    QList<QRectF> areas;
+    for (const DisplayLayout& display : m_windows.displayLayouts())
+        areas.append(display.available);
+    return areas;
 }
 
 void GuidePanel::showBeside(const std::optional<QRectF>& window)

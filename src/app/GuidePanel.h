@@ -10,6 +10,7 @@
 class ContentView;
 class GuideModel;
 class PermissionsPort;
+class WindowsPort;
 
 /// The one panel holding the whole interface: 480 by 640, floating above other windows.
 /// Closing it only hides it. It goes beside the window the user works in, and out of the way
@@ -19,7 +20,8 @@ class GuidePanel : public QWidget
 {
     Q_OBJECT
 public:
-    GuidePanel(GuideModel& model, PermissionsPort& permissions, QWidget* parent = nullptr);
+    GuidePanel(GuideModel& model, PermissionsPort& permissions, WindowsPort& windows,
+               QWidget* parent = nullptr);
 
     ContentView* content() const { return m_content; }
 
@@ -51,7 +53,9 @@ private:
     void placeAt(const QPointF& frameTopLeft);
     QRectF currentFrame() const;
     void noticeMoveByHand();
+    QList<QRectF> screenAreas() const;
 
+    WindowsPort& m_windows;
     ContentView* m_content;
     std::optional<Placer> m_placer;
     bool m_movedByHand = false;

@@ -48,6 +48,17 @@ QCoro::Task<Result<QImage>> takePixels(WindowsPort& windows, quint64 id, QSize s
     co_return pixels;
 }
 
+// A window is drawn at the scale of the screen holding its centre (the first screen's when it
+// is on none).
+double scaleOfScreenHolding(const QList<ScreenInfo>& screens, const QRectF& frame)
+{
+    for (const ScreenInfo& screen : screens) {
+        if (screen.frame.contains(frame.center()))
+            return screen.scale;
+    }
+    return screens.isEmpty() ? fallbackScale : screens.first().scale;
+}
+
 } // namespace
 
 QList<WindowInfo> popupsOf(const QList<WindowInfo>& popups, const QRectF& window)
@@ -100,8 +111,7 @@ QCoro::Task<Result<CapturedWindow>> captureFrontWindow(WindowsPort& windows, qin
     if (!chosen)
         co_return Failure{Texts::noVisibleWindow()};
 
-    const QList<ScreenInfo> screens = windows.screens();
-    const double scale = screens.isEmpty() ? fallbackScale : screens.first().scale;
+    const double scale = scaleOfScreenHolding(windows.screens(), chosen->frame);
     const QSize size = pixelSize(chosen->frame.size(), scale);
     Result<QImage> pixels = co_await takePixels(windows, chosen->id, size, pixelReaders);
     if (!pixels) {

@@ -41,6 +41,15 @@ struct ScreenInfo
     qreal scale = 1.0;
 };
 
+/// A display as Cuewell's panel is placed on it: the area windows may use, in the logical
+/// pixels windows are placed in, and how many units of `WindowInfo::frame` make one of those
+/// (device pixels on X11; on GNOME on Wayland, frames are logical already).
+struct DisplayLayout
+{
+    QRectF available;
+    qreal framePixelsPerLogical = 1.0;
+};
+
 /// The desktop's windows and applications.
 class WindowsPort
 {
@@ -87,4 +96,7 @@ public:
 
     /// The displays, main display first.
     virtual QList<ScreenInfo> screens() = 0;
+
+    /// The displays for placing Cuewell's panel, main display first.
+    virtual QList<DisplayLayout> displayLayouts() = 0;
 };

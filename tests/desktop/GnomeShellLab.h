@@ -16,7 +16,8 @@
 
 /// The headless GNOME Shell of tests/desktop/run-on-gnome-wayland.sh, driven from outside
 /// through the test build of Cuewell's extension: a pointer and keyboard, the screen as a
-/// picture, the windows with their titles, and where the ring is drawn.
+/// picture, the windows with their titles, and where the ring is drawn. Positions are logical
+/// pixels, as Cuewell's.
 class GnomeShellLab
 {
 public:
@@ -81,6 +82,10 @@ public:
         return QRectF(x, y, w, h);
     }
 
+    /// The screen's device pixels to a logical one (CUEWELL_SCALE of the lab's runner).
+    static double scale() { return qEnvironmentVariable("CUEWELL_SCALE", "1").toDouble(); }
+
+    /// The whole screen, in device pixels: `scale()` of them to a logical pixel.
     QImage screenshot()
     {
         const int fd = memfd_create("lab-screenshot", MFD_CLOEXEC);

@@ -194,7 +194,8 @@ private slots:
             const QImage shown = m_lab.screenshot();
             if (qEnvironmentVariableIsSet("CUEWELL_TEST_ECHO"))
                 shown.save(QStringLiteral("/tmp/step-%1.png").arg(step));
-            QCOMPARE(orangeSides(shown, *ring), 4);
+            const double scale = GnomeShellLab::scale();
+            QCOMPARE(orangeSides(shown, QRectF(ring->topLeft() * scale, ring->size() * scale)), 4);
             const std::optional<QRect> panel = windowOf(cuewell.processId());
             QVERIFY(panel);
             QVERIFY2(!QRectF(*panel).intersects(*ring), "the panel covers the ring");

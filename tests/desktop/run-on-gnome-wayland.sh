@@ -11,6 +11,8 @@
 #                          shell and the apps named in `tree_apps` run from it, in a mount
 #                          namespace of this run's own; Cuewell and the tests run from here
 #   CUEWELL_BUILD_DIR      this build, shown to that shell so it can check who calls it
+#   CUEWELL_SCREEN         the virtual monitor's size in pixels (default 1280x800)
+#   CUEWELL_SCALE          its scale: 1, 2, or a fraction such as 1.25 (default 1)
 set -u
 
 source "$(dirname "$0")/lab.sh"
@@ -106,6 +108,12 @@ in_shell_tree gsettings set org.gnome.desktop.interface toolkit-accessibility tr
 # No banners: the shell greets a session as root with one, over the apps under test.
 in_shell_tree gsettings set org.gnome.desktop.notifications show-banners false
 rm -f "$XDG_RUNTIME_DIR/gnome-shell-disable-extensions"
+# A fractional scale needs the shell to lay monitors out in logical pixels, as GNOME's
+# settings switch it to when a person picks one.
+case "${CUEWELL_SCALE:-1}" in
+  1 | 2 | 3) ;;
+  *) in_shell_tree gsettings set org.gnome.mutter experimental-features "['scale-monitor-framebuffer']" ;;
+esac
 
 start_accessibility_bus
 
@@ -129,6 +137,18 @@ if [ "$ready" != 1 ]; then
   echo "GNOME Shell did not come up with the extension:"
   cat "$lab/shell.log"
   exit 1
+fi
+
+# The monitor at CUEWELL_SCALE, as GNOME's display settings set it (for this session only).
+if [ "${CUEWELL_SCALE:-1}" != 1 ]; then
+  display_config=(gdbus call --session --dest org.gnome.Mutter.DisplayConfig
+    --object-path /org/gnome/Mutter/DisplayConfig --method)
+  state=$("${display_config[@]}" org.gnome.Mutter.DisplayConfig.GetCurrentState)
+  serial=$(grep -oE '^\(uint32 [0-9]+' <<<"$state" | grep -oE '[0-9]+$')
+  mode=$(grep -oE '[0-9]+x[0-9]+@[0-9.]+' <<<"$state" | head -n1)
+  "${display_config[@]}" org.gnome.Mutter.DisplayConfig.ApplyMonitorsConfig "$serial" 1 \
+    "[(0, 0, $CUEWELL_SCALE, uint32 0, true, [('Meta-0', '$mode', @a{sv} {})])]" '@a{sv} {}' \
+    >/dev/null || { echo "GNOME Shell refused the scale $CUEWELL_SCALE for $mode"; exit 1; }
 fi
 
 # Apps and Cuewell are Wayland clients of this shell; nothing may lead them to another desktop.

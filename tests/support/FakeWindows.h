@@ -86,6 +86,13 @@ public:
         return makeStream ? makeStream() : nullptr;
     }
     QList<ScreenInfo> screens() override { return screenList; }
+    QList<DisplayLayout> displayLayouts() override
+    {
+        QList<DisplayLayout> layouts;
+        for (const ScreenInfo& screen : screenList)
+            layouts.append({screen.frame, screen.scale});
+        return layouts;
+    }
 
 private:
     QMutex m_capturing;

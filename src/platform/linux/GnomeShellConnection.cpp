@@ -197,6 +197,13 @@ bool GnomeShellConnection::takeSubscription(const Subscription& reply)
         QMutexLocker lock(&m_lock);
         m_hotKeyTaken = reply.argumentAt<0>();
     }
+    // The panel is placed as soon as the subscription is taken: the monitors must be known.
+    QDBusPendingReply<QList<GnomeShellMonitor>> monitors = m_shell->Monitors();
+    monitors.waitForFinished();
+    {
+        QMutexLocker lock(&m_lock);
+        m_monitors = monitors.isValid() ? monitors.value() : QList<GnomeShellMonitor>();
+    }
     setWindows(reply.argumentAt<1>());
     setSubscribed(true);
     return true;
@@ -238,7 +245,27 @@ void GnomeShellConnection::setWindows(const QList<GnomeShellWindow>& windows)
         QMutexLocker lock(&m_lock);
         m_windows = windows;
     }
+    askForMonitors();
     emit windowsChanged();
+}
+
+QList<GnomeShellMonitor> GnomeShellConnection::monitors() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_monitors;
+}
+
+void GnomeShellConnection::askForMonitors()
+{
+    if (!m_shell)
+        return;
+    auto* watcher = new QDBusPendingCallWatcher(m_shell->Monitors(), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QList<GnomeShellMonitor>> reply = *w;
+        QMutexLocker lock(&m_lock);
+        m_monitors = reply.isValid() ? reply.value() : QList<GnomeShellMonitor>();
+    });
 }
 
 Result<QImage> GnomeShellConnection::capture(quint64 windowId, std::chrono::milliseconds timeout)

@@ -45,6 +45,9 @@ public:
 
     /// The windows on screen, front to back, as last pushed.
     QList<GnomeShellWindow> windows() const;
+    /// The monitors, the primary one first, as last asked for (on subscribing and whenever
+    /// windows change); none from an extension too old to say.
+    QList<GnomeShellMonitor> monitors() const;
 
     /// The window's pixels, cut to its frame. Blocks for at most `timeout`.
     Result<QImage> capture(quint64 windowId, std::chrono::milliseconds timeout);
@@ -79,6 +82,7 @@ private:
     QString owner() const;
     bool takeSubscription(const Subscription& reply);
     void setWindows(const QList<GnomeShellWindow>& windows);
+    void askForMonitors();
     void setSubscribed(bool subscribed);
     void logFailure(const QDBusPendingCall& call, const char* method);
 
@@ -90,6 +94,7 @@ private:
     QString m_owner;
     mutable QMutex m_lock;
     QList<GnomeShellWindow> m_windows;
+    QList<GnomeShellMonitor> m_monitors;
     bool m_subscribed = false;
     bool m_hotKeyTaken = false;
     qint64 m_watchedPid = 0;

@@ -31,6 +31,25 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, GnomeShellWindow&
     return argument;
 }
 
+QDBusArgument& operator<<(QDBusArgument& argument, const GnomeShellMonitor& monitor)
+{
+    argument.beginStructure();
+    argument << monitor.frame.x() << monitor.frame.y() << monitor.frame.width()
+             << monitor.frame.height() << monitor.scale;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, GnomeShellMonitor& monitor)
+{
+    int x = 0, y = 0, width = 0, height = 0;
+    argument.beginStructure();
+    argument >> x >> y >> width >> height >> monitor.scale;
+    argument.endStructure();
+    monitor.frame = QRect(x, y, width, height);
+    return argument;
+}
+
 namespace GnomeShellGeometry {
 
 std::optional<QPointF> accessibleOrigin(const QSizeF& accessibleWindowSize,
@@ -95,4 +114,6 @@ void registerGnomeShellWindowTypes()
 {
     qDBusRegisterMetaType<GnomeShellWindow>();
     qDBusRegisterMetaType<QList<GnomeShellWindow>>();
+    qDBusRegisterMetaType<GnomeShellMonitor>();
+    qDBusRegisterMetaType<QList<GnomeShellMonitor>>();
 }

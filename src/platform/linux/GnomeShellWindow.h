@@ -29,11 +29,23 @@ struct GnomeShellWindow
 };
 Q_DECLARE_METATYPE(GnomeShellWindow)
 
+/// A monitor as the extension describes it: where it is in logical pixels, and how many of its
+/// device pixels make one (a window's picture has that many more).
+struct GnomeShellMonitor
+{
+    QRect frame;
+    double scale = 1.0;
+};
+Q_DECLARE_METATYPE(GnomeShellMonitor)
+
+QDBusArgument& operator<<(QDBusArgument& argument, const GnomeShellMonitor& monitor);
+const QDBusArgument& operator>>(const QDBusArgument& argument, GnomeShellMonitor& monitor);
+
 QDBusArgument& operator<<(QDBusArgument& argument, const GnomeShellWindow& window);
 const QDBusArgument& operator>>(const QDBusArgument& argument, GnomeShellWindow& window);
 
-/// Makes windows and lists of them known to QtDBus; needed before the extension's proxy is
-/// used. Safe to call again.
+/// Makes windows, monitors and lists of them known to QtDBus; needed before the extension's proxy
+/// is used. Safe to call again.
 void registerGnomeShellWindowTypes();
 
 /// What the window geometry of GNOME on Wayland means for Cuewell. Pure.

@@ -172,10 +172,32 @@ std::unique_ptr<FrameStreamPort> GnomeShellWindows::frameStream(quint64, QSize)
 QList<ScreenInfo> GnomeShellWindows::screens()
 {
     QList<ScreenInfo> screens;
+    // The shell's own word, where its extension gives it: Qt takes a display laid out in
+    // device pixels (GNOME's default at whole scales) for one that many logical pixels wide.
+    for (const GnomeShellMonitor& monitor : m_shell.monitors())
+        screens.append({QRectF(monitor.frame), monitor.scale});
+    if (!screens.isEmpty())
+        return screens;
     QList<QScreen*> all = QGuiApplication::screens();
     std::stable_partition(all.begin(), all.end(),
                           [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
     for (const QScreen* screen : all)
-        screens.append({QRectF(screen->geometry()), 1.0}); // captures are in stage pixels
+        // Positions are logical pixels; captures hold the device pixels of a scaled display.
+        screens.append({QRectF(screen->geometry()), screen->devicePixelRatio()});
     return screens;
+}
+
+QList<DisplayLayout> GnomeShellWindows::displayLayouts()
+{
+    QList<DisplayLayout> layouts;
+    for (const GnomeShellMonitor& monitor : m_shell.monitors())
+        layouts.append({QRectF(monitor.frame), 1.0});
+    if (!layouts.isEmpty() || !qGuiApp)
+        return layouts;
+    QList<QScreen*> all = QGuiApplication::screens();
+    std::stable_partition(all.begin(), all.end(),
+                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
+    for (const QScreen* screen : all)
+        layouts.append({QRectF(screen->availableGeometry()), 1.0});
+    return layouts;
 }

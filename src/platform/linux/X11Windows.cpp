@@ -178,6 +178,19 @@ QList<ScreenInfo> X11Windows::screens()
     return list;
 }
 
+QList<DisplayLayout> X11Windows::displayLayouts()
+{
+    QList<DisplayLayout> list;
+    if (!qGuiApp)
+        return list;
+    QList<QScreen*> screens = QGuiApplication::screens();
+    std::stable_partition(screens.begin(), screens.end(),
+                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
+    for (const QScreen* screen : screens)
+        list.append({QRectF(screen->availableGeometry()), screen->devicePixelRatio()});
+    return list;
+}
+
 bool X11Windows::hasCurrentPixels(quint64 windowId)
 {
     return m_readiness.hasPixels(static_cast<xcb_window_t>(windowId));

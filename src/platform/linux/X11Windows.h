@@ -45,6 +45,7 @@ public:
     Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) override;
     std::unique_ptr<FrameStreamPort> frameStream(quint64 windowId, QSize pixelSize) override;
     QList<ScreenInfo> screens() override;
+    QList<DisplayLayout> displayLayouts() override;
 
 private:
     friend class X11FrameStream;
