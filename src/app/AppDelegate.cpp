@@ -73,12 +73,22 @@ AppDelegate::AppDelegate(DesktopBackend desktop)
 void AppDelegate::drawThroughShell()
 {
     GnomeShellConnection* shell = m_desktop.shell.get();
-    m_overlay->drawElsewhere([shell](const std::optional<OverlayController::Drawing>& drawing) {
-        if (drawing)
-            shell->showHighlight(drawing->highlight, drawing->card, drawing->title, drawing->text);
-        else
-            shell->hideHighlight();
-    });
+    WindowsPort* windows = m_desktop.windows.get();
+    m_overlay->drawElsewhere(
+        [shell](const std::optional<OverlayController::Drawing>& drawing) {
+            if (drawing)
+                shell->showHighlight(drawing->highlight, drawing->card, drawing->title,
+                                     drawing->text);
+            else
+                shell->hideHighlight();
+        },
+        [windows] {
+            // The shell's monitors, in the logical pixels element frames come in.
+            QList<OverlayGeometry::DisplayArea> displays;
+            for (const DisplayLayout& display : windows->displayLayouts())
+                displays.append({display.available, display.framePixelsPerLogical});
+            return displays;
+        });
     m_panelPlacer = std::make_unique<ShellPanelPlacer>(*shell, Texts::appName);
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int compositorCheckMs = 2000;
 
-QList<OverlayGeometry::DisplayArea> displays()
+QList<OverlayGeometry::DisplayArea> qtDisplays()
 {
     QList<OverlayGeometry::DisplayArea> list;
     for (QScreen* screen : QGuiApplication::screens())
@@ -24,7 +24,7 @@ QList<OverlayGeometry::DisplayArea> displays()
 } // namespace
 
 OverlayController::OverlayController(std::function<bool()> compositorRunning, QObject* parent)
-    : QObject(parent), m_compositorRunning(std::move(compositorRunning))
+    : QObject(parent), m_compositorRunning(std::move(compositorRunning)), m_displays(qtDisplays)
 {
     m_compositorWatch.setInterval(compositorCheckMs);
     connect(&m_compositorWatch, &QTimer::timeout, this, &OverlayController::followCompositor);
@@ -52,7 +52,7 @@ void OverlayController::followCompositor()
 // the covered area's origin; nothing when there is no display.
 std::optional<OverlayController::Placement> OverlayController::place(const QRectF& requested)
 {
-    const QList<OverlayGeometry::DisplayArea> screens = displays();
+    const QList<OverlayGeometry::DisplayArea> screens = m_displays();
     if (screens.isEmpty()) {
         qCDebug(lcOverlay) << "no screen to show the highlight on";
         return std::nullopt;
@@ -93,9 +93,11 @@ std::optional<OverlayController::Covered> OverlayController::coveredBy(const QRe
                    m_view->cardRectFor(placement->target, text).translated(placement->origin)};
 }
 
-void OverlayController::drawElsewhere(std::function<void(const std::optional<Drawing>&)> draw)
+void OverlayController::drawElsewhere(std::function<void(const std::optional<Drawing>&)> draw,
+                                      std::function<QList<OverlayGeometry::DisplayArea>()> displays)
 {
     m_drawElsewhere = std::move(draw);
+    m_displays = std::move(displays);
 }
 
 void OverlayController::hide()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "overlay/OverlayGeometry.h"
 #include "platform/OverlayPort.h"
 
 #include <QObject>
@@ -50,8 +51,10 @@ public:
         QString text;
     };
     /// From now on the highlight is not shown in a window of its own but handed to `draw`
-    /// (absent to take it away), laid out exactly as the window would show it.
-    void drawElsewhere(std::function<void(const std::optional<Drawing>&)> draw);
+    /// (absent to take it away), laid out exactly as the window would show it on `displays`
+    /// (where whoever draws says the displays are).
+    void drawElsewhere(std::function<void(const std::optional<Drawing>&)> draw,
+                       std::function<QList<OverlayGeometry::DisplayArea>()> displays);
 
 private:
     struct Shown
@@ -73,6 +76,7 @@ private:
 
     std::function<bool()> m_compositorRunning;
     std::function<void(const std::optional<Drawing>&)> m_drawElsewhere;
+    std::function<QList<OverlayGeometry::DisplayArea>()> m_displays;
     std::unique_ptr<OverlayView> m_view;
     std::optional<Shown> m_shown;
     QTimer m_compositorWatch;

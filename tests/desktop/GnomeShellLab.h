@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusUnixFileDescriptor>
+#include <QDBusVariant>
 #include <QImage>
 #include <QRectF>
 #include <QStringList>
@@ -80,6 +81,21 @@ public:
         box >> x >> y >> w >> h;
         box.endStructure();
         return QRectF(x, y, w, h);
+    }
+
+    /// The running GNOME Shell's major version ("48"), or empty.
+    QString shellMajorVersion()
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get.setArguments({QStringLiteral("org.gnome.Shell"), QStringLiteral("ShellVersion")});
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return {};
+        const QString version =
+            reply.arguments().constFirst().value<QDBusVariant>().variant().toString();
+        return version.section(u'.', 0, 0);
     }
 
     /// The screen's device pixels to a logical one (CUEWELL_SCALE of the lab's runner).

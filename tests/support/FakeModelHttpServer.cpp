@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeModelHttpServer.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QHttpServerRequest>
 #include <QJsonArray>
@@ -69,9 +71,16 @@ QString FakeModelHttpServer::idOf(const QString& title, const QString& prompt)
 std::function<QString(const QJsonObject&)> FakeModelHttpServer::naming(const QString& title)
 {
     return [title](const QJsonObject& request) {
-        const QString id = idOf(title, promptOf(request));
+        const QString prompt = promptOf(request);
+        const QString id = idOf(title, prompt);
+        // The explanation names the control as this version of the application calls it.
+        const QStringList names = title.split(u'|');
+        const auto named = std::find_if(names.begin(), names.end(), [&](const QString& name) {
+            return !idOf(name, prompt).isEmpty();
+        });
         return QStringLiteral("Here you go:\n{\"id\": %1, \"explanation\": \"Choose %2.\"}")
-            .arg(id.isEmpty() ? QStringLiteral("null") : id, title);
+            .arg(id.isEmpty() ? QStringLiteral("null") : id,
+                 named != names.end() ? *named : names.constFirst());
     };
 }
 
