@@ -14,6 +14,7 @@ const TEST_XML = `
     <method name="PressKeys"><arg type="as" name="keys" direction="in"/></method>
     <method name="TypeText"><arg type="s" name="text" direction="in"/></method>
     <method name="ActivateWindowOf"><arg type="u" name="pid" direction="in"/></method>
+    <method name="MoveWindowOf"><arg type="u" name="pid" direction="in"/><arg type="i" name="x" direction="in"/><arg type="i" name="y" direction="in"/></method>
     <method name="Screenshot"><arg type="h" name="png" direction="in"/></method>
     <method name="Windows"><arg type="a(usb(iiii))" name="windows" direction="out"/></method>
     <method name="Ring"><arg type="b" name="shown" direction="out"/><arg type="(dddd)" name="ring" direction="out"/></method>
@@ -120,6 +121,17 @@ class CuewellTestInput {
             if (!window)
                 throw new Error(`no window of ${pid}`);
             Main.activateWindow(window);
+        });
+    }
+
+    // Moves the process's window so its frame starts at (x, y), in logical pixels.
+    MoveWindowOfAsync([pid, x, y], invocation) {
+        this._reply(invocation, () => {
+            const window = windowsOnScreen().find(w => w.get_pid() === pid && windowKind(w) === 'window');
+            if (!window)
+                throw new Error(`no window of ${pid}`);
+            const [stageX, stageY] = toStagePoint(stageMonitors(), [x, y]);
+            window.move_frame(true, Math.round(stageX), Math.round(stageY));
         });
     }
 

@@ -39,6 +39,12 @@ public:
         return call(QStringLiteral("ActivateWindowOf"), {QVariant::fromValue(quint32(pid))});
     }
 
+    bool moveWindowOf(qint64 pid, QPoint to)
+    {
+        return call(QStringLiteral("MoveWindowOf"),
+                    {QVariant::fromValue(quint32(pid)), to.x(), to.y()});
+    }
+
     QList<Window> windows()
     {
         QList<Window> windows;

@@ -13,6 +13,7 @@
 #   CUEWELL_BUILD_DIR      this build, shown to that shell so it can check who calls it
 #   CUEWELL_SCREEN         the virtual monitor's size in pixels (default 1280x800)
 #   CUEWELL_SCALE          its scale: 1, 2, or a fraction such as 1.25 (default 1)
+#   CUEWELL_SECOND_SCREEN  the size of a second monitor, right of the first (default none)
 set -u
 
 source "$(dirname "$0")/lab.sh"
@@ -119,7 +120,8 @@ start_accessibility_bus
 
 display=cuewell-wayland-$$
 in_shell_tree gnome-shell --headless --wayland --no-x11 --wayland-display "$display" \
-  --virtual-monitor "${CUEWELL_SCREEN:-1280x800}" >"$lab/shell.log" 2>&1 &
+  --virtual-monitor "${CUEWELL_SCREEN:-1280x800}" \
+  ${CUEWELL_SECOND_SCREEN:+--virtual-monitor "$CUEWELL_SECOND_SCREEN"} >"$lab/shell.log" 2>&1 &
 pids+=($!)
 shell_pid=$!
 export WAYLAND_DISPLAY="$display"
