@@ -60,7 +60,7 @@ function logicalRectTuple(monitors, rect) {
 // left out) and its scale. The primary one first.
 const MONITOR_SIGNATURE = '(iiiid)';
 
-function monitorListVariant() {
+function monitorList() {
     const monitors = stageMonitors();
     const entries = monitors.map((m, index) => {
         const area = Main.layoutManager.getWorkAreaForMonitor(index);
@@ -72,5 +72,5 @@ function monitorListVariant() {
     const primary = Main.layoutManager.primaryIndex;
     if (primary > 0 && primary < entries.length)
         entries.unshift(...entries.splice(primary, 1));
-    return new GLib.Variant(`(a${MONITOR_SIGNATURE})`, [entries]);
+    return entries;
 }

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The service Cuewell talks to on the session bus. Version 1 of the interface; a change that
-// breaks callers gets a new interface name. Signals go only to the Cuewell process that
-// subscribed, never to the whole bus.
+// The service Cuewell talks to on the session bus, installed with Cuewell and changed with it:
+// version 2 gives the monitors with the subscription. Signals go only to the Cuewell process
+// that subscribed, never to the whole bus.
 const BUS_NAME = 'org.cuewell.Shell';
 const OBJECT_PATH = '/org/cuewell/Shell1';
 const INTERFACE = 'org.cuewell.Shell1';
-const API_VERSION = 1;
+const API_VERSION = 2;
 const HOT_KEY = '<Control><Alt>g';
 // Changes to windows come in bursts (a menu opening moves, sizes and restacks); one list is
 // sent per burst.
@@ -75,19 +75,16 @@ class CuewellService {
     SubscribeAsync(params, invocation) {
         this._serve(invocation, () => {
             this._subscribe(invocation.get_sender());
-            return new GLib.Variant(`(ba${WINDOW_SIGNATURE})`, [
+            return new GLib.Variant(`(ba${WINDOW_SIGNATURE}a${MONITOR_SIGNATURE})`, [
                 this._hotKeyAction !== Meta.KeyBindingAction.NONE,
                 describedWindows(),
+                monitorList(),
             ]);
         });
     }
 
     WindowsAsync(params, invocation) {
         this._serve(invocation, () => windowListVariant());
-    }
-
-    MonitorsAsync(params, invocation) {
-        this._serve(invocation, () => monitorListVariant());
     }
 
     CaptureWindowAsync([id, png], invocation) {
@@ -239,8 +236,14 @@ class CuewellService {
         this._connect(global.display, 'notify::focus-window', changed);
         this._connect(global.display, 'restacked', changed);
         this._connect(global.workspace_manager, 'active-workspace-changed', changed);
-        // A monitor added, moved or scaled moves windows too; Cuewell asks for monitors anew.
-        this._connect(Main.layoutManager, 'monitors-changed', changed);
+        // A monitor added, moved or scaled moves windows too; a work area changes with a panel.
+        const monitorsChanged = () => {
+            this._emit('MonitorsChanged', new GLib.Variant(`(a${MONITOR_SIGNATURE})`,
+                [monitorList()]));
+            changed();
+        };
+        this._connect(Main.layoutManager, 'monitors-changed', monitorsChanged);
+        this._connect(global.display, 'workareas-changed', monitorsChanged);
         this._connect(global.display, 'accelerator-activated', (display, action) => {
             if (action === this._hotKeyAction)
                 this._emit('HotKeyPressed', null);

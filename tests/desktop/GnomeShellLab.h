@@ -7,6 +7,7 @@
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
 #include <QImage>
+#include <QPoint>
 #include <QRectF>
 #include <QStringList>
 
@@ -102,6 +103,16 @@ public:
         const QString version =
             reply.arguments().constFirst().value<QDBusVariant>().variant().toString();
         return version.section(u'.', 0, 0);
+    }
+
+    /// Where the task's window is to be moved first (CUEWELL_TARGET_AT, "x,y": onto a second
+    /// monitor), or absent to leave it where it opens.
+    static std::optional<QPoint> targetAt()
+    {
+        const QStringList at = qEnvironmentVariable("CUEWELL_TARGET_AT").split(u',');
+        if (at.size() != 2)
+            return std::nullopt;
+        return QPoint(at[0].toInt(), at[1].toInt());
     }
 
     /// The screen's device pixels to a logical one (CUEWELL_SCALE of the lab's runner).

@@ -165,13 +165,9 @@ private slots:
         ollama.answer = FakeModelHttpServer::namingInTurn(controls);
         DesktopApp app(program, command);
         QTRY_VERIFY_WITH_TIMEOUT(windowOf(app.pid()), 10000);
-        // With CUEWELL_TARGET_AT ("x,y"), the task is done on a window moved there (a second
-        // monitor).
-        if (const QStringList at = qEnvironmentVariable("CUEWELL_TARGET_AT").split(u',');
-            at.size() == 2) {
-            const QPoint to(at[0].toInt(), at[1].toInt());
-            QVERIFY(m_lab.moveWindowOf(app.pid(), to));
-            QTRY_COMPARE(windowOf(app.pid())->topLeft(), to);
+        if (const std::optional<QPoint> to = GnomeShellLab::targetAt()) {
+            QVERIFY(m_lab.moveWindowOf(app.pid(), *to));
+            QTRY_COMPARE(windowOf(app.pid())->topLeft(), *to);
         }
         QProcess cuewell;
         QVERIFY(m_launch.start(cuewell, ollama.port()));

@@ -119,6 +119,8 @@ void GnomeShellConnection::talkTo(const QString& owner)
         return;
     m_shell = new GnomeShellInterface(owner, path, m_bus, this);
     connect(m_shell, &GnomeShellInterface::WindowsChanged, this, &GnomeShellConnection::setWindows);
+    connect(m_shell, &GnomeShellInterface::MonitorsChanged, this,
+            &GnomeShellConnection::setMonitors);
     connect(m_shell, &GnomeShellInterface::ApplicationDrawn, this,
             [this](uint pid) { emit applicationDrawn(pid); });
     connect(m_shell, &GnomeShellInterface::HotKeyPressed, this,
@@ -188,6 +190,7 @@ void GnomeShellConnection::subscribeInBackground()
 bool GnomeShellConnection::takeSubscription(const Subscription& reply)
 {
     if (!reply.isValid()) {
+        // An extension of an older Cuewell answers in its own form until the next login.
         if (reply.isError())
             qCInfo(lcLinux) << "GNOME Shell extension:" << reply.error().message();
         setSubscribed(false);
@@ -197,13 +200,7 @@ bool GnomeShellConnection::takeSubscription(const Subscription& reply)
         QMutexLocker lock(&m_lock);
         m_hotKeyTaken = reply.argumentAt<0>();
     }
-    // The panel is placed as soon as the subscription is taken: the monitors must be known.
-    QDBusPendingReply<QList<GnomeShellMonitor>> monitors = m_shell->Monitors();
-    monitors.waitForFinished();
-    {
-        QMutexLocker lock(&m_lock);
-        m_monitors = monitors.isValid() ? monitors.value() : QList<GnomeShellMonitor>();
-    }
+    setMonitors(reply.argumentAt<2>());
     setWindows(reply.argumentAt<1>());
     setSubscribed(true);
     return true;
@@ -245,7 +242,6 @@ void GnomeShellConnection::setWindows(const QList<GnomeShellWindow>& windows)
         QMutexLocker lock(&m_lock);
         m_windows = windows;
     }
-    askForMonitors();
     emit windowsChanged();
 }
 
@@ -255,17 +251,10 @@ QList<GnomeShellMonitor> GnomeShellConnection::monitors() const
     return m_monitors;
 }
 
-void GnomeShellConnection::askForMonitors()
+void GnomeShellConnection::setMonitors(const QList<GnomeShellMonitor>& monitors)
 {
-    if (!m_shell)
-        return;
-    auto* watcher = new QDBusPendingCallWatcher(m_shell->Monitors(), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusPendingReply<QList<GnomeShellMonitor>> reply = *w;
-        QMutexLocker lock(&m_lock);
-        m_monitors = reply.isValid() ? reply.value() : QList<GnomeShellMonitor>();
-    });
+    QMutexLocker lock(&m_lock);
+    m_monitors = monitors;
 }
 
 Result<QImage> GnomeShellConnection::capture(quint64 windowId, std::chrono::milliseconds timeout)

@@ -45,8 +45,8 @@ public:
 
     /// The windows on screen, front to back, as last pushed.
     QList<GnomeShellWindow> windows() const;
-    /// The monitors, the primary one first, as last asked for (on subscribing and whenever
-    /// windows change); none from an extension too old to say.
+    /// The monitors, the primary one first, as last pushed (with the subscription and on every
+    /// change of monitor or work area).
     QList<GnomeShellMonitor> monitors() const;
 
     /// The window's pixels, cut to its frame. Blocks for at most `timeout`.
@@ -74,7 +74,7 @@ signals:
     void applicationDrawn(qint64 pid);
 
 private:
-    using Subscription = QDBusPendingReply<bool, QList<GnomeShellWindow>>;
+    using Subscription = QDBusPendingReply<bool, QList<GnomeShellWindow>, QList<GnomeShellMonitor>>;
 
     void subscribeInBackground();
     void talkTo(const QString& owner);
@@ -82,7 +82,7 @@ private:
     QString owner() const;
     bool takeSubscription(const Subscription& reply);
     void setWindows(const QList<GnomeShellWindow>& windows);
-    void askForMonitors();
+    void setMonitors(const QList<GnomeShellMonitor>& monitors);
     void setSubscribed(bool subscribed);
     void logFailure(const QDBusPendingCall& call, const char* method);
 

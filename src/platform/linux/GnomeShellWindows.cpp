@@ -4,8 +4,8 @@
 #include "core/Texts.h"
 #include "platform/linux/GnomeShellConnection.h"
 #include "platform/linux/LinuxLog.h"
+#include "platform/linux/QtScreens.h"
 
-#include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
 
@@ -178,10 +178,7 @@ QList<ScreenInfo> GnomeShellWindows::screens()
         screens.append({QRectF(monitor.frame), monitor.scale});
     if (!screens.isEmpty())
         return screens;
-    QList<QScreen*> all = QGuiApplication::screens();
-    std::stable_partition(all.begin(), all.end(),
-                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
-    for (const QScreen* screen : all)
+    for (const QScreen* screen : qtScreensMainFirst())
         // Positions are logical pixels; captures hold the device pixels of a scaled display.
         screens.append({QRectF(screen->geometry()), screen->devicePixelRatio()});
     return screens;
@@ -192,12 +189,9 @@ QList<DisplayLayout> GnomeShellWindows::displayLayouts()
     QList<DisplayLayout> layouts;
     for (const GnomeShellMonitor& monitor : m_shell.monitors())
         layouts.append({QRectF(monitor.frame), 1.0});
-    if (!layouts.isEmpty() || !qGuiApp)
+    if (!layouts.isEmpty())
         return layouts;
-    QList<QScreen*> all = QGuiApplication::screens();
-    std::stable_partition(all.begin(), all.end(),
-                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
-    for (const QScreen* screen : all)
+    for (const QScreen* screen : qtScreensMainFirst())
         layouts.append({QRectF(screen->availableGeometry()), 1.0});
     return layouts;
 }

@@ -3,15 +3,14 @@
 
 #include "core/Texts.h"
 #include "platform/linux/LinuxLog.h"
+#include "platform/linux/QtScreens.h"
 #include "platform/linux/X11FrameStream.h"
 
 #include <xcb/composite.h>
 
-#include <QGuiApplication>
 #include <QScreen>
 #include <QSocketNotifier>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <unistd.h>
@@ -165,12 +164,7 @@ QList<ScreenInfo> X11Windows::screens()
 {
     // Rectangles between components are X root-window pixels, so the scale of a capture is 1.
     QList<ScreenInfo> list;
-    if (!qGuiApp)
-        return list;
-    QList<QScreen*> screens = QGuiApplication::screens();
-    std::stable_partition(screens.begin(), screens.end(),
-                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
-    for (QScreen* screen : screens) {
+    for (const QScreen* screen : qtScreensMainFirst()) {
         const QRect g = screen->geometry();
         const qreal dpr = screen->devicePixelRatio();
         list.append({QRectF(g.x() * dpr, g.y() * dpr, g.width() * dpr, g.height() * dpr), 1.0});
@@ -181,12 +175,7 @@ QList<ScreenInfo> X11Windows::screens()
 QList<DisplayLayout> X11Windows::displayLayouts()
 {
     QList<DisplayLayout> list;
-    if (!qGuiApp)
-        return list;
-    QList<QScreen*> screens = QGuiApplication::screens();
-    std::stable_partition(screens.begin(), screens.end(),
-                          [](QScreen* s) { return s == QGuiApplication::primaryScreen(); });
-    for (const QScreen* screen : screens)
+    for (const QScreen* screen : qtScreensMainFirst())
         list.append({QRectF(screen->availableGeometry()), screen->devicePixelRatio()});
     return list;
 }
