@@ -137,8 +137,10 @@ class CuewellService {
                 if (!window.is_above())
                     window.make_above();
                 window.move_frame(true, Math.round(stageX), Math.round(stageY));
+                // With the time of now: outside an event the shell's own idea of the time can be
+                // older than the last focus change, and the window would be passed over.
                 if (activate)
-                    Main.activateWindow(window);
+                    Main.activateWindow(window, global.display.get_current_time_roundtrip());
             }
             if (own.length === 0)
                 throw new Error(`no window of the caller is called “${title}”`);

@@ -67,8 +67,14 @@ class CuewellTestInput {
         });
     }
 
+    // Refused until the shell has started up: a monitor changed before then (a lab's scale)
+    // leaves the shell starting up for good, and it takes no key bindings while it is.
     HideOverviewAsync(params, invocation) {
-        this._reply(invocation, () => Main.overview.hide());
+        this._reply(invocation, () => {
+            if (Main.layoutManager._startingUp)
+                throw new Error('the shell is still starting up');
+            Main.overview.hide();
+        });
     }
 
     ClickAsync([x, y], invocation) {
@@ -120,7 +126,7 @@ class CuewellTestInput {
             const window = windowsOnScreen().find(w => w.get_pid() === pid && windowKind(w) === 'window');
             if (!window)
                 throw new Error(`no window of ${pid}`);
-            Main.activateWindow(window);
+            Main.activateWindow(window, global.display.get_current_time_roundtrip());
         });
     }
 

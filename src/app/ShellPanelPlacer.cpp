@@ -26,16 +26,22 @@ GuidePanel::Placer ShellPanelPlacer::placer()
 }
 
 // The panel is this program's largest window (a tray menu or tooltip is smaller).
-std::optional<QRectF> ShellPanelPlacer::ownFrame() const
+std::optional<GnomeShellWindow> ShellPanelPlacer::ownWindow() const
 {
-    std::optional<QRect> largest;
+    std::optional<GnomeShellWindow> largest;
     for (const GnomeShellWindow& window : m_shell.windows()) {
         if (window.pid == getpid() && !window.popup &&
-            (!largest ||
-             window.frame.width() * window.frame.height() > largest->width() * largest->height()))
-            largest = window.frame;
+            (!largest || window.frame.width() * window.frame.height() >
+                             largest->frame.width() * largest->frame.height()))
+            largest = window;
     }
-    return largest ? std::optional<QRectF>(QRectF(*largest)) : std::nullopt;
+    return largest;
+}
+
+std::optional<QRectF> ShellPanelPlacer::ownFrame() const
+{
+    const std::optional<GnomeShellWindow> own = ownWindow();
+    return own ? std::optional<QRectF>(QRectF(own->frame)) : std::nullopt;
 }
 
 void ShellPanelPlacer::moveTo(QPoint topLeft)
@@ -63,14 +69,21 @@ void ShellPanelPlacer::send()
 
 void ShellPanelPlacer::windowsChanged()
 {
-    const std::optional<QRectF> frame = ownFrame();
-    if (m_arrived || !frame)
+    const std::optional<GnomeShellWindow> own = ownWindow();
+    if (!own)
         return;
-    if (!m_wanted || frame->topLeft().toPoint() == *m_wanted) {
+    // Once the panel has had the keyboard, it is never asked for again: by then the person may
+    // have gone back to the application.
+    if (own->focused)
+        m_activate = false;
+    if (m_arrived)
+        return;
+    const QPoint at = own->frame.topLeft();
+    if (!m_wanted || at == *m_wanted) {
         m_arrived = true;
         if (m_activate) {
             m_activate = false;
-            m_shell.placeOwnWindow(m_title, frame->topLeft().toPoint(), true);
+            m_shell.placeOwnWindow(m_title, at, true);
         }
         return;
     }

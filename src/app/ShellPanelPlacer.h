@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/GuidePanel.h"
+#include "platform/linux/GnomeShellWindow.h"
 
 #include <QObject>
 #include <QPoint>
@@ -24,6 +25,7 @@ public:
     void activate();
 
 private:
+    std::optional<GnomeShellWindow> ownWindow() const;
     std::optional<QRectF> ownFrame() const;
     void moveTo(QPoint topLeft);
     void send();

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QRectF>
 
+#include <algorithm>
+
 /// The ring's orange, at any point of its pulse.
 inline bool isRingOrange(const QColor& c)
 {
@@ -37,4 +39,22 @@ inline int sidesOnScreen(const QImage& screen, const QRectF& highlight)
     const QRect all = screen.rect();
     return (r.top() >= 0) + (r.bottom() < all.height()) + (r.left() >= 0) +
            (r.right() < all.width());
+}
+
+/// The bounding box of the strongly coloured pixels within `area` of `screen` (grey, white and
+/// black left out); empty when there are none.
+inline QRect colouredBox(const QImage& screen, const QRect& area)
+{
+    QRect box;
+    const QRect within = area.intersected(screen.rect());
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        for (int x = within.left(); x <= within.right(); ++x) {
+            const QColor c = screen.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) -
+                    std::min({c.red(), c.green(), c.blue()}) >
+                100)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
 }
