@@ -251,6 +251,10 @@ private slots:
         ollama.answer = FakeModelHttpServer::namingInTurn({QStringLiteral("=|Calculate Result")});
         DesktopApp app(QStringLiteral("gnome-calculator"));
         QTRY_VERIFY_WITH_TIMEOUT(windowOf(app.pid()), 10000);
+        if (const std::optional<QPoint> to = GnomeShellLab::targetAt()) {
+            QVERIFY(m_lab.moveWindowOf(app.pid(), *to));
+            QTRY_COMPARE(windowOf(app.pid())->topLeft(), *to);
+        }
         QTest::qWait(1000); // drawn
         const double scale = GnomeShellLab::scale();
         const QRectF frame = *windowOf(app.pid());

@@ -14,6 +14,7 @@
 #   CUEWELL_SCREEN         the virtual monitor's size in pixels (default 1280x800)
 #   CUEWELL_SCALE          its scale: 1, 2, or a fraction such as 1.25 (default 1)
 #   CUEWELL_SECOND_SCREEN  the size of a second monitor, right of the first (default none)
+#   CUEWELL_SECOND_SCREEN_SIDE  "left" puts the second monitor left of the first (scale 1)
 set -u
 
 source "$(dirname "$0")/lab.sh"
@@ -141,16 +142,29 @@ if [ "$ready" != 1 ]; then
   exit 1
 fi
 
-# The monitor at CUEWELL_SCALE, as GNOME's display settings set it (for this session only).
-if [ "${CUEWELL_SCALE:-1}" != 1 ]; then
+# The monitors as GNOME's display settings set them (for this session only): the first at
+# CUEWELL_SCALE, a second one beside it on the side CUEWELL_SECOND_SCREEN_SIDE names.
+first=${CUEWELL_SCREEN:-1280x800}
+if [ "${CUEWELL_SCALE:-1}" != 1 ] || [ "${CUEWELL_SECOND_SCREEN_SIDE:-right}" != right ]; then
   display_config=(gdbus call --session --dest org.gnome.Mutter.DisplayConfig
     --object-path /org/gnome/Mutter/DisplayConfig --method)
   state=$("${display_config[@]}" org.gnome.Mutter.DisplayConfig.GetCurrentState)
   serial=$(grep -oE '^\(uint32 [0-9]+' <<<"$state" | grep -oE '[0-9]+$')
-  mode=$(grep -oE '[0-9]+x[0-9]+@[0-9.]+' <<<"$state" | head -n1)
+  mode_of() { grep -oE "$1@[0-9.]+" <<<"$state" | head -n1; }
+  primary="('Meta-0', '$(mode_of "$first")', @a{sv} {})"
+  if [ -z "${CUEWELL_SECOND_SCREEN:-}" ]; then
+    layout="[(0, 0, $CUEWELL_SCALE, uint32 0, true, [$primary])]"
+  else
+    second="('Meta-1', '$(mode_of "$CUEWELL_SECOND_SCREEN")', @a{sv} {})"
+    # GNOME lays monitors out from 0,0: one left of the main monitor puts that at an offset.
+    layout="[(0, 0, 1.0, uint32 0, false, [$second]),
+      (${CUEWELL_SECOND_SCREEN%x*}, 0, ${CUEWELL_SCALE:-1}.0, uint32 0, true, [$primary])]"
+  fi
   "${display_config[@]}" org.gnome.Mutter.DisplayConfig.ApplyMonitorsConfig "$serial" 1 \
-    "[(0, 0, $CUEWELL_SCALE, uint32 0, true, [('Meta-0', '$mode', @a{sv} {})])]" '@a{sv} {}' \
-    >/dev/null || { echo "GNOME Shell refused the scale $CUEWELL_SCALE for $mode"; exit 1; }
+    "$layout" '@a{sv} {}' >/dev/null || {
+    echo "GNOME Shell refused the monitors $layout"
+    exit 1
+  }
 fi
 
 # Apps and Cuewell are Wayland clients of this shell; nothing may lead them to another desktop.

@@ -196,6 +196,7 @@ bool AtspiAccessibility::placesRelativeToWindow(const QString& service, QDeadlin
     QMutexLocker lock(&m_lock);
     m_gtk4.insert(service, gtk4);
     m_gecko.insert(service, toolkit == QLatin1String("Gecko"));
+    m_qt.insert(service, toolkit == QLatin1String("Qt"));
     return gtk4 || everyToolkit;
 }
 
@@ -206,10 +207,18 @@ bool AtspiAccessibility::isGecko(const QString& service)
 }
 
 // GTK 4 has no screen coordinates: 4.8 counts both kinds from the window, 4.18 answers 0,0 for
-// every screen position. Window coordinates are right in both.
+// every screen position. Window coordinates are right in both. Qt on Wayland takes its window
+// to be at the corner of the monitor it is on, and adds that corner to its screen positions.
 uint AtspiAccessibility::placeCoordinates(const QString& service)
 {
-    return isGtk4(service) ? ATSPI_COORD_TYPE_WINDOW : ATSPI_COORD_TYPE_SCREEN;
+    const bool qtOnWayland = m_geometry->everyToolkitCountsFromItsWindow() && isQt(service);
+    return isGtk4(service) || qtOnWayland ? ATSPI_COORD_TYPE_WINDOW : ATSPI_COORD_TYPE_SCREEN;
+}
+
+bool AtspiAccessibility::isQt(const QString& service)
+{
+    QMutexLocker lock(&m_lock);
+    return m_qt.value(service, false);
 }
 
 bool AtspiAccessibility::isGtk4(const QString& service)

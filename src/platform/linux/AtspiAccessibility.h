@@ -76,6 +76,7 @@ private:
     bool isGtk4(const QString& service);
     uint placeCoordinates(const QString& service);
     bool isGecko(const QString& service);
+    bool isQt(const QString& service);
 
     QDBusConnection m_bus{QString()}; // the connection of the read under way
     std::unique_ptr<AtspiWindowGeometry> m_geometry;
@@ -85,6 +86,8 @@ private:
     QHash<QString, bool> m_gtk4;
     // Whether each service is Firefox's engine, which leaves some panels without it too.
     QHash<QString, bool> m_gecko;
+    // Whether each service is Qt, whose screen positions are off on a second Wayland monitor.
+    QHash<QString, bool> m_qt;
     // For those toolkits: where each known node's window is, and the popup windows open as the
     // current read started.
     AtspiOrigins m_origins;
