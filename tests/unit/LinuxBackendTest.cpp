@@ -2,6 +2,7 @@
 // The pure parts of the Linux backend: grouping recognised words into the phrases that label
 // controls, bounding recognition work, and where window-relative frames sit on the screen.
 #include "platform/linux/AtspiOrigins.h"
+#include "platform/linux/DrawingScale.h"
 #include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/TextPhrases.h"
 
@@ -67,6 +68,36 @@ private slots:
         QVERIFY(pixels(huge, bounded.layout) <= TesseractTextRecognition::maxLayoutPixels + 1);
         QVERIFY(pixels(huge, bounded.sparse) <= TesseractTextRecognition::maxSparsePixels + 1);
         QVERIFY(bounded.layout > 0 && bounded.sparse > 0);
+    }
+
+    // An application's own scale is read off its main window: the X window against the size
+    // the application gives it, a title bar and borders allowed for on either side.
+    void applicationsDrawnAtAScaleOfTheirOwnAreFound_data()
+    {
+        QTest::addColumn<QSizeF>("accessible");
+        QTest::addColumn<QList<QRectF>>("frames");
+        QTest::addColumn<double>("scale");
+        const QRectF x11Window(640, 327, 1280, 960);
+        QTest::newRow("GDK_SCALE=2, the WM frame counted in") // as mousepad gives it
+            << QSizeF(642, 493) << QList<QRectF>{x11Window} << 2.0;
+        QTest::newRow("QT_SCALE_FACTOR=1.5")
+            << QSizeF(800, 600) << QList<QRectF>{QRectF(0, 0, 1200, 900)} << 1.5;
+        QTest::newRow("unscaled") << QSizeF(1280, 960) << QList<QRectF>{x11Window} << 1.0;
+        // A dialog of the same application that happens to be half the size of its main
+        // window is itself on screen: no scale.
+        QTest::newRow("a window of that size is there too")
+            << QSizeF(640, 480) << QList<QRectF>{x11Window, QRectF(10, 10, 640, 480)} << 1.0;
+        QTest::newRow("no multiple") << QSizeF(500, 500) << QList<QRectF>{x11Window} << 1.0;
+        QTest::newRow("no window") << QSizeF(640, 480) << QList<QRectF>{} << 1.0;
+        QTest::newRow("an empty extent") << QSizeF(0, 0) << QList<QRectF>{x11Window} << 1.0;
+    }
+
+    void applicationsDrawnAtAScaleOfTheirOwnAreFound()
+    {
+        QFETCH(QSizeF, accessible);
+        QFETCH(QList<QRectF>, frames);
+        QFETCH(double, scale);
+        QCOMPARE(drawingScale(accessible, frames), scale);
     }
 
     void originsAreBoundedBetweenReadsNeverDuringOne()

@@ -250,6 +250,23 @@ void AtspiAccessibility::learnWindowOrigins(const QList<AXNode>& windows, qint64
     }
 }
 
+// An application drawn at a scale of its own (GDK_SCALE, QT_SCALE_FACTOR) on X11 counts its
+// screen positions in its own pixels: its main window's size against the X server's tells how
+// many, for all its windows (a menu half its size is no sign of anything).
+void AtspiAccessibility::learnWindowScales(const QList<AXNode>& windows, qint64 pid,
+                                           QDeadlineTimer deadline)
+{
+    if (windows.isEmpty())
+        return;
+    QDBusPendingCall extents = extentsOf(windows.first(), ATSPI_COORD_TYPE_SCREEN, deadline);
+    const std::optional<QRectF> counted = rectOf(extents);
+    const double scale = counted ? m_geometry->drawingScaleOf(pid, counted->size()) : 1.0;
+    if (scale != 1)
+        qCDebug(lcLinux) << "the windows of" << pid << "are drawn at" << scale;
+    for (const AXNode& window : windows)
+        m_origins.setScale(window, scale);
+}
+
 std::optional<AXNode> AtspiAccessibility::application(qint64 pid, QDeadlineTimer deadline)
 {
     // Each read starts on a live connection: one lost with a restarted bus is made again.
@@ -327,13 +344,15 @@ AXApplicationNodes AtspiAccessibility::applicationNodes(const AXNode& applicatio
                                *pid, deadline);
             rememberPopupWindows(application.service, *pid);
         }
+    } else if (const std::optional<qint64> pid = pidOf(application.service, deadline)) {
+        learnWindowScales(nodes.windows + nodes.popups, *pid, deadline);
     }
     if (const std::optional<AXNode> window =
             nodes.focusedWindow ? nodes.focusedWindow : nodes.mainWindow) {
         nodes.menuBar = findMenuBar(*window, deadline);
         // The menu bar is read before the walk down from its window reaches it.
-        if (const std::optional<QPointF> origin = m_origins.of(*window); origin && nodes.menuBar)
-            m_origins.set(*nodes.menuBar, *origin);
+        if (nodes.menuBar)
+            m_origins.inherit(*window, {*nodes.menuBar});
     }
     return nodes;
 }
@@ -491,6 +510,9 @@ QList<AXNodeAttributes> AtspiAccessibility::read(const QList<AXNode>& batch,
     anchorPopovers(batch, structure, out, deadline);
     fitMenuItems(batch, out);
     for (qsizetype i = 0; i < batch.size(); ++i) {
+        if (const double scale = m_origins.scaleOf(batch[i]);
+            scale != 1 && out[i].frame && !out[i].popup)
+            *out[i].frame = QRectF(out[i].frame->topLeft() * scale, out[i].frame->size() * scale);
         if (const std::optional<QPointF> origin = m_origins.of(batch[i]);
             origin && out[i].frame && !out[i].popup)
             out[i].frame->translate(*origin);

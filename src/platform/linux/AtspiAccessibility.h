@@ -73,6 +73,7 @@ private:
     std::optional<qint64> pidOf(const QString& service, QDeadlineTimer deadline);
     bool placesRelativeToWindow(const QString& service, QDeadlineTimer deadline);
     void learnWindowOrigins(const QList<AXNode>& windows, qint64 pid, QDeadlineTimer deadline);
+    void learnWindowScales(const QList<AXNode>& windows, qint64 pid, QDeadlineTimer deadline);
     bool isGtk4(const QString& service);
     uint placeCoordinates(const QString& service);
     bool isGecko(const QString& service);

@@ -22,7 +22,10 @@ public:
 
     void set(const AXNode& node, QPointF origin);
     std::optional<QPointF> of(const AXNode& node) const;
-    /// Gives `children` the origin of `parent`, when it has one.
+    /// How many screen pixels the node's application draws per pixel it counts (1 unless set).
+    void setScale(const AXNode& node, double scale);
+    double scaleOf(const AXNode& node) const;
+    /// Gives `children` the origin and scale of `parent`, when it has them.
     void inherit(const AXNode& parent, const QList<AXNode>& children);
 
     /// More than this many remembered nodes are forgotten at the start of the next read.
@@ -33,4 +36,5 @@ private:
 
     mutable QMutex m_lock;
     QHash<QString, QPointF> m_origins;
+    QHash<QString, double> m_scales;
 };

@@ -28,6 +28,10 @@ public:
     /// extent has `accessibleSize` count from; absent when no such window is known.
     virtual std::optional<QPointF> originOf(qint64 pid, const QSizeF& accessibleSize) = 0;
 
+    /// How many screen pixels the application `pid` draws for each pixel its extents count,
+    /// told by the size it gives the window whose accessible extent has `accessibleSize`.
+    virtual double drawingScaleOf(qint64 pid, const QSizeF& accessibleSize) = 0;
+
     /// The application's open popups (menus, lists, popovers), front to back.
     virtual QList<WindowInfo> popups(qint64 pid) = 0;
 

@@ -15,6 +15,8 @@ public:
     bool everyToolkitCountsFromItsWindow() const override { return true; }
     bool knowsWindowsWithoutAsking() const override { return true; }
     std::optional<QPointF> originOf(qint64 pid, const QSizeF& accessibleSize) override;
+    // Applications count logical pixels, as the shell does: a scaled monitor changes nothing.
+    double drawingScaleOf(qint64, const QSizeF&) override { return 1; }
     QList<WindowInfo> popups(qint64 pid) override;
     std::optional<QRectF> popupBeside(qint64 pid, const QRectF& anchor) override;
 

@@ -17,6 +17,7 @@ public:
     bool everyToolkitCountsFromItsWindow() const override { return false; }
     bool knowsWindowsWithoutAsking() const override { return false; }
     std::optional<QPointF> originOf(qint64 pid, const QSizeF& accessibleSize) override;
+    double drawingScaleOf(qint64 pid, const QSizeF& accessibleSize) override;
     QList<WindowInfo> popups(qint64 pid) override;
     std::optional<QRectF> popupBeside(qint64, const QRectF&) override { return {}; }
 
