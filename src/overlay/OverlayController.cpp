@@ -60,9 +60,10 @@ std::optional<OverlayController::Placement> OverlayController::place(const QRect
     const QRectF covered = OverlayGeometry::coveredArea(screens);
     ensureViewMode();
     m_view->setGeometry(covered.toAlignedRect());
-    return Placement{
-        OverlayGeometry::toOverlay(NumericRange::boundedRect(requested), screens, covered),
-        covered.topLeft()};
+    const QRectF target =
+        OverlayGeometry::toOverlay(NumericRange::boundedRect(requested), screens, covered);
+    return Placement{target, covered.topLeft(),
+                     OverlayGeometry::displayAround(target.center(), screens, covered)};
 }
 
 void OverlayController::show(const QRectF& frame, const QString& text, const QString& title)
@@ -71,7 +72,7 @@ void OverlayController::show(const QRectF& frame, const QString& text, const QSt
     if (!placement)
         return;
     m_shown = Shown{frame, text, title};
-    m_view->setContent(placement->target, text, title);
+    m_view->setContent(placement->target, text, title, placement->display);
     if (m_drawElsewhere) {
         m_drawElsewhere(Drawing{m_view->highlightRect().translated(placement->origin),
                                 m_view->cardRect().translated(placement->origin),
@@ -90,7 +91,8 @@ std::optional<OverlayController::Covered> OverlayController::coveredBy(const QRe
     if (!placement)
         return std::nullopt;
     return Covered{m_view->ringAreaFor(placement->target).translated(placement->origin),
-                   m_view->cardRectFor(placement->target, text).translated(placement->origin)};
+                   m_view->cardRectFor(placement->target, text, placement->display)
+                       .translated(placement->origin)};
 }
 
 void OverlayController::drawElsewhere(std::function<void(const std::optional<Drawing>&)> draw,

@@ -68,6 +68,7 @@ private:
     {
         QRectF target;  // in the window's coordinates
         QPointF origin; // of the window, in global logical pixels
+        QRectF display; // holding the target, in the window's coordinates
     };
 
     std::optional<Placement> place(const QRectF& requested);

@@ -64,25 +64,43 @@ QRectF ring(const QRectF& highlight, double phase)
     return grown;
 }
 
-QPointF cardOrigin(const QRectF& r, const QSizeF& size)
+QRectF displayAround(const QPointF& overlayPoint, const QList<DisplayArea>& displays,
+                     const QRectF& covered)
 {
-    const double w = size.width();
-    const double h = size.height();
+    const QPointF p = overlayPoint + covered.topLeft();
+    const DisplayArea* nearest = nullptr;
+    double nearestDistance = 0;
+    for (const DisplayArea& d : displays) {
+        const QRectF& r = d.logical;
+        const double distance = std::max({r.left() - p.x(), 0.0, p.x() - r.right()}) +
+                                std::max({r.top() - p.y(), 0.0, p.y() - r.bottom()});
+        if (!nearest || distance < nearestDistance) {
+            nearest = &d;
+            nearestDistance = distance;
+        }
+    }
+    return nearest ? nearest->logical.translated(-covered.topLeft()) : QRectF();
+}
+
+QPointF cardOrigin(const QRectF& r, const QRectF& area)
+{
     double x = 0;
     double y = 0;
-    if (r.right() + cardGap + cardWidth < w) {
+    if (r.right() + cardGap + cardWidth < area.right()) {
         x = r.right() + cardGap;
         y = r.center().y() - cardHeight / 2;
-    } else if (r.left() - cardGap > cardWidth) {
+    } else if (r.left() - cardGap - cardWidth > area.left()) {
         x = r.left() - cardGap - cardWidth;
         y = r.center().y() - cardHeight / 2;
     } else {
         x = r.center().x() - cardWidth / 2;
-        y = r.bottom() + cardGap + cardHeight < h ? r.bottom() + cardGap
-                                                  : r.top() - cardGap - cardHeight;
+        y = r.bottom() + cardGap + cardHeight < area.bottom() ? r.bottom() + cardGap
+                                                              : r.top() - cardGap - cardHeight;
     }
-    x = std::min(std::max(x, edgeMargin), std::max(w - cardWidth - edgeMargin, edgeMargin));
-    y = std::min(std::max(y, edgeMargin), std::max(h - cardHeight - edgeMargin, edgeMargin));
+    const double left = area.left() + edgeMargin;
+    const double top = area.top() + edgeMargin;
+    x = std::min(std::max(x, left), std::max(area.right() - cardWidth - edgeMargin, left));
+    y = std::min(std::max(y, top), std::max(area.bottom() - cardHeight - edgeMargin, top));
     return {x, y};
 }
 

@@ -45,8 +45,12 @@ QRectF highlight(const QRectF& target);
 /// The ring at a pulse phase from 0 (at rest) to 1 (fully grown): scaled about its centre.
 QRectF ring(const QRectF& highlight, double phase);
 
-/// The card's top-left corner for a highlight in an area of `size`: right of it, else left,
-/// else centred below, else above; then kept inside the margins.
-QPointF cardOrigin(const QRectF& highlight, const QSizeF& size);
+/// The display holding `overlayPoint` (or the nearest one), in the overlay's coordinates.
+QRectF displayAround(const QPointF& overlayPoint, const QList<DisplayArea>& displays,
+                     const QRectF& covered);
+
+/// The card's top-left corner for a highlight on the display `area`: right of it, else left,
+/// else centred below, else above; then kept inside the display's margins.
+QPointF cardOrigin(const QRectF& highlight, const QRectF& area);
 
 } // namespace OverlayGeometry

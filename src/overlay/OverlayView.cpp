@@ -86,9 +86,11 @@ OverlayView::OverlayView(bool composited)
     });
 }
 
-void OverlayView::setContent(const QRectF& target, const QString& text, const QString& title)
+void OverlayView::setContent(const QRectF& target, const QString& text, const QString& title,
+                             const QRectF& display)
 {
     m_target = target;
+    m_display = display;
     m_text = DisplayText::bounded(text);
     m_title = DisplayText::bounded(title, DisplayText::maxNameGraphemes);
     placeCard();
@@ -105,9 +107,11 @@ QRectF OverlayView::cardRect() const
     return m_card;
 }
 
-QRectF OverlayView::cardRectFor(const QRectF& target, const QString& text) const
+QRectF OverlayView::cardRectFor(const QRectF& target, const QString& text,
+                                const QRectF& display) const
 {
-    const QPointF origin = OverlayGeometry::cardOrigin(OverlayGeometry::highlight(target), size());
+    const QPointF origin = OverlayGeometry::cardOrigin(
+        OverlayGeometry::highlight(target), display.isEmpty() ? QRectF(rect()) : display);
     return QRectF(origin, QSizeF(OverlayGeometry::cardWidth,
                                  cardHeightFor(OverlayGeometry::cardWidth, text)));
 }
@@ -152,7 +156,7 @@ void OverlayView::updateMask()
 // The card is laid out once per content and size, never per pulse frame.
 void OverlayView::placeCard()
 {
-    m_card = cardRectFor(m_target, m_text);
+    m_card = cardRectFor(m_target, m_text, m_display);
     updateMask();
 }
 

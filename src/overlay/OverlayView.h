@@ -19,7 +19,10 @@ public:
     bool isComposited() const { return m_composited; }
 
     /// `target` is the element's frame in this window's coordinates.
-    void setContent(const QRectF& target, const QString& text, const QString& title);
+    /// `display` is the display holding the target, in this window's coordinates: the card
+    /// stays on it.
+    void setContent(const QRectF& target, const QString& text, const QString& title,
+                    const QRectF& display);
 
     /// The card's text as drawn (bounded in length).
     QString shownText() const { return m_text; }
@@ -27,7 +30,7 @@ public:
     QRectF highlightRect() const;
     QRectF cardRect() const;
     /// Where the card for `text` beside `target` would go, in this window's coordinates.
-    QRectF cardRectFor(const QRectF& target, const QString& text) const;
+    QRectF cardRectFor(const QRectF& target, const QString& text, const QRectF& display) const;
     /// Everything the ring around `target` ever covers as it pulses, with its stroke.
     QRectF ringAreaFor(const QRectF& target) const;
 
@@ -46,6 +49,7 @@ private:
 
     bool m_composited;
     QRectF m_target;
+    QRectF m_display;
     QString m_text;
     QString m_title;
     QRectF m_card;

@@ -58,12 +58,22 @@ QString FakeModelHttpServer::promptOf(const QJsonObject& request)
 
 QString FakeModelHttpServer::idOf(const QString& title, const QString& prompt)
 {
+    // As a model would: a control by that name before text on screen that reads the same (a
+    // switch's label, recognised where it is drawn beside the switch).
     for (const QString& name : title.split(u'|')) {
         const QRegularExpression line(
-            QStringLiteral("^(\\d+) \\| [^|]+ \\| %1 \\|").arg(QRegularExpression::escape(name)),
+            QStringLiteral("^(\\d+) \\| ([^|]+) \\| %1 \\|").arg(QRegularExpression::escape(name)),
             QRegularExpression::MultilineOption);
-        if (const QString id = line.match(prompt).captured(1); !id.isEmpty())
-            return id;
+        QString first;
+        for (QRegularExpressionMatchIterator it = line.globalMatch(prompt); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            if (match.captured(2).trimmed() != QLatin1String("text"))
+                return match.captured(1);
+            if (first.isEmpty())
+                first = match.captured(1);
+        }
+        if (!first.isEmpty())
+            return first;
     }
     return {};
 }

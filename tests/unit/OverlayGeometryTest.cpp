@@ -64,7 +64,29 @@ private slots:
     {
         QFETCH(QRectF, target);
         QFETCH(QPointF, card);
-        QCOMPARE(cardOrigin(highlight(target), QSizeF(1440, 900)), card);
+        QCOMPARE(cardOrigin(highlight(target), QRectF(0, 0, 1440, 900)), card);
+    }
+
+    // With two displays the card stays on the one holding the ring, even where the other
+    // has room beside it.
+    void theCardStaysOnTheRingsDisplay()
+    {
+        const QList<DisplayArea> displays{{QRectF(1280, 0, 1280, 800), 1},
+                                          {QRectF(0, 0, 1280, 800), 1}};
+        const QRectF covered = coveredArea(displays);
+        // Near the right edge of the left display: left of the ring, not across the seam.
+        const QRectF nearSeam = highlight(QRectF(1200, 300, 60, 20));
+        const QRectF left = displayAround(nearSeam.center(), displays, covered);
+        QCOMPARE(left, QRectF(0, 0, 1280, 800));
+        QCOMPARE(cardOrigin(nearSeam, left), QPointF(1194 - 12 - 270, 310 - 48));
+        // Near the left edge of the right display: right of the ring, not onto the left one.
+        const QRectF pastSeam = highlight(QRectF(1290, 300, 60, 20));
+        const QRectF right = displayAround(pastSeam.center(), displays, covered);
+        QCOMPARE(right, QRectF(1280, 0, 1280, 800));
+        QCOMPARE(cardOrigin(pastSeam, right), QPointF(1356 + 12, 310 - 48));
+        // A ring as wide as its display: the card centred below it, on that display.
+        QCOMPARE(cardOrigin(highlight(QRectF(1280, 300, 1280, 20)), right),
+                 QPointF(1280 + 640 - 135, 326 + 12));
     }
 
     void ringGrowsAboutItsCentre()
