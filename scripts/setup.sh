@@ -20,7 +20,9 @@ packages=(
   libxcb-xinput-dev
   libtesseract-dev tesseract-ocr-eng
   # virtual desktop and real applications for desktop tests
-  xvfb xauth openbox dbus-x11 at-spi2-core xdotool x11-utils imagemagick strace
+  xvfb xauth openbox
+  # two monitors on X11: Xorg's dummy driver, and xrandr to lay them out
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils dbus-x11 at-spi2-core xdotool x11-utils imagemagick strace
   mousepad gnome-calculator gtk-3-examples zenity qt6ct linguist-qt6 trayer galculator
   # the applications people live in, for the everyday tasks' desktop tests
   firefox-esr libreoffice-writer libreoffice-gtk3 thunar gnome-text-editor featherpad evince

@@ -12,27 +12,35 @@ QRectF deviceRect(const DisplayArea& d)
     return QRectF(d.logical.topLeft(), d.logical.size() * d.devicePixelRatio);
 }
 
+// The display whose area (`areaOf` it) holds the point, or the nearest one for a point between
+// displays; null when there are none.
+template <typename AreaOf>
+const DisplayArea* nearestDisplay(const QPointF& p, const QList<DisplayArea>& displays,
+                                  AreaOf areaOf)
+{
+    const DisplayArea* nearest = nullptr;
+    double nearestDistance = 0;
+    for (const DisplayArea& d : displays) {
+        const QRectF r = areaOf(d);
+        const double distance = std::max({r.left() - p.x(), 0.0, p.x() - r.right()}) +
+                                std::max({r.top() - p.y(), 0.0, p.y() - r.bottom()});
+        if (!nearest || distance < nearestDistance) {
+            nearest = &d;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
 } // namespace
 
 QPointF toLogical(const QPointF& p, const QList<DisplayArea>& displays)
 {
-    if (displays.isEmpty())
+    const DisplayArea* display = nearestDisplay(p, displays, deviceRect);
+    if (!display)
         return p;
-    // The display holding the point, or the nearest one for a point between displays.
-    const DisplayArea* best = &displays.first();
-    double bestDistance = -1;
-    for (const DisplayArea& d : displays) {
-        const QRectF r = deviceRect(d);
-        const double dx = std::max({r.left() - p.x(), 0.0, p.x() - r.right()});
-        const double dy = std::max({r.top() - p.y(), 0.0, p.y() - r.bottom()});
-        const double distance = dx + dy;
-        if (bestDistance < 0 || distance < bestDistance) {
-            best = &d;
-            bestDistance = distance;
-        }
-    }
-    const QPointF origin = best->logical.topLeft();
-    return origin + (p - origin) / best->devicePixelRatio;
+    const QPointF origin = display->logical.topLeft();
+    return origin + (p - origin) / display->devicePixelRatio;
 }
 
 QRectF coveredArea(const QList<DisplayArea>& displays)
@@ -67,19 +75,9 @@ QRectF ring(const QRectF& highlight, double phase)
 QRectF displayAround(const QPointF& overlayPoint, const QList<DisplayArea>& displays,
                      const QRectF& covered)
 {
-    const QPointF p = overlayPoint + covered.topLeft();
-    const DisplayArea* nearest = nullptr;
-    double nearestDistance = 0;
-    for (const DisplayArea& d : displays) {
-        const QRectF& r = d.logical;
-        const double distance = std::max({r.left() - p.x(), 0.0, p.x() - r.right()}) +
-                                std::max({r.top() - p.y(), 0.0, p.y() - r.bottom()});
-        if (!nearest || distance < nearestDistance) {
-            nearest = &d;
-            nearestDistance = distance;
-        }
-    }
-    return nearest ? nearest->logical.translated(-covered.topLeft()) : QRectF();
+    const DisplayArea* display = nearestDisplay(overlayPoint + covered.topLeft(), displays,
+                                                [](const DisplayArea& d) { return d.logical; });
+    return display ? display->logical.translated(-covered.topLeft()) : QRectF();
 }
 
 QPointF cardOrigin(const QRectF& r, const QRectF& area)

@@ -130,6 +130,32 @@ double distance(const QRectF& a, const QRectF& b)
     return std::hypot(d.x(), d.y());
 }
 
+// The place nearest `panel` on `screens` that keeps clear of all of `keepClear`, preferring
+// places that keep clear of `window` as well.
+std::optional<QRectF> nearestClearPlace(const QList<QRectF>& screens,
+                                        const std::optional<QRectF>& window,
+                                        const QList<QRectF>& keepClear, const QRectF& panel)
+{
+    std::optional<QRectF> best;
+    bool bestCoversWindow = true;
+    double bestDistance = std::numeric_limits<double>::max();
+    for (const QRectF& screen : screens) {
+        for (const QRectF& place : candidates(screen, window, keepClear, panel)) {
+            if (crowdsAny(place, keepClear))
+                continue;
+            const bool coversWindow = window && crowds(place, *window);
+            const double d = distance(place, panel);
+            if (!best || (bestCoversWindow && !coversWindow) ||
+                (coversWindow == bestCoversWindow && d < bestDistance)) {
+                best = place;
+                bestCoversWindow = coversWindow;
+                bestDistance = d;
+            }
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 QRectF besideWindow(const QList<QRectF>& screens, const std::optional<QRectF>& window,
@@ -167,25 +193,13 @@ QRectF besideWindow(const QList<QRectF>& screens, const std::optional<QRectF>& w
 QRectF clearOf(const QList<QRectF>& screens, const std::optional<QRectF>& window,
                const QList<QRectF>& keepClear, const QRectF& panel)
 {
-    if (!crowdsAny(panel, keepClear))
+    if (!crowdsAny(panel, keepClear) || screens.isEmpty())
         return panel;
-    std::optional<QRectF> best;
-    bool bestCoversWindow = true;
-    double bestDistance = std::numeric_limits<double>::max();
-    for (const QRectF& screen : screens) {
-        for (const QRectF& place : candidates(screen, window, keepClear, panel)) {
-            if (crowdsAny(place, keepClear))
-                continue;
-            const bool coversWindow = window && crowds(place, *window);
-            const double d = distance(place, panel);
-            if (!best || (bestCoversWindow && !coversWindow) ||
-                (coversWindow == bestCoversWindow && d < bestDistance)) {
-                best = place;
-                bestCoversWindow = coversWindow;
-                bestDistance = d;
-            }
-        }
-    }
+    // On the monitor the person is working on, even over a part of the window, before another.
+    const QRectF home = screenOf(screens, window.value_or(keepClear.first()));
+    std::optional<QRectF> best = nearestClearPlace({home}, window, keepClear, panel);
+    if (!best)
+        best = nearestClearPlace(screens, window, keepClear, panel);
     if (!best && keepClear.size() > 1)
         return clearOf(screens, window, {keepClear.first()}, panel);
     // A ring too wide for the panel to clear (a whole row of a dialog on a small screen): its

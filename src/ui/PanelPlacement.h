@@ -27,7 +27,8 @@ QRectF besideWindow(const QList<QRectF>& screens, const std::optional<QRectF>& w
                     const QSizeF& panel);
 
 /// The panel where it is when it keeps its gap from all of `keepClear`; otherwise the nearest
-/// place on a screen that does, preferring places that keep clear of `window` as well. Where
+/// place that does, preferring places that keep clear of `window` as well, on the screen of the
+/// window (or of the ring) before any other. Where
 /// no such place exists, the same for the first of `keepClear` alone (the ring matters more
 /// than its card), then for the middle of a ring wider than the panel can clear; where none
 /// keeps clear even of that, the panel stays.

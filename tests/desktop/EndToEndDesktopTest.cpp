@@ -45,9 +45,22 @@ void clickAt(const QPointF& point)
              QString::number(int(point.y())), QStringLiteral("click"), QStringLiteral("1")});
 }
 
+// Every monitor, in the desktop's coordinates (which a primary monitor right of another does not
+// start).
 QImage screenshot()
 {
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect all = primary->virtualGeometry();
+    const QPoint from = all.topLeft() - primary->geometry().topLeft();
+    return primary->grabWindow(0, from.x(), from.y(), all.width(), all.height()).toImage();
+}
+
+// Whether two points are on one monitor (always, where there is one: at a scale of Qt's own
+// its screen does not count in the screen pixels given here).
+bool onOneMonitor(const QPointF& a, const QPointF& b)
+{
+    return QGuiApplication::screens().size() < 2 ||
+           QGuiApplication::screenAt(a.toPoint()) == QGuiApplication::screenAt(b.toPoint());
 }
 
 void savePicture(const QImage& image, const QString& name)
@@ -104,6 +117,17 @@ std::optional<qint64> windowPid(const QString& name, int timeoutMs)
         QTest::qWait(200);
     }
     return std::nullopt;
+}
+
+// Moves the application's window to CUEWELL_TARGET_AT ("x,y", on a second monitor, say), when
+// the desktop's runner asks for it.
+void moveToTarget(const QString& name)
+{
+    const QStringList at = qEnvironmentVariable("CUEWELL_TARGET_AT").split(u',');
+    if (at.size() == 2)
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                 QStringLiteral("--name"), name, QStringLiteral("windowmove"),
+                 QStringLiteral("--sync"), at[0], at[1]});
 }
 
 // The process of an application's window, as Cuewell finds it.
@@ -554,6 +578,7 @@ private slots:
         // The application is the process whose window shows: a launcher may start it as a
         // child, and start it again when a first start sets up its profile (LibreOffice).
         const DesktopWindow app{windowPid(appWindow, 60000).value_or(started.pid())};
+        moveToTarget(appWindow);
         QVERIFY2(find(readUntil(app.pid(), controls.first(), 60000).elements, controls.first()),
                  qPrintable(program + QStringLiteral(" shows no ") + controls.first()));
         QProcess cuewell;
@@ -597,6 +622,10 @@ private slots:
             QVERIFY(panel.windowFrame);
             QVERIFY2(!panel.windowFrame->intersects(control->frame.adjusted(-6, -6, 6, 6)),
                      qPrintable(QStringLiteral("the panel at %1 covers the ring at %2")
+                                    .arg(describe(*panel.windowFrame), describe(control->frame))));
+            QVERIFY2(onOneMonitor(panel.windowFrame->center(), control->frame.center()),
+                     qPrintable(QStringLiteral("the panel at %1 is on another monitor than "
+                                               "the ring at %2")
                                     .arg(describe(*panel.windowFrame), describe(control->frame))));
             // (A browser retitles its window as a new page loads: the title read then is part
             // of the one read now.)

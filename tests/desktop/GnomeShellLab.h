@@ -115,6 +115,20 @@ public:
         return QPoint(at[0].toInt(), at[1].toInt());
     }
 
+    /// Whether two points are on one monitor of the lab's (the runner's CUEWELL_SECOND_SCREEN
+    /// is beside the first, right of it or on CUEWELL_SECOND_SCREEN_SIDE, at scale 1).
+    static bool onOneMonitor(const QPointF& a, const QPointF& b)
+    {
+        if (!qEnvironmentVariableIsSet("CUEWELL_SECOND_SCREEN"))
+            return true;
+        const bool left = qEnvironmentVariable("CUEWELL_SECOND_SCREEN_SIDE") == u"left";
+        const QString leftMonitor =
+            left ? qEnvironmentVariable("CUEWELL_SECOND_SCREEN")
+                 : qEnvironmentVariable("CUEWELL_SCREEN", QStringLiteral("1280x800"));
+        const double seam = leftMonitor.section(u'x', 0, 0).toDouble();
+        return (a.x() < seam) == (b.x() < seam);
+    }
+
     /// The screen's device pixels to a logical one (CUEWELL_SCALE of the lab's runner).
     static double scale() { return qEnvironmentVariable("CUEWELL_SCALE", "1").toDouble(); }
 

@@ -171,6 +171,20 @@ private slots:
         QVERIFY(small.contains(over));
     }
 
+    void onTheWindowsScreenBeforeAnother()
+    {
+        // A wide window on the right-hand screen, its control ringed with the card beside it:
+        // every place there that keeps clear of them covers some of the window, one on the
+        // left-hand screen would not. The panel stays on the screen the person works on.
+        const QRectF second(1280, 0, 1280, 800);
+        const QRectF window(1300, 100, 1000, 600);
+        const QList<QRectF> ringAndCard{QRectF(1320, 300, 200, 30), QRectF(1532, 267, 270, 96)};
+        const QRectF moved = clearOf({QRectF(0, 0, 1280, 800), second}, window, ringAndCard,
+                                     QRectF(1800, 100, 480, 640));
+        QVERIFY(second.contains(moved));
+        QVERIFY(!covers(moved, ringAndCard[0]) && !covers(moved, ringAndCard[1]));
+    }
+
     void onAnotherScreenWhenItsOwnHasNoRoom()
     {
         const QRectF second(1920, 0, 1920, 1080);

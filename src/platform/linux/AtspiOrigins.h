@@ -34,7 +34,13 @@ public:
 private:
     static QString key(const AXNode& node) { return node.service + node.path; }
 
+    // What a node's subtree adds to its frames: the window's origin, and the drawing scale.
+    struct Placing
+    {
+        std::optional<QPointF> origin;
+        double scale = 1.0;
+    };
+
     mutable QMutex m_lock;
-    QHash<QString, QPointF> m_origins;
-    QHash<QString, double> m_scales;
+    QHash<QString, Placing> m_placings;
 };

@@ -11,17 +11,13 @@ X11AtspiGeometry::X11AtspiGeometry() : m_queries(m_x) {}
 std::optional<QPointF> X11AtspiGeometry::originOf(qint64 pid, const QSizeF& content)
 {
     QMutexLocker lock(&m_lock);
-    const std::optional<QList<WindowInfo>> windows =
-        m_x.isValid() ? m_queries.onScreenWindows() : std::nullopt;
-    if (!windows)
-        return std::nullopt;
     const auto distance = [&](const QRectF& r) {
         return std::abs(r.width() - content.width()) + std::abs(r.height() - content.height());
     };
     std::optional<QRectF> best;
-    for (const WindowInfo& w : *windows) {
-        if (w.pid == pid && (!best || distance(w.frame) < distance(*best)))
-            best = w.frame;
+    for (const QRectF& frame : framesOf(pid)) {
+        if (!best || distance(frame) < distance(*best))
+            best = frame;
     }
     if (!best)
         return std::nullopt;
@@ -29,9 +25,26 @@ std::optional<QPointF> X11AtspiGeometry::originOf(qint64 pid, const QSizeF& cont
                    best->y() + (best->height() - content.height()) / 2.0);
 }
 
+// Asked at every read: the X server is asked again only when the window's size has changed
+// (or it had no window on screen yet).
 double X11AtspiGeometry::drawingScaleOf(qint64 pid, const QSizeF& accessibleSize)
 {
     QMutexLocker lock(&m_lock);
+    if (const auto known = m_scales.constFind(pid);
+        known != m_scales.constEnd() && known->accessibleSize == accessibleSize)
+        return known->scale;
+    const QList<QRectF> frames = framesOf(pid);
+    const double scale = drawingScale(accessibleSize, frames);
+    if (frames.isEmpty()) // not mapped yet: known once it is
+        return scale;
+    if (m_scales.size() > maxRememberedScales)
+        m_scales.clear();
+    m_scales.insert(pid, {accessibleSize, scale});
+    return scale;
+}
+
+QList<QRectF> X11AtspiGeometry::framesOf(qint64 pid)
+{
     const std::optional<QList<WindowInfo>> windows =
         m_x.isValid() ? m_queries.onScreenWindows() : std::nullopt;
     QList<QRectF> frames;
@@ -39,7 +52,7 @@ double X11AtspiGeometry::drawingScaleOf(qint64 pid, const QSizeF& accessibleSize
         if (w.pid == pid)
             frames.append(w.frame);
     }
-    return drawingScale(accessibleSize, frames);
+    return frames;
 }
 
 QList<WindowInfo> X11AtspiGeometry::popups(qint64 pid)

@@ -5,6 +5,7 @@
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11WindowQueries.h"
 
+#include <QHash>
 #include <QMutex>
 
 /// Window positions from the X server. Only GTK 4 counts its extents from its window there;
@@ -22,7 +23,18 @@ public:
     std::optional<QRectF> popupBeside(qint64, const QRectF&) override { return {}; }
 
 private:
+    // The frames of the process's windows on screen (the lock held).
+    QList<QRectF> framesOf(qint64 pid);
+
+    struct KnownScale
+    {
+        QSizeF accessibleSize;
+        double scale;
+    };
+    static constexpr qsizetype maxRememberedScales = 1000;
+
     QMutex m_lock; // the connection serves one thread at a time
+    QHash<qint64, KnownScale> m_scales;
     X11Connection m_x;
     X11WindowQueries m_queries;
 };
