@@ -55,9 +55,16 @@ function describeWindow(window, monitors) {
         logicalRectTuple(monitors, window.get_buffer_rect())];
 }
 
-// The name people know the application by ("Calculator"), or the empty text.
+// The name people know the application by ("Calculator"), or the empty text. An application
+// the shell knows only by its window (a Qt program without a desktop entry that matches it) is
+// named by its window's class, or else its title, not by the shell's "Unknown".
 function applicationName(window) {
-    return Shell.WindowTracker.get_default().get_window_app(window)?.get_name() ?? '';
+    const app = Shell.WindowTracker.get_default().get_window_app(window);
+    if (!app)
+        return '';
+    if (!app.is_window_backed())
+        return app.get_name() ?? '';
+    return window.get_wm_class() || window.get_title() || '';
 }
 
 // The windows on screen as the list sends them.
