@@ -80,6 +80,8 @@ private slots:
         const QRectF x11Window(640, 327, 1280, 960);
         QTest::newRow("GDK_SCALE=2, the WM frame counted in") // as mousepad gives it
             << QSizeF(642, 493) << QList<QRectF>{x11Window} << 2.0;
+        QTest::newRow("GDK_SCALE=2, GTK 4's border around its content") // gnome-calculator
+            << QSizeF(355, 486) << QList<QRectF>{QRectF(915, 329, 730, 992)} << 2.0;
         QTest::newRow("QT_SCALE_FACTOR=1.5")
             << QSizeF(800, 600) << QList<QRectF>{QRectF(0, 0, 1200, 900)} << 1.5;
         QTest::newRow("unscaled") << QSizeF(1280, 960) << QList<QRectF>{x11Window} << 1.0;

@@ -228,7 +228,8 @@ bool AtspiAccessibility::isGtk4(const QString& service)
 }
 
 // Each window's extent tells which of the application's windows it is, and so where its
-// contents count from.
+// contents count from. An application drawn at a scale of its own (GTK 4 at GDK_SCALE=2 on X11)
+// counts in its own pixels: the main window's size tells the scale, as for other toolkits.
 void AtspiAccessibility::learnWindowOrigins(const QList<AXNode>& windows, qint64 pid,
                                             QDeadlineTimer deadline)
 {
@@ -236,12 +237,17 @@ void AtspiAccessibility::learnWindowOrigins(const QList<AXNode>& windows, qint64
     for (const AXNode& window : windows) {
         extents.append(extentsOf(window, ATSPI_COORD_TYPE_WINDOW, deadline));
     }
+    double scale = 1;
+    if (const std::optional<AtspiRect> main =
+            windows.isEmpty() ? std::nullopt : valueOf<AtspiRect>(extents.first()))
+        scale = m_geometry->drawingScaleOf(pid, QSizeF(main->width, main->height));
     for (qsizetype i = 0; i < windows.size(); ++i) {
         const std::optional<AtspiRect> content = valueOf<AtspiRect>(extents[i]);
         if (!content)
             continue;
+        m_origins.setScale(windows[i], scale);
         const std::optional<QPointF> origin =
-            m_geometry->originOf(pid, QSizeF(content->width, content->height));
+            m_geometry->originOf(pid, QSizeF(content->width, content->height) * scale);
         qCDebug(lcLinux) << "window of" << pid << "has extent" << content->x << content->y
                          << content->width << content->height << "and counts from"
                          << origin.value_or(QPointF(-1, -1));
@@ -602,11 +608,13 @@ void AtspiAccessibility::anchorPopovers(const QList<AXNode>& batch,
             continue;
         const qsizetype i = candidates[k];
         const bool waitForIt = live && structure[i].role == ATSPI_ROLE_MENU;
-        const std::optional<WindowInfo> popup = popupSized(
-            batch[i].service, QSizeF(r->width, r->height), waitForIt ? deadline : QDeadlineTimer());
+        const double scale = m_origins.scaleOf(batch[i]);
+        const std::optional<WindowInfo> popup =
+            popupSized(batch[i].service, QSizeF(r->width, r->height) * scale,
+                       waitForIt ? deadline : QDeadlineTimer());
         if (!popup)
             continue;
-        m_origins.set(batch[i], popup->frame.topLeft() - QPointF(r->x, r->y));
+        m_origins.set(batch[i], popup->frame.topLeft() - QPointF(r->x, r->y) * scale);
         out[i].frame = popup->frame;
         out[i].popup = true;
     }

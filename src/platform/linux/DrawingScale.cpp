@@ -6,8 +6,9 @@
 namespace {
 
 // A toolkit may count the window manager's frame in its window (GTK 3 does, in its own pixels):
-// a title bar and borders, on the accessible side or on the X side.
-constexpr double widthSlack = 8;
+// a title bar and borders, on the accessible side or on the X side; GTK 4's X window holds a
+// border of its own around its content (10 screen pixels a side at scale 2).
+constexpr double widthSlack = 24;
 constexpr double heightSlack = 64;
 
 bool fits(const QSizeF& accessible, const QRectF& frame, double scale)
