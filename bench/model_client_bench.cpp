@@ -44,8 +44,9 @@ void promptAndParse(benchmark::State& state)
         "```json\n{\"id\": 141, \"explanation\": \"Click File, then choose Export as PDF.\", "
         "\"done\": false}\n```");
     for (auto _ : state) {
-        const QString prompt = LLMClient::userPrompt(QStringLiteral("export this as PDF"), steps,
-                                                     elements, QRectF(100, 200, 1568, 980));
+        const QString prompt = LLMClient::taskPrompt(LLMClient::systemPrompt(),
+                                                     QStringLiteral("export this as PDF"), steps) +
+                               LLMClient::elementsPrompt(elements, QRectF(100, 200, 1568, 980));
         benchmark::DoNotOptimize(prompt.size());
         benchmark::DoNotOptimize(LLMClient::parse(reply, elements));
     }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How large the request for a first step is on real windows: elements, text bytes, estimated
-// tokens with and without the screenshot, the context asked of Ollama, and how many elements a
-// model limited to 4,096 tokens would be sent. Run on a desktop (or a virtual one:
-// tests/desktop/run-on-virtual-desktop.sh build/bench/prompt_size).
+// How large the request for a first step is on real windows: elements, estimated tokens of each
+// part (instructions, goal, element lines, image) and of the whole with and without the
+// screenshot, the context asked of Ollama, and how many elements a model limited to 4,096 tokens
+// would be sent; with CUEWELL_BENCH_SHOW_PROMPT set, the element lines too. Run on a desktop (or a
+// virtual one: tests/desktop/run-on-virtual-desktop.sh build/bench/prompt_size).
 #include "model_client/ImageEncoding.h"
 #include "model_client/LLMClient.h"
-#include "model_client/ModelServerWire.h"
 #include "model_client/PromptBudget.h"
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
@@ -92,14 +92,23 @@ void report(const char* label, const QStringList& command, X11Windows& windows,
     const PromptBudget::Plan withImage =
         PromptBudget::plan(vision, PromptBudget::smallestContext, PromptBudget::largestContext);
     const PromptBudget::Plan small = PromptBudget::plan(text, 0, 4096);
-    const ChatRequest body{Provider::ollama, QStringLiteral("m"), LLMClient::systemPrompt(),
-                           plain.user,       std::nullopt,        plain.context};
-    std::printf(
-        "%-22s %4lld elements %6lld bytes | text %6lld tok ctx %6lld | image %4dx%-4d "
-        "%6lld tok ctx %6lld | 4096-token model: %lld sent\n",
-        label, qlonglong(elements.size()), qlonglong(ModelServerWire::chatBody(body).size()),
-        qlonglong(plain.tokens), qlonglong(plain.context), image.width(), image.height(),
-        qlonglong(withImage.tokens), qlonglong(withImage.context), qlonglong(small.sent.size()));
+    // The request's parts: the instructions, the goal (the history of a first step is empty),
+    // the element lines sent, and what a chat template and the answer add.
+    const qint64 instructions = PromptBudget::textTokens(LLMClient::systemPrompt());
+    qint64 lines = 0;
+    for (const GuideElement& element : plain.sent)
+        lines += PromptBudget::textTokens(LLMClient::elementLine(element, window.frame));
+    const qint64 overhead = 2 * PromptBudget::tokensPerMessage + PromptBudget::replyTokens;
+    std::printf("%-24s %4lld elements %4lld sent | instructions %4lld goal+question %4lld "
+                "elements %5lld | text %6lld tok ctx %6lld | image %4dx%-4d %5lld tok, with it "
+                "%6lld tok | 4096-token model: %lld sent\n",
+                label, qlonglong(elements.size()), qlonglong(plain.sent.size()),
+                qlonglong(instructions), qlonglong(plain.tokens - instructions - lines - overhead),
+                qlonglong(lines), qlonglong(plain.tokens), qlonglong(plain.context), image.width(),
+                image.height(), qlonglong(PromptBudget::imageTokens(image)),
+                qlonglong(withImage.tokens), qlonglong(small.sent.size()));
+    if (qEnvironmentVariableIsSet("CUEWELL_BENCH_SHOW_PROMPT"))
+        std::printf("%s\n\n", qPrintable(plain.user));
     std::fflush(stdout);
     app.kill();
     app.waitForFinished();

@@ -26,12 +26,16 @@ bool isVision(const QString& model);
 /// ask for the explanation in that language.
 QString systemPrompt(const QLocale& reader = QLocale());
 
-/// One element's line of the user prompt, with its frame relative to `window`.
+/// One element's line of the elements prompt, with its centre relative to `window`.
 QString elementLine(const GuideElement& element, const QRectF& window);
 
-/// The goal, the steps so far and the numbered elements, with frames relative to `window`.
-QString userPrompt(const QString& goal, const QList<Step>& steps,
-                   const QList<GuideElement>& elements, const QRectF& window);
+/// The system message: `instructions`, then the goal and the steps so far. A step's request
+/// starts as the one before it did, so a server that keeps the last request's computed prefix
+/// reads only the new step and the elements.
+QString taskPrompt(const QString& instructions, const QString& goal, const QList<Step>& steps);
+
+/// The user message: the numbered elements, with centres relative to `window`, and the question.
+QString elementsPrompt(const QList<GuideElement>& elements, const QRectF& window);
 
 /// The model's choice in a reply text, or absent when no usable object is in it.
 std::optional<ModelReply> parse(const QString& reply, const QList<GuideElement>& elements);

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The texts sent to the model: the fixed system prompt and the per-step user prompt.
+// The texts sent to the model: the task's instructions, goal and history first, which stay the
+// same from one step to the next so that a server reuses what it computed for them, and the
+// step's elements last.
 #include "core/NumericRange.h"
 #include "core/OutsideText.h"
 #include "core/Texts.h"
@@ -41,12 +43,11 @@ QString cleanTitle(QString title)
     return OutsideText::tamed(title, maxTitleLength);
 }
 
-QString relativeFrame(const QRectF& element, const QRectF& window)
+// Where the element is, as the point a person would click: its kind says what its size would.
+QString relativeCentre(const QRectF& element, const QRectF& window)
 {
-    const QRectF e = element.normalized();
-    const QRectF w = window.normalized();
-    return integerText(e.x() - w.x()) + u',' + integerText(e.y() - w.y()) + u',' +
-           integerText(e.width()) + u',' + integerText(e.height());
+    const QPointF at = element.normalized().center() - window.normalized().topLeft();
+    return integerText(at.x()) + u',' + integerText(at.y());
 }
 
 // Each earlier step as the model reads it, in the prompt's own wording whatever the user's
@@ -75,21 +76,25 @@ QString elementLine(const GuideElement& element, const QRectF& window)
 {
     const QString bar = QStringLiteral(" | ");
     return QString::number(element.id) + bar + element.role + bar + cleanTitle(element.title) +
-           bar + relativeFrame(element.frame, window) + u'\n';
+           bar + relativeCentre(element.frame, window) + u'\n';
 }
 
-QString userPrompt(const QString& goal, const QList<Step>& steps,
-                   const QList<GuideElement>& elements, const QRectF& window)
+QString taskPrompt(const QString& instructions, const QString& goal, const QList<Step>& steps)
 {
-    QString prompt = QStringLiteral("Goal: ") + goal + u'\n';
+    QString prompt = instructions + QStringLiteral("\n\nGoal: ") + goal + u'\n';
     if (!steps.isEmpty()) {
         prompt +=
             QStringLiteral("\nSteps already suggested (the user has presumably done them):\n");
         for (const Step& step : steps)
             prompt += historyLine(step) + u'\n';
     }
-    prompt += QStringLiteral(
-        "\nElements (id | kind | label | x,y,width,height relative to the window):\n");
+    return prompt;
+}
+
+QString elementsPrompt(const QList<GuideElement>& elements, const QRectF& window)
+{
+    QString prompt = QStringLiteral(
+        "Elements (id | kind | label | x,y of its centre relative to the window):\n");
     for (const GuideElement& element : elements)
         prompt += elementLine(element, window);
     prompt += QStringLiteral("\nWhich element should the user use next?");

@@ -2,6 +2,7 @@
 #include "model_client/PromptBudget.h"
 
 #include "model_client/LLMClient.h"
+#include "model_client/PromptDiet.h"
 
 #include <QLineF>
 
@@ -69,10 +70,10 @@ namespace {
 // The tokens of everything but the element list, with the history from step `first` on.
 qint64 fixedTokens(const Request& request, qsizetype first)
 {
-    return textTokens(request.system) +
-           textTokens(
-               LLMClient::userPrompt(request.goal, request.steps.mid(first), {}, request.window)) +
-           2 * tokensPerMessage + (request.image ? imageTokens(*request.image) : 0) + replyTokens;
+    return textTokens(
+               LLMClient::taskPrompt(request.system, request.goal, request.steps.mid(first))) +
+           textTokens(LLMClient::elementsPrompt({}, request.window)) + 2 * tokensPerMessage +
+           (request.image ? imageTokens(*request.image) : 0) + replyTokens;
 }
 
 } // namespace
@@ -86,27 +87,34 @@ Plan plan(const Request& request, qint64 floor, qint64 limit)
         fixed = fixedTokens(request, ++firstStep);
     const QList<Step> steps = request.steps.mid(firstStep);
 
+    QList<bool> kept = PromptDiet::worthSending(request.elements);
     QList<qint64> lineTokens;
     lineTokens.reserve(request.elements.size());
-    for (const GuideElement& element : request.elements)
-        lineTokens.append(textTokens(LLMClient::elementLine(element, request.window)));
+    for (qsizetype i = 0; i < request.elements.size(); ++i)
+        lineTokens.append(
+            kept[i] ? textTokens(LLMClient::elementLine(request.elements[i], request.window)) : 0);
     qint64 total = std::accumulate(lineTokens.begin(), lineTokens.end(), fixed);
 
-    QList<bool> kept(request.elements.size(), true);
+    qsizetype cut = 0;
     if (total > limit) {
         for (qsizetype i : leavingOrder(request.elements, anchorOf(request))) {
             if (total <= limit)
                 break;
+            if (!kept[i])
+                continue;
             kept[i] = false;
             total -= lineTokens[i];
+            ++cut;
         }
     }
     Plan result;
+    result.elementsLeftOut = cut;
     for (qsizetype i = 0; i < request.elements.size(); ++i) {
         if (kept[i])
             result.sent.append(request.elements[i]);
     }
-    result.user = LLMClient::userPrompt(request.goal, steps, result.sent, request.window);
+    result.system = LLMClient::taskPrompt(request.system, request.goal, steps);
+    result.user = LLMClient::elementsPrompt(result.sent, request.window);
     result.tokens = total;
     result.fits = total <= limit;
     result.context = std::min(limit, std::max(floor, nextPowerOfTwo(total)));

@@ -43,6 +43,7 @@ inline constexpr qint64 fullContextShare = 64;
 
 struct Request
 {
+    /// The instructions, which the goal and the history follow in the system message.
     QString system;
     QString goal;
     QList<Step> steps;
@@ -54,7 +55,9 @@ struct Request
 
 struct Plan
 {
-    /// The user prompt with the elements that fit, in their order, with their numbers.
+    /// The system message: the instructions, the goal and the history that fits.
+    QString system;
+    /// The user message with the elements that fit, in their order, with their numbers.
     QString user;
     QList<GuideElement> sent;
     /// The estimated tokens of the whole request, answer included.
@@ -65,6 +68,8 @@ struct Plan
     bool fits = true;
     /// How many of the oldest steps were left out of the history so that it fits.
     qsizetype stepsLeftOut = 0;
+    /// How many elements worth sending were left out so that the prompt fits.
+    qsizetype elementsLeftOut = 0;
 };
 
 /// The estimated tokens of a text.
@@ -73,7 +78,8 @@ qint64 textTokens(const QString& text);
 qint64 imageTokens(const QSize& size);
 
 /// The prompt for `request` within `limit` tokens, asking for no less than `floor` (a context
-/// asked for earlier, so the server keeps the model as loaded). When the whole list does not
+/// asked for earlier, so the server keeps the model as loaded). Elements the model is spared
+/// (`PromptDiet::worthSending`) are never sent. When the whole list does not
 /// fit, elements are left out in this order: recognised-text elements from the end of the list,
 /// then window elements farthest from the last step (or the window's centre), then menu-bar
 /// elements farthest from it. When the system prompt, the goal and the history alone do not

@@ -57,14 +57,14 @@ QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& 
         co_return Failure(Texts::promptTooLong(limit));
     if (plan.stepsLeftOut > 0)
         note += Texts::stepsLeftOut(plan.stepsLeftOut);
-    if (plan.sent.size() < question.elements.size())
-        note += Texts::elementsLeftOut(plan.sent.size(), question.elements.size());
+    if (plan.elementsLeftOut > 0)
+        note += Texts::elementsLeftOut(plan.sent.size(), plan.sent.size() + plan.elementsLeftOut);
     // Only Ollama takes a context with the request; LM Studio's is the one the model was loaded
     // with, which the limit already is.
     const bool ollama = question.provider == Provider::ollama;
     if (ollama)
         m_discovery.noteContextAsked(model, plan.context);
-    co_return Prepared{{question.provider, model, LLMClient::systemPrompt(), plan.user, jpeg,
+    co_return Prepared{{question.provider, model, plan.system, plan.user, jpeg,
                         ollama ? std::optional(plan.context) : std::nullopt},
                        plan.sent,
                        plan.context,

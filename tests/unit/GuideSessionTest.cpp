@@ -61,8 +61,8 @@ private slots:
         QCOMPARE(rig.modelServer.asked.size(), 1);
         const ChatRequest& asked = rig.modelServer.asked.first();
         QVERIFY(asked.imageBase64 && asked.imageBase64->startsWith(QStringLiteral("/9j/")));
-        QVERIFY(asked.user.startsWith(QStringLiteral("Goal: save it\n")));
-        QVERIFY(asked.user.contains(QStringLiteral("2 | button | Save | 20,30,60,24\n")));
+        QVERIFY(asked.system.endsWith(QStringLiteral("\nGoal: save it\n")));
+        QVERIFY(asked.user.contains(QStringLiteral("2 | button | Save | 50,42\n")));
         QCOMPARE(rig.windows.captures.first().second, QSize(800, 600));
 
         // The next step carries the history and numbers itself 2.
@@ -71,7 +71,7 @@ private slots:
         QTRY_COMPARE(rig.statuses.value(rig.statuses.size() - 1), QStringLiteral("Step 2 ready."));
         QCOMPARE(model.steps().size(), 2);
         QCOMPARE(model.steps()[1].number, 2);
-        QVERIFY(rig.modelServer.asked[1].user.contains(
+        QVERIFY(rig.modelServer.asked[1].system.contains(
             QStringLiteral("1. button \u201CSave\u201D \u2014 Click Save.\n")));
     }
 
@@ -264,7 +264,7 @@ private slots:
         model.submit();
         QTRY_COMPARE(rig.modelServer.asked.size(), 2);
         QTRY_COMPARE(rig.modelServer.cancelled, 1);
-        QVERIFY(rig.modelServer.asked[1].user.startsWith(QStringLiteral("Goal: second\n")));
+        QVERIFY(rig.modelServer.asked[1].system.contains(QStringLiteral("\nGoal: second\n")));
         rig.modelServer.held = false;
         rig.modelServer.release();
         QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
@@ -333,7 +333,7 @@ private slots:
         QTRY_COMPARE(model.status(), QStringLiteral("Step 1 ready."));
         QCOMPARE(stepsStarted, 1);
         QCOMPARE(rig.modelServer.asked.size(), 1);
-        QVERIFY(rig.modelServer.asked.first().user.startsWith(QStringLiteral("Goal: second\n")));
+        QVERIFY(rig.modelServer.asked.first().system.contains(QStringLiteral("\nGoal: second\n")));
     }
 
     void submitIgnoresBlankGoals()

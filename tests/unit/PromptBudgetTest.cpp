@@ -71,9 +71,10 @@ private slots:
         const PromptBudget::Plan plan = PromptBudget::plan(asked, 8192, 65536);
         QVERIFY(plan.fits);
         QCOMPARE(plan.sent, asked.elements);
-        QCOMPARE(plan.user, LLMClient::userPrompt(asked.goal, asked.steps, asked.elements, window));
+        QCOMPARE(plan.system, LLMClient::taskPrompt(asked.system, asked.goal, asked.steps));
+        QCOMPARE(plan.user, LLMClient::elementsPrompt(asked.elements, window));
         // Never less than one token per byte of text, plus the image and the answer.
-        const qint64 textBytes = asked.system.toUtf8().size() + plan.user.toUtf8().size();
+        const qint64 textBytes = plan.system.toUtf8().size() + plan.user.toUtf8().size();
         QVERIFY(plan.tokens >=
                 textBytes + PromptBudget::tiledImageTokens + PromptBudget::replyTokens);
         QCOMPARE(plan.context, 8192); // the floor holds this one
@@ -119,9 +120,10 @@ private slots:
         const PromptBudget::Plan tight = PromptBudget::plan(asked, 0, bare);
         QVERIFY(tight.fits);
         QVERIFY(tight.sent.isEmpty());
+        QCOMPARE(tight.elementsLeftOut, asked.elements.size());
         QCOMPARE(tight.stepsLeftOut, 0);
-        QVERIFY(tight.user.startsWith(QStringLiteral("Goal: export as PDF\n")));
-        QVERIFY(tight.user.contains(QStringLiteral("Open Tools.")));
+        QVERIFY(tight.system.contains(QStringLiteral("\nGoal: export as PDF\n")));
+        QVERIFY(tight.system.contains(QStringLiteral("Open Tools.")));
 
         // A long history, as a talkative model leaves: the oldest steps go first.
         Step older = asked.steps.first();
@@ -133,14 +135,14 @@ private slots:
         QVERIFY(cut.fits);
         QCOMPARE(cut.stepsLeftOut, 1);
         QVERIFY(
-            cut.user.contains(QStringLiteral("2. button \u201CTools\u201D \u2014 Open Tools.")));
-        QVERIFY(!cut.user.contains(QStringLiteral("xxxx")));
+            cut.system.contains(QStringLiteral("2. button \u201CTools\u201D \u2014 Open Tools.")));
+        QVERIFY(!cut.system.contains(QStringLiteral("xxxx")));
 
         // Without any history the goal alone may still not fit: then nothing is sent.
         const PromptBudget::Plan tooSmall = PromptBudget::plan(asked, 0, 100);
         QVERIFY(!tooSmall.fits);
         QCOMPARE(tooSmall.stepsLeftOut, 2);
-        QVERIFY(tooSmall.user.startsWith(QStringLiteral("Goal: export as PDF\n")));
+        QVERIFY(tooSmall.system.contains(QStringLiteral("\nGoal: export as PDF\n")));
     }
 
     void historyLinesAreBoundedWhateverTheModelSaid()
@@ -148,8 +150,39 @@ private slots:
         PromptBudget::Request asked = request({});
         asked.steps.first().explanation = QStringLiteral("a") + QString(500'000, QChar(0x0301));
         const PromptBudget::Plan plan = PromptBudget::plan(asked, 0, 1'000'000);
-        QVERIFY2(plan.user.size() < 2000, qPrintable(QString::number(plan.user.size())));
+        QVERIFY2(plan.system.size() < 3000, qPrintable(QString::number(plan.system.size())));
         QVERIFY(plan.fits);
+    }
+
+    // Recognised text that names nothing new costs tokens and tells the model nothing: marks that
+    // are no words (an icon's glyph, a border read as a bar), and lines over controls that only
+    // repeat their labels with a misread glyph or two. A control's own one-character name, short
+    // words, a label beside a control and the same words elsewhere in the window still go.
+    void recognisedTextThatNamesNothingNewIsNotSent()
+    {
+        using Source = GuideElement::Source;
+        const QList<GuideElement> seen{
+            element(1, QStringLiteral("="), {20, 10}),
+            element(2, QStringLiteral("Apply"), {300, 10}),
+            element(3, QStringLiteral("Tab 1"), {100, 300}),
+            element(4, QStringLiteral("Tab 2"), {140, 300}),
+            element(5, QStringLiteral("Fusion"), {100, 500}),
+            element(6, QStringLiteral("OK"), {40, 10}, Source::text),
+            element(7, QStringLiteral("\u00BB"), {60, 10}, Source::text),
+            element(8, QStringLiteral("|="), {80, 10}, Source::text),
+            element(9, QStringLiteral("\u2630 Menu"), {120, 10}, Source::text),
+            element(10, QStringLiteral("wv Apply"), {303, 12}, Source::text),
+            {11, QStringLiteral("text"), QStringLiteral("Tab1 | Tab2_"), QRectF(95, 292, 50, 16),
+             Source::text},
+            element(12, QStringLiteral("Style: | Fusion"), {92, 500}, Source::text),
+            element(13, QStringLiteral("Apply"), {600, 600}, Source::text)};
+        const PromptBudget::Plan plan = PromptBudget::plan(request(seen), 0, 1'000'000);
+        QList<qint64> ids;
+        for (const GuideElement& e : plan.sent)
+            ids.append(e.id);
+        QCOMPARE(ids, (QList<qint64>{1, 2, 3, 4, 5, 6, 9, 12, 13}));
+        QCOMPARE(plan.elementsLeftOut, 0); // spared, not cut to fit: nobody need be told
+        QVERIFY(!plan.user.contains(QStringLiteral("|=")));
     }
 
     void imagesCountAtLeastTheLargestFixedTiling()

@@ -45,35 +45,31 @@ private slots:
                  english + QStringLiteral(" Write the explanation in Japanese."));
     }
 
-    void userPromptWithoutSteps()
-    {
-        const QString prompt = LLMClient::userPrompt(
-            QStringLiteral("export this as PDF"), {},
-            {element(1, QStringLiteral("Export"), QRectF(130.6, 245.2, 80.9, 21.5))}, window);
-        QCOMPARE(prompt, QStringLiteral("Goal: export this as PDF\n"
-                                        "\n"
-                                        "Elements (id | kind | label | x,y,width,height relative "
-                                        "to the window):\n"
-                                        "1 | button | Export | 30,45,80,21\n"
-                                        "\n"
-                                        "Which element should the user use next?"));
-    }
-
-    void userPromptWithStepsAndNoElements()
+    // What stays the same through a task comes first, in the system message, so that a server
+    // reuses what it computed for it; the elements, which change with every step, come last.
+    void theTaskLeadsAndTheElementsFollow()
     {
         const Step step{QUuid::createUuid(),           1,  QStringLiteral("File"),
                         QStringLiteral("Click File."), {}, false};
-        const QString prompt = LLMClient::userPrompt(QStringLiteral("g"), {step}, {}, window);
-        QCOMPARE(prompt, QStringLiteral("Goal: g\n"
+        const QString first =
+            LLMClient::taskPrompt(QStringLiteral("Be brief."), QStringLiteral("g"), {});
+        const QString second =
+            LLMClient::taskPrompt(QStringLiteral("Be brief."), QStringLiteral("g"), {step});
+        QCOMPARE(first, QStringLiteral("Be brief.\n\nGoal: g\n"));
+        QCOMPARE(second, QStringLiteral("Be brief.\n\nGoal: g\n"
                                         "\n"
                                         "Steps already suggested (the user has presumably done "
                                         "them):\n"
-                                        "1. File \u2014 Click File.\n"
-                                        "\n"
-                                        "Elements (id | kind | label | x,y,width,height relative "
-                                        "to the window):\n"
-                                        "\n"
-                                        "Which element should the user use next?"));
+                                        "1. File \u2014 Click File.\n"));
+        QVERIFY(second.startsWith(first));
+
+        const QString elements = LLMClient::elementsPrompt(
+            {element(1, QStringLiteral("Export"), QRectF(130.6, 245.2, 80.9, 21.5))}, window);
+        QCOMPARE(elements, QStringLiteral("Elements (id | kind | label | x,y of its centre "
+                                          "relative to the window):\n"
+                                          "1 | button | Export | 71,55\n"
+                                          "\n"
+                                          "Which element should the user use next?"));
     }
 
     void elementLines_data()
@@ -83,21 +79,21 @@ private slots:
         QTest::addColumn<QString>("line");
         const QRectF plain(110, 210, 10, 10);
         QTest::newRow("line feed becomes a space")
-            << "Save\nAs" << plain << "1 | button | Save As | 10,10,10,10";
+            << "Save\nAs" << plain << "1 | button | Save As | 15,15";
         QTest::newRow("carriage return and tab stay")
-            << "a\rb\tc" << plain << "1 | button | a\rb\tc | 10,10,10,10";
-        QTest::newRow("cut at 80") << QString(100, u'x') << plain
-                                   << "1 | button | " + QString(80, u'x') + " | 10,10,10,10";
+            << "a\rb\tc" << plain << "1 | button | a\rb\tc | 15,15";
+        QTest::newRow("cut at 80")
+            << QString(100, u'x') << plain << "1 | button | " + QString(80, u'x') + " | 15,15";
         const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467");
         QTest::newRow("emoji kept whole")
             << QString(79, u'a') + family + "zz" << plain
-            << "1 | button | " + QString(79, u'a') + family + " | 10,10,10,10";
+            << "1 | button | " + QString(79, u'a') + family + " | 15,15";
         QTest::newRow("left of and above the window")
-            << "L" << QRectF(96.8, 199.3, 5, 5) << "1 | button | L | -3,0,5,5";
+            << "L" << QRectF(90, 195, 4, 2) << "1 | button | L | -8,-4";
         QTest::newRow("negative size is standardised")
-            << "N" << QRectF(130, 230, -20, -10) << "1 | button | N | 10,20,20,10";
+            << "N" << QRectF(130, 230, -20, -10) << "1 | button | N | 20,25";
         QTest::newRow("not finite")
-            << "I" << QRectF(qInf(), 210, 10, 10) << "1 | button | I | 0,10,10,10";
+            << "I" << QRectF(qInf(), 210, 10, 10) << "1 | button | I | 0,15";
     }
 
     void elementLines()
@@ -105,8 +101,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QRectF, frame);
         QFETCH(QString, line);
-        const QString prompt =
-            LLMClient::userPrompt(QStringLiteral("g"), {}, {element(1, title, frame)}, window);
+        const QString prompt = LLMClient::elementsPrompt({element(1, title, frame)}, window);
         QVERIFY2(prompt.contains(u'\n' + line + u'\n'), qPrintable(prompt));
     }
 };

@@ -5,6 +5,7 @@
 #include "AwaitTask.h"
 #include "FakeModelServer.h"
 #include "core/Texts.h"
+#include "model_client/LLMClient.h"
 #include "session/ModelDiscovery.h"
 
 #include <QSettings>
@@ -111,7 +112,8 @@ private slots:
         QCOMPARE(advice.explanation, QStringLiteral("Open it."));
         QVERIFY(advice.note.isEmpty());
         const ChatRequest& sent = asking.server.asked.last();
-        QVERIFY(sent.user.startsWith(QStringLiteral("Goal: save it\n")));
+        QVERIFY(sent.system.startsWith(LLMClient::systemPrompt()));
+        QVERIFY(sent.system.endsWith(QStringLiteral("\nGoal: save it\n")));
         QVERIFY(sent.user.contains(QStringLiteral("2 | button | Save |")));
         QVERIFY(!sent.imageBase64); // a model that reads no images gets none
         QCOMPARE(sent.contextTokens, std::optional<qint64>(8192));
