@@ -20,4 +20,6 @@ struct ChatRequest
     /// The context the server is asked to run the model with, in tokens; absent leaves the
     /// server's default. Only Ollama takes it with a request.
     std::optional<qint64> contextTokens;
+    /// Whether the reply is held to the reply schema (where the server takes one).
+    bool replySchema = false;
 };

@@ -17,6 +17,10 @@ struct ModelCapabilities
     std::optional<bool> loaded;
     /// The context the loaded model runs with, in tokens (LM Studio, when loaded).
     std::optional<qint64> loadedContextLength;
+    /// Whether the server holds the reply to a JSON schema sent with the request: Ollama from
+    /// 0.5 (its model descriptions have listed capabilities since after that), LM Studio where
+    /// its own API describes its models.
+    std::optional<bool> replySchema;
 
     friend bool operator==(const ModelCapabilities&, const ModelCapabilities&) = default;
 };

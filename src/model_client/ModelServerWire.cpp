@@ -89,6 +89,7 @@ ModelCapabilities ollamaCapabilities(const QJsonObject& show)
     ModelCapabilities capabilities;
     if (show.value("capabilities").isArray()) {
         capabilities.vision = show.value("capabilities").toArray().contains(QJsonValue("vision"));
+        capabilities.replySchema = true;
     } else if (show.value("projector_info").isObject()) {
         capabilities.vision = true;
     }
@@ -107,6 +108,7 @@ ModelCapabilities ollamaCapabilities(const QJsonObject& show)
 ModelCapabilities lmStudioCapabilities(const QJsonObject& entry)
 {
     ModelCapabilities capabilities;
+    capabilities.replySchema = true;
     const QString type = entry.value("type").toString();
     if (type == QLatin1String("vlm") || type == QLatin1String("llm"))
         capabilities.vision = type == QLatin1String("vlm");
@@ -175,6 +177,17 @@ Result<QStringList> decodeModelList(Provider provider, const QByteArray& body)
     return names;
 }
 
+QByteArray replySchema()
+{
+    // Written out, not built as a QJsonObject, which sorts its keys: a server generates the
+    // properties in the order given, and the id comes first so that it is known first.
+    return QByteArrayLiteral(R"({"type":"object","properties":{"id":{"type":["integer","null"]},)"
+                             R"("explanation":{"type":"string","maxLength":)") +
+           QByteArray::number(maxExplanationCharacters) +
+           QByteArrayLiteral(
+               R"(},"done":{"type":"boolean"}},"required":["id","explanation","done"]})");
+}
+
 QByteArray chatBody(const ChatRequest& request)
 {
     const QJsonObject systemMessage{{"role", "system"}, {"content", request.system}};
@@ -184,7 +197,8 @@ QByteArray chatBody(const ChatRequest& request)
         userMessage.insert("content", request.user);
         if (request.imageBase64)
             userMessage.insert("images", QJsonArray{*request.imageBase64});
-        body.insert("format", "json");
+        if (!request.replySchema)
+            body.insert("format", "json");
         QJsonObject options{{"temperature", 0}};
         if (request.contextTokens)
             options.insert("num_ctx", *request.contextTokens);
@@ -204,7 +218,17 @@ QByteArray chatBody(const ChatRequest& request)
         body.insert("temperature", 0);
     }
     body.insert("messages", QJsonArray{systemMessage, userMessage});
-    return QJsonDocument(body).toJson(QJsonDocument::Compact);
+    QByteArray json = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    if (request.replySchema) {
+        json.chop(1); // the closing brace, after which the schema joins the body
+        json += request.provider == Provider::ollama
+                    ? QByteArrayLiteral(R"(,"format":)") + replySchema()
+                    : QByteArrayLiteral(R"(,"response_format":{"type":"json_schema","json_schema":)"
+                                        R"({"name":"next_step","strict":true,"schema":)") +
+                          replySchema() + "}}";
+        json += '}';
+    }
+    return json;
 }
 
 Result<ChatAnswer> decodeChatReply(Provider provider, const QByteArray& body)

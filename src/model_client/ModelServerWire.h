@@ -34,7 +34,15 @@ Result<QStringList> decodeModelList(Provider provider, const QByteArray& body);
 /// between two steps never pays for a reload.
 inline const QString keepAlive = QStringLiteral("30m");
 
-/// The JSON body of a chat request.
+/// The longest explanation a reply schema lets a model write: one sentence for a card.
+inline constexpr int maxExplanationCharacters = 300;
+
+/// The JSON schema of a reply: the element's id (first, so that it is generated first), the
+/// sentence, and whether the goal is reached.
+QByteArray replySchema();
+
+/// The JSON body of a chat request; with `replySchema` set, the reply is held to that schema
+/// (Ollama's "format", LM Studio's "response_format") instead of Ollama's plain JSON mode.
 QByteArray chatBody(const ChatRequest& request);
 
 /// The reply of a chat response body: its text (empty when the path is missing) and the prompt

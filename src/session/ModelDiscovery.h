@@ -55,6 +55,8 @@ public:
     QCoro::Task<ModelCapabilities> capabilities(const QString& model);
     /// Whether `model` is sent images: what the server says, else what its name suggests.
     bool takesImages(const QString& model) const;
+    /// Whether the server holds `model`'s replies to a schema: only where it says so.
+    bool takesReplySchema(const QString& model) const;
     /// The largest context a request to `model` may fill, in tokens.
     qint64 contextLimit(const QString& model) const;
     /// The smallest context to ask for: the largest asked for `model` so far, so that the

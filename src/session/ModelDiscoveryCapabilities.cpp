@@ -43,6 +43,11 @@ bool ModelDiscovery::takesImages(const QString& model) const
     return said.value_or(LLMClient::isVision(model));
 }
 
+bool ModelDiscovery::takesReplySchema(const QString& model) const
+{
+    return m_capabilities.value(model).replySchema.value_or(false);
+}
+
 qint64 ModelDiscovery::contextLimit(const QString& model) const
 {
     const ModelCapabilities known = m_capabilities.value(model);

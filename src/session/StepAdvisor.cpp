@@ -65,7 +65,8 @@ QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& 
     if (ollama)
         m_discovery.noteContextAsked(model, plan.context);
     co_return Prepared{{question.provider, model, plan.system, plan.user, jpeg,
-                        ollama ? std::optional(plan.context) : std::nullopt},
+                        ollama ? std::optional(plan.context) : std::nullopt,
+                        m_discovery.takesReplySchema(model)},
                        plan.sent,
                        plan.context,
                        note};

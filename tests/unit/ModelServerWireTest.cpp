@@ -214,6 +214,40 @@ private slots:
                  QJsonValue("usr"));
     }
 
+    // Where the server takes a schema the reply is held to it, the id generated first; where it
+    // may not (an older Ollama), Ollama's plain JSON mode, and nothing for LM Studio.
+    void aReplySchemaGoesOnlyWhereTheServerTakesIt()
+    {
+        for (Provider provider : Providers::allCases) {
+            ChatRequest request{
+                provider,     QStringLiteral("m"), QStringLiteral("sys"), QStringLiteral("usr"),
+                std::nullopt, std::nullopt};
+            const QJsonObject plain =
+                QJsonDocument::fromJson(ModelServerWire::chatBody(request)).object();
+            request.replySchema = true;
+            const QByteArray schemaBody = ModelServerWire::chatBody(request);
+            const QJsonObject held = QJsonDocument::fromJson(schemaBody).object();
+            QVERIFY2(!held.isEmpty(), schemaBody.constData());
+            QJsonObject schema;
+            if (provider == Provider::ollama) {
+                QCOMPARE(plain["format"].toString(), QStringLiteral("json"));
+                schema = held["format"].toObject();
+            } else {
+                QVERIFY(!plain.contains("response_format"));
+                const QJsonObject format = held["response_format"].toObject();
+                QCOMPARE(format["type"].toString(), QStringLiteral("json_schema"));
+                schema = format["json_schema"].toObject()["schema"].toObject();
+            }
+            QCOMPARE(schema["required"].toArray(), (QJsonArray{"id", "explanation", "done"}));
+            QCOMPARE(schema["properties"].toObject()["id"].toObject()["type"].toArray(),
+                     (QJsonArray{"integer", "null"}));
+            // The order the model writes in is the order of the text, which Qt's objects lose.
+            const qsizetype id = schemaBody.indexOf(R"("id":{)");
+            QVERIFY(id > 0 && id < schemaBody.indexOf(R"("explanation":{)"));
+            QCOMPARE(held["messages"], plain["messages"]);
+        }
+    }
+
     void theContextIsAskedOfOllamaOnlyAndTheTokensReadAreReadBack()
     {
         for (Provider provider : Providers::allCases) {
@@ -247,7 +281,7 @@ private slots:
         HttpModelServer toOllama = clientFor(ollama);
         const Result<ModelCapabilities> eyes =
             awaitTask(toOllama.capabilities(Provider::ollama, QStringLiteral("eyes")));
-        QCOMPARE(eyes.value(), ModelCapabilities({true, 131072, std::nullopt, std::nullopt}));
+        QCOMPARE(eyes.value(), ModelCapabilities({true, 131072, std::nullopt, std::nullopt, true}));
         QCOMPARE(ollama.received.last().path, QStringLiteral("/api/show"));
         QCOMPARE(ollama.received.last().json(), QJsonObject({{"model", "eyes"}}));
         QVERIFY(!awaitTask(toOllama.capabilities(Provider::ollama, QStringLiteral("gone"))).ok());
@@ -259,12 +293,12 @@ private slots:
         HttpModelServer toLmStudio = clientFor(lmStudio);
         QCOMPARE(awaitTask(toLmStudio.capabilities(Provider::lmStudio, QStringLiteral("resting")))
                      .value(),
-                 ModelCapabilities({false, 32768, false, std::nullopt}));
+                 ModelCapabilities({false, 32768, false, std::nullopt, true}));
         QCOMPARE(lmStudio.received.last().method, QByteArray("GET"));
         QCOMPARE(lmStudio.received.last().path, QStringLiteral("/api/v0/models"));
         QCOMPARE(
             awaitTask(toLmStudio.capabilities(Provider::lmStudio, QStringLiteral("ready"))).value(),
-            ModelCapabilities({true, 32768, true, 8192}));
+            ModelCapabilities({true, 32768, true, 8192, true}));
         QVERIFY(
             !awaitTask(toLmStudio.capabilities(Provider::lmStudio, QStringLiteral("gone"))).ok());
     }
@@ -276,23 +310,23 @@ private slots:
         const QByteArray older = R"({"projector_info": {"clip.has_vision_encoder": true},
             "model_info": {"general.architecture": "llama", "llama.context_length": 8192}})";
         QCOMPARE(decodeCapabilities(Provider::ollama, "m", older).value(),
-                 ModelCapabilities({true, 8192, std::nullopt, std::nullopt}));
+                 ModelCapabilities({true, 8192, std::nullopt, std::nullopt, std::nullopt}));
         // A context under an unexpected architecture name is still found; nonsense is not taken.
         const QByteArray odd = R"({"model_info": {"general.architecture": "x",
             "y.context_length": 4096}})";
         QCOMPARE(decodeCapabilities(Provider::ollama, "m", odd).value(),
-                 ModelCapabilities({std::nullopt, 4096, std::nullopt, std::nullopt}));
+                 ModelCapabilities({std::nullopt, 4096, std::nullopt, std::nullopt, std::nullopt}));
         for (const char* context : {"-5", "0", "1.5", "1e300", "\"8192\"", "null"}) {
             const QByteArray body = QByteArray(R"({"capabilities": ["completion"], "model_info":
                 {"general.architecture": "a", "a.context_length": )") +
                                     context + "}}";
             QCOMPARE(decodeCapabilities(Provider::ollama, "m", body).value(),
-                     ModelCapabilities({false, std::nullopt, std::nullopt, std::nullopt}));
+                     ModelCapabilities({false, std::nullopt, std::nullopt, std::nullopt, true}));
         }
         const QByteArray entry = R"({"data": [{"id": "m", "type": "embeddings",
             "state": "loading", "max_context_length": 2048}]})";
         QCOMPARE(decodeCapabilities(Provider::lmStudio, "m", entry).value(),
-                 ModelCapabilities({std::nullopt, 2048, std::nullopt, std::nullopt}));
+                 ModelCapabilities({std::nullopt, 2048, std::nullopt, std::nullopt, true}));
         QVERIFY(!decodeCapabilities(Provider::lmStudio, "m", "{}").ok());
         QVERIFY(!decodeCapabilities(Provider::ollama, "m", "<html>").ok());
     }

@@ -247,6 +247,8 @@ private slots:
         QCOMPARE(guide.steps().first().label, QStringLiteral("menu bar item \u201CFile\u201D"));
         const QJsonObject sent = requestsTo(server, QStringLiteral("/api/chat")).last().json();
         QVERIFY(sent["options"].toObject()["num_ctx"].toInteger() > 4096);
+        // A server that lists its models' capabilities holds the reply to the schema.
+        QVERIFY(sent["format"].toObject()["properties"].toObject().contains("id"));
         QVERIFY(server.lastSeenPrompt.startsWith(LLMClient::systemPrompt()));
 
         // The same request without a context, as it went before: the server keeps to its 4,096
