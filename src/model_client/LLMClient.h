@@ -19,6 +19,10 @@ namespace LLMClient {
 /// Images wider than this are scaled down before they are sent.
 inline constexpr int maxJpegWidth = 1568;
 
+/// The width `model`'s image is sent at most: what its family's vision input makes use of, else
+/// `maxJpegWidth`.
+int imageWidthFor(const QString& model);
+
 /// Whether a model name denotes a model that accepts images.
 bool isVision(const QString& model);
 

@@ -33,7 +33,7 @@ QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& 
         co_return gone;
     std::optional<QString> jpeg;
     if (m_discovery.takesImages(model)) {
-        jpeg = co_await jpegOf(question.window);
+        jpeg = co_await jpegOf(question.window, LLMClient::imageWidthFor(model));
         if (!self)
             co_return gone;
     }
@@ -42,8 +42,8 @@ QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& 
     PromptBudget::Request asked{LLMClient::systemPrompt(), question.goal,         question.steps,
                                 question.elements,         question.window.frame, std::nullopt};
     if (jpeg)
-        asked.image =
-            ImageEncoding::scaledSize(question.window.image.size(), LLMClient::maxJpegWidth);
+        asked.image = ImageEncoding::scaledSize(question.window.image.size(),
+                                                LLMClient::imageWidthFor(model));
     PromptBudget::Plan plan = PromptBudget::plan(asked, floor, limit);
     QString note;
     if (!plan.fits && jpeg) {
@@ -72,11 +72,11 @@ QCoro::Task<Result<StepAdvisor::Prepared>> StepAdvisor::prepare(const Question& 
                        note};
 }
 
-QCoro::Task<std::optional<QString>> StepAdvisor::jpegOf(const CapturedWindow& window)
+QCoro::Task<std::optional<QString>> StepAdvisor::jpegOf(const CapturedWindow& window, int width)
 {
     const QImage image = window.image;
     QFuture<std::optional<QString>> encoding = QtConcurrent::run(
-        &m_workers, [image] { return ImageEncoding::jpegBase64(image, LLMClient::maxJpegWidth); });
+        &m_workers, [image, width] { return ImageEncoding::jpegBase64(image, width); });
     co_return co_await encoding;
 }
 

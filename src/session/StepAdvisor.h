@@ -65,7 +65,7 @@ public:
     static Advice read(const QString& reply, const QList<GuideElement>& sent);
 
 private:
-    QCoro::Task<std::optional<QString>> jpegOf(const CapturedWindow& window);
+    QCoro::Task<std::optional<QString>> jpegOf(const CapturedWindow& window, int width);
 
     ModelServerPort& m_server;
     ModelDiscovery& m_discovery;

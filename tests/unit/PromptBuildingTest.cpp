@@ -72,6 +72,27 @@ private slots:
                                           "Which element should the user use next?"));
     }
 
+    // A server scales an image down to its model's vision input; what is wider is sent for
+    // nothing. Families whose input is not known get the general limit.
+    void imagesGoAtTheWidthTheModelReads_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("width");
+        QTest::newRow("LLaVA 1.6") << "llava:7b" << 672;
+        QTest::newRow("LLaVA 1.5 on Llama 3") << "llava-llama3:8b" << 336;
+        QTest::newRow("BakLLaVA") << "BakLLaVA:7b" << 336;
+        QTest::newRow("Gemma 3") << "gemma3:4b" << 896;
+        QTest::newRow("Llama 3.2 Vision") << "llama3.2-vision:11b" << 1120;
+        QTest::newRow("unknown family") << "qwen2.5vl:7b" << LLMClient::maxJpegWidth;
+    }
+
+    void imagesGoAtTheWidthTheModelReads()
+    {
+        QFETCH(QString, model);
+        QFETCH(int, width);
+        QCOMPARE(LLMClient::imageWidthFor(model), width);
+    }
+
     void elementLines_data()
     {
         QTest::addColumn<QString>("title");
