@@ -25,8 +25,9 @@ struct VisionInput
     int width;
 };
 constexpr VisionInput visionInputs[] = {
-    {QLatin1String("bakllava"), 336},         // LLaVA 1.5: one 336-pixel tile
-    {QLatin1String("llava-"), 336},           // llava-llama3, llava-phi3: LLaVA 1.5 too
+    {QLatin1String("bakllava"), 336},     // LLaVA 1.5: one 336-pixel tile
+    {QLatin1String("llava-llama3"), 336}, // LLaVA 1.5 on other language models
+    {QLatin1String("llava-phi3"), 336},
     {QLatin1String("llava"), 672},            // LLaVA 1.6: a grid of 336-pixel tiles, 672 wide
     {QLatin1String("moondream"), 378},        // one 378-pixel crop
     {QLatin1String("gemma3"), 896},           // one 896-pixel square

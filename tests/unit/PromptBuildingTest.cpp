@@ -79,6 +79,7 @@ private slots:
         QTest::addColumn<QString>("model");
         QTest::addColumn<int>("width");
         QTest::newRow("LLaVA 1.6") << "llava:7b" << 672;
+        QTest::newRow("LLaVA 1.6 as LM Studio names it") << "llava-v1.6-mistral-7b" << 672;
         QTest::newRow("LLaVA 1.5 on Llama 3") << "llava-llama3:8b" << 336;
         QTest::newRow("BakLLaVA") << "BakLLaVA:7b" << 336;
         QTest::newRow("Gemma 3") << "gemma3:4b" << 896;
