@@ -206,7 +206,7 @@ void waitUntilSettled(X11Windows& windows, qint64 pid)
     using namespace std::chrono_literals;
     windows.prepareCapture(pid);
     QEventLoop loop;
-    windows.whenSettled(pid, 400ms, 400ms, 8000ms, [&loop] { loop.quit(); });
+    windows.whenSettled(pid, 400ms, 8000ms, [&loop] { loop.quit(); });
     loop.exec();
     windows.prepareCapture(0);
     wait(2000);

@@ -79,11 +79,8 @@ public:
     virtual void prepareCapture(qint64 pid) = 0;
 
     /// Calls `settled` once on the main thread when the windows of `pid` have not changed for
-    /// `quiet`, or after `longest` whatever they do. A window or popup of `pid` that appears
-    /// and draws meanwhile is the application's answer (a menu, a dialog): from then on, quiet
-    /// for `quietOnceAnswered` is enough.
+    /// `quiet`, or after `longest` whatever they do.
     virtual void whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                             std::chrono::milliseconds quietOnceAnswered,
                              std::chrono::milliseconds longest, std::function<void()> settled) = 0;
 
     /// Whether the window's own pixels can be read at once with `windowPixels`; when not, they

@@ -55,7 +55,7 @@ void ClickFollower::clicked(const PointerPort::Click& click)
     m_waiting = true;
     emit clickedInRing();
     QPointer<ClickFollower> self(this);
-    m_windows.whenSettled(m_pid, quietSpell, quietOnceAnswered, longestWait, [self] {
+    m_windows.whenSettled(m_pid, quietSpell, longestWait, [self] {
         if (!self)
             return;
         self->m_waiting = false;

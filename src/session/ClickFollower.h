@@ -24,9 +24,6 @@ public:
     /// The application has settled when its windows have been quiet this long after the
     /// button came up...
     static constexpr std::chrono::milliseconds quietSpell{150};
-    /// ...or this long once a menu or window the click opened has drawn (two frames at 60 Hz
-    /// and a little: what it still draws then is its own content arriving)...
-    static constexpr std::chrono::milliseconds quietOnceAnswered{40};
     /// ...or this long after the press, whatever they do.
     static constexpr std::chrono::milliseconds longestWait{1000};
     /// A press this close outside the ringed control still counts (the ring is drawn there).

@@ -61,7 +61,7 @@ public:
     QList<WindowInfo> popups(qint64 p) override { return popupsByPid.value(p); }
     void prepareCapture(qint64 p) override { prepared.append(p); }
     void whenSettled(qint64, std::chrono::milliseconds, std::chrono::milliseconds,
-                     std::chrono::milliseconds, std::function<void()> settled) override
+                     std::function<void()> settled) override
     {
         settleWaits.append(std::move(settled));
     }

@@ -81,24 +81,8 @@ void GnomeShellWindows::windowsChanged()
         if (front && m_onActivation)
             m_onActivation(*front);
     }
-    if (!m_settled)
-        return;
-    // A window or popup the click opened: the application has answered, and its next quiet
-    // frame is enough.
-    if (!windowIdsOf(m_settlingPid).subtract(m_windowsBeforeSettling).isEmpty() &&
-        m_quiet.intervalAsDuration() > m_quietOnceAnswered)
-        m_quiet.setInterval(m_quietOnceAnswered);
-    drawn(m_settlingPid);
-}
-
-QSet<quint64> GnomeShellWindows::windowIdsOf(qint64 pid) const
-{
-    QSet<quint64> ids;
-    for (const GnomeShellWindow& window : m_shell.windows()) {
-        if (window.pid == pid)
-            ids.insert(window.id);
-    }
-    return ids;
+    if (m_settled)
+        drawn(m_settlingPid);
 }
 
 Result<QList<WindowInfo>> GnomeShellWindows::onScreenWindows()
@@ -129,7 +113,6 @@ void GnomeShellWindows::prepareCapture(qint64 pid)
 }
 
 void GnomeShellWindows::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                                    std::chrono::milliseconds quietOnceAnswered,
                                     std::chrono::milliseconds longest,
                                     std::function<void()> settled)
 {
@@ -138,8 +121,6 @@ void GnomeShellWindows::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
         settle();
     m_settlingPid = pid;
     m_settled = std::move(settled);
-    m_windowsBeforeSettling = windowIdsOf(pid);
-    m_quietOnceAnswered = quietOnceAnswered;
     m_shell.watchApplication(pid);
     m_quiet.start(quiet);
     m_longest.start(longest);

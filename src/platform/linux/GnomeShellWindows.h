@@ -4,7 +4,6 @@
 #include "platform/WindowsPort.h"
 
 #include <QObject>
-#include <QSet>
 #include <QTimer>
 
 class GnomeShellConnection;
@@ -26,8 +25,7 @@ public:
     Result<QList<WindowInfo>> onScreenWindows() override;
     QList<WindowInfo> popups(qint64 pid) override;
     void prepareCapture(qint64 pid) override;
-    void whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                     std::chrono::milliseconds quietOnceAnswered, std::chrono::milliseconds longest,
+    void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
                      std::function<void()> settled) override;
     bool hasCurrentPixels(quint64 windowId) override;
     Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) override;
@@ -38,8 +36,6 @@ public:
 private:
     void windowsChanged();
     void drawn(qint64 pid);
-    // The ids of the windows of `pid` listed now.
-    QSet<quint64> windowIdsOf(qint64 pid) const;
     void settle();
 
     GnomeShellConnection& m_shell;
@@ -49,8 +45,6 @@ private:
     // the quiet period again, and the longest wait ends it regardless.
     qint64 m_settlingPid = 0;
     std::function<void()> m_settled;
-    QSet<quint64> m_windowsBeforeSettling; // a window not among them is the answer awaited
-    std::chrono::milliseconds m_quietOnceAnswered{0};
     QTimer m_quiet;
     QTimer m_longest;
 };

@@ -139,27 +139,21 @@ void X11CaptureReadiness::damaged(xcb_window_t window, const QRect& area, const 
     const auto watched = m_watched.constFind(window);
     if (watched == m_watched.constEnd())
         return;
-    bool shown = false; // drawn in full for the first time since it was mapped
     if (!m_painted.contains(window)) {
         QRect& drawn = m_drawn[window];
         drawn = drawn.united(area);
         if (drawn.contains(QRect(QPoint(0, 0), size))) {
             m_painted.insert(window);
             m_drawn.remove(window);
-            shown = true;
         }
     }
-    for (SettleWait& wait : m_waits) {
-        if (wait.pid != watched->pid)
-            continue;
-        if (shown) // a menu or dialog the click opened: the application has answered
-            wait.quiet = std::min(wait.quiet, wait.quietOnceAnswered);
-        wait.quietTimer->start(wait.quiet);
+    for (const SettleWait& wait : m_waits) {
+        if (wait.pid == watched->pid)
+            wait.quietTimer->start(wait.quiet);
     }
 }
 
 void X11CaptureReadiness::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                                      std::chrono::milliseconds quietOnceAnswered,
                                       std::chrono::milliseconds longest,
                                       std::function<void()> settled)
 {
@@ -172,7 +166,7 @@ void X11CaptureReadiness::whenSettled(qint64 pid, std::chrono::milliseconds quie
     }
     quietTimer->start(quiet);
     longestTimer->start(longest);
-    m_waits.append({pid, quiet, quietOnceAnswered, quietTimer, timers, std::move(settled)});
+    m_waits.append({pid, quiet, quietTimer, timers, std::move(settled)});
 }
 
 void X11CaptureReadiness::finishWait(QObject* timers)

@@ -47,8 +47,7 @@ public:
     /// `area` of the window was drawn; `size` is the window's.
     void damaged(xcb_window_t window, const QRect& area, const QSize& size);
 
-    void whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                     std::chrono::milliseconds quietOnceAnswered, std::chrono::milliseconds longest,
+    void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
                      std::function<void()> settled);
 
 private:
@@ -61,7 +60,6 @@ private:
     {
         qint64 pid;
         std::chrono::milliseconds quiet;
-        std::chrono::milliseconds quietOnceAnswered;
         QTimer* quietTimer; // owned by `timers`, which goes once the wait has ended
         QObject* timers;
         std::function<void()> settled;

@@ -197,10 +197,9 @@ void X11Windows::prepareCapture(qint64 pid)
 }
 
 void X11Windows::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                             std::chrono::milliseconds quietOnceAnswered,
                              std::chrono::milliseconds longest, std::function<void()> settled)
 {
-    m_readiness.whenSettled(pid, quiet, quietOnceAnswered, longest, std::move(settled));
+    m_readiness.whenSettled(pid, quiet, longest, std::move(settled));
 }
 
 Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)
