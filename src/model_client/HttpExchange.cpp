@@ -118,8 +118,14 @@ void HttpExchange::cancel()
     finish(Failure(Texts::requestStopped(), cancelledDomain));
 }
 
+const QByteArray& HttpExchange::bodySoFar() const
+{
+    return m_reader->body();
+}
+
 void HttpExchange::readAvailable()
 {
+    const qsizetype bodyBefore = m_reader->body().size();
     while (!isFinished() && m_socket->bytesAvailable() > 0) {
         const bool headBefore = m_reader->headRead();
         switch (m_reader->feed(m_socket->read(readPieceBytes))) {
@@ -136,6 +142,8 @@ void HttpExchange::readAvailable()
             return finish(Failure(Texts::serverNotHttp(m_serverName)));
         }
     }
+    if (!isFinished() && m_reader->headRead() && m_reader->body().size() != bodyBefore)
+        emit bodyGrew();
 }
 
 void HttpExchange::finish(Result<Response> result)

@@ -57,8 +57,13 @@ public:
     /// The domain of the failure of a cancelled exchange.
     inline static const QString cancelledDomain = QStringLiteral("cancelled");
 
+    /// The final response's body as far as it has arrived.
+    const QByteArray& bodySoFar() const;
+
 signals:
     void finished();
+    /// More of the final response's body has arrived, and the exchange goes on.
+    void bodyGrew();
 
 private:
     void sendRequest();

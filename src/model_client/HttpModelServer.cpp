@@ -2,6 +2,7 @@
 #include "model_client/HttpModelServer.h"
 
 #include "core/Texts.h"
+#include "model_client/ChatStream.h"
 #include "model_client/ModelClientLog.h"
 #include "model_client/ModelServerWire.h"
 
@@ -55,9 +56,14 @@ QString serverName(Provider provider, const QUrl& address)
 
 QCoro::Task<Result<HttpExchange::Response>>
 HttpModelServer::send(const QUrl& url, const QByteArray& body, const HttpExchange::Limits& limits,
-                      const QString& serverName, const Cancellation* cancellation)
+                      const QString& serverName, const Cancellation* cancellation,
+                      const BodySoFar* bodySoFar)
 {
     HttpExchange exchange(url, body, QByteArrayLiteral("application/json"), limits, serverName);
+    if (bodySoFar && *bodySoFar) {
+        connect(&exchange, &HttpExchange::bodyGrew, &exchange,
+                [&exchange, bodySoFar] { (*bodySoFar)(exchange.bodySoFar()); });
+    }
     if (cancellation) {
         if (cancellation->isCancelled())
             co_return Failure(Texts::requestStopped(), HttpExchange::cancelledDomain);
@@ -136,7 +142,8 @@ void HttpModelServer::warmUp(Provider provider, const QString& model, qint64 con
 }
 
 QCoro::Task<Result<ChatAnswer>> HttpModelServer::ask(const ChatRequest& request,
-                                                     const Cancellation& cancellation)
+                                                     const Cancellation& cancellation,
+                                                     const TextSoFar& textSoFar)
 {
     const Result<QUrl> address = base(request.provider);
     if (!address)
@@ -147,19 +154,31 @@ QCoro::Task<Result<ChatAnswer>> HttpModelServer::ask(const ChatRequest& request,
     const QByteArray body = co_await encoding;
     if (cancellation.isCancelled())
         co_return Failure(Texts::requestStopped(), HttpExchange::cancelledDomain);
+    // The pieces are read as they come; each is small, and the body as a whole is capped.
+    ChatStream stream(request.provider);
+    qsizetype streamed = 0;
+    const BodySoFar follow = [&](const QByteArray& bodySoFar) {
+        const bool grew = stream.feed(QByteArrayView(bodySoFar).sliced(streamed));
+        streamed = bodySoFar.size();
+        if (grew && textSoFar)
+            textSoFar(stream.text());
+    };
+    const QString name = serverName(request.provider, address.value());
     const Result<HttpExchange::Response> response =
         co_await send(url, body, {maxChatBodyBytes, m_timeouts.chatIdle, m_timeouts.chatTotal},
-                      serverName(request.provider, address.value()), &cancellation);
+                      name, &cancellation, &follow);
     if (!response)
         co_return response.failure();
     const int status = response.value().status;
     if (status >= 400)
         co_return ModelServerWire::httpFailure(status, response.value().body);
-    QFuture<Result<ChatAnswer>> decoding = QtConcurrent::run(
-        &ModelServerWire::decodeChatReply, request.provider, response.value().body);
+    QFuture<Result<ChatAnswer>> decoding =
+        QtConcurrent::run(&ChatStream::decode, request.provider, response.value().body);
     Result<ChatAnswer> answer = co_await decoding;
     // A redirect or another answer that is not one is said as the status it was.
     if (!answer && status >= 300)
         co_return ModelServerWire::httpFailure(status, response.value().body);
+    if (!answer && answer.failure().domain == ChatStream::brokenOffDomain)
+        co_return Failure(Texts::serverClosed(name));
     co_return answer;
 }

@@ -21,8 +21,9 @@ public:
     /// Bodies larger than this are refused while they arrive rather than buffered: model
     /// listings and descriptions (a description carries the model's whole vocabulary).
     static constexpr qint64 maxBodyBytes = 16 * 1024 * 1024;
-    /// A chat answer is a JSON object with one sentence in it; a few kilobytes.
-    static constexpr qint64 maxChatBodyBytes = 256 * 1024;
+    /// A chat answer is a JSON object with one sentence in it, a few kilobytes; streamed, each
+    /// token comes in an object of its own, some hundred bytes.
+    static constexpr qint64 maxChatBodyBytes = 1024 * 1024;
 
     struct Timeouts
     {
@@ -55,14 +56,18 @@ public:
                                                         const QString& model) override;
     void warmUp(Provider provider, const QString& model, qint64 contextTokens) override;
     QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request,
-                                        const Cancellation& cancellation) override;
+                                        const Cancellation& cancellation,
+                                        const TextSoFar& textSoFar) override;
 
 private:
+    using BodySoFar = std::function<void(const QByteArray& body)>;
+
     Result<QUrl> base(Provider provider) const;
     QCoro::Task<Result<HttpExchange::Response>> send(const QUrl& url, const QByteArray& body,
                                                      const HttpExchange::Limits& limits,
                                                      const QString& serverName,
-                                                     const Cancellation* cancellation = nullptr);
+                                                     const Cancellation* cancellation = nullptr,
+                                                     const BodySoFar* bodySoFar = nullptr);
 
     std::map<Provider, Result<QUrl>> m_bases;
     Timeouts m_timeouts;

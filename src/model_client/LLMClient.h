@@ -44,4 +44,12 @@ QString elementsPrompt(const QList<GuideElement>& elements, const QRectF& window
 /// The model's choice in a reply text, or absent when no usable object is in it.
 std::optional<ModelReply> parse(const QString& reply, const QList<GuideElement>& elements);
 
+/// How much of a reply's start `preview` reads: an id and a card's sentence, with room to spare.
+inline constexpr qsizetype maxPreviewCharacters = 4096;
+
+/// What the start of a reply still being generated says: the element's id once it is written
+/// out, and the sentence as far as it goes; absent until an id (or done) is known. Reads no
+/// more than `maxPreviewCharacters`, so it may be asked again at every piece.
+std::optional<ModelReply> preview(QStringView replySoFar, const QList<GuideElement>& elements);
+
 } // namespace LLMClient

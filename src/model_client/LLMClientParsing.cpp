@@ -4,12 +4,15 @@
 #include "model_client/LLMClient.h"
 
 #include "core/NumericRange.h"
+#include "model_client/JsonPrefix.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -71,10 +74,13 @@ std::optional<qint64> findId(const QJsonObject& object, const QList<GuideElement
     return std::nullopt;
 }
 
+const std::array<QLatin1String, 2> explanationKeys{QLatin1String("explanation"),
+                                                   QLatin1String("reason")};
+
 QString findExplanation(const QJsonObject& object)
 {
-    for (const char* key : {"explanation", "reason"}) {
-        const QJsonValue value = object.value(QLatin1String(key));
+    for (QLatin1String key : explanationKeys) {
+        const QJsonValue value = object.value(key);
         if (value.isString())
             return value.toString();
     }
@@ -92,6 +98,20 @@ std::optional<ModelReply> parse(const QString& reply, const QList<GuideElement>&
         return std::nullopt;
     ModelReply result{findId(*object, elements), findExplanation(*object),
                       object->value(QLatin1String("done")).toBool(false)};
+    if (!result.id && !result.done)
+        return std::nullopt;
+    return result;
+}
+
+std::optional<ModelReply> preview(QStringView replySoFar, const QList<GuideElement>& elements)
+{
+    const JsonPrefix prefix = JsonPrefix::read(
+        replySoFar.first(std::min<qsizetype>(replySoFar.size(), maxPreviewCharacters)));
+    ModelReply result{findId(prefix.complete, elements), findExplanation(prefix.complete),
+                      prefix.complete.value(QLatin1String("done")).toBool(false)};
+    if (result.explanation.isEmpty() && std::find(explanationKeys.begin(), explanationKeys.end(),
+                                                  prefix.openKey) != explanationKeys.end())
+        result.explanation = prefix.openString;
     if (!result.id && !result.done)
         return std::nullopt;
     return result;

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 
 #include <QCoro/QCoroTask>
 
@@ -46,9 +47,14 @@ public:
     /// and returns at once; the outcome is only logged. Nothing is retried.
     virtual void warmUp(Provider provider, const QString& model, qint64 contextTokens) = 0;
 
-    /// One non-streaming chat request: the reply, or a failure with a readable description.
+    /// Hears the answer's text so far each time it grows, on the main thread.
+    using TextSoFar = std::function<void(const QString& text)>;
+
+    /// One chat request, its answer streamed: `textSoFar` (when set) hears the text as it
+    /// grows; the result is the whole reply, or a failure with a readable description.
     /// `cancellation` ends the request at once (its connection closed); the failure then says
     /// so, for a caller that no longer listens.
     virtual QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request,
-                                                const Cancellation& cancellation) = 0;
+                                                const Cancellation& cancellation,
+                                                const TextSoFar& textSoFar) = 0;
 };

@@ -192,7 +192,9 @@ QByteArray chatBody(const ChatRequest& request)
 {
     const QJsonObject systemMessage{{"role", "system"}, {"content", request.system}};
     QJsonObject userMessage{{"role", "user"}};
-    QJsonObject body{{"model", request.model}, {"stream", false}};
+    // Streamed, so that the start of the answer (the element's id) can be acted on while the
+    // rest is generated.
+    QJsonObject body{{"model", request.model}, {"stream", true}};
     if (request.provider == Provider::ollama) {
         userMessage.insert("content", request.user);
         if (request.imageBase64)
@@ -216,6 +218,8 @@ QByteArray chatBody(const ChatRequest& request)
             userMessage.insert("content", request.user);
         }
         body.insert("temperature", 0);
+        // The last event then says how many prompt tokens were read.
+        body.insert("stream_options", QJsonObject{{"include_usage", true}});
     }
     body.insert("messages", QJsonArray{systemMessage, userMessage});
     QByteArray json = QJsonDocument(body).toJson(QJsonDocument::Compact);
@@ -231,12 +235,8 @@ QByteArray chatBody(const ChatRequest& request)
     return json;
 }
 
-Result<ChatAnswer> decodeChatReply(Provider provider, const QByteArray& body)
+ChatAnswer chatAnswerOf(Provider provider, const QJsonObject& top)
 {
-    const Result<QJsonDocument> document = decodeJson(body);
-    if (!document)
-        return document.failure();
-    const QJsonObject top = document.value().object();
     QJsonValue message;
     std::optional<qint64> promptTokens;
     if (provider == Provider::ollama) {
@@ -244,11 +244,22 @@ Result<ChatAnswer> decodeChatReply(Provider provider, const QByteArray& body)
         promptTokens = tokenCount(top.value("prompt_eval_count"));
     } else {
         const QJsonArray choices = top.value("choices").toArray();
-        if (!choices.isEmpty())
-            message = choices.first().toObject().value("message");
+        if (!choices.isEmpty()) {
+            const QJsonObject choice = choices.first().toObject();
+            // A streamed piece carries the text it adds as a "delta".
+            message = choice.contains("delta") ? choice.value("delta") : choice.value("message");
+        }
         promptTokens = tokenCount(top.value("usage").toObject().value("prompt_tokens"));
     }
     return ChatAnswer{message.toObject().value("content").toString(), promptTokens};
+}
+
+Result<ChatAnswer> decodeChatReply(Provider provider, const QByteArray& body)
+{
+    const Result<QJsonDocument> document = decodeJson(body);
+    if (!document)
+        return document.failure();
+    return chatAnswerOf(provider, document.value().object());
 }
 
 QUrl capabilitiesUrl(Provider provider, const QUrl& base)

@@ -8,6 +8,7 @@
 #include "model_client/Provider.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -41,9 +42,14 @@ inline constexpr int maxExplanationCharacters = 300;
 /// sentence, and whether the goal is reached.
 QByteArray replySchema();
 
-/// The JSON body of a chat request; with `replySchema` set, the reply is held to that schema
-/// (Ollama's "format", LM Studio's "response_format") instead of Ollama's plain JSON mode.
+/// The JSON body of a chat request, asking for the answer as a stream; with `replySchema` set, the
+/// reply is held to that schema (Ollama's "format", LM Studio's "response_format") instead of
+/// Ollama's plain JSON mode.
 QByteArray chatBody(const ChatRequest& request);
+
+/// The text and prompt tokens of one chat answer object, or of one piece of a streamed answer
+/// (which carries its text as a "delta" on LM Studio).
+ChatAnswer chatAnswerOf(Provider provider, const QJsonObject& top);
 
 /// The reply of a chat response body: its text (empty when the path is missing) and the prompt
 /// tokens the server reports; a failure when the body is not JSON.

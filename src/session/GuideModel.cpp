@@ -141,8 +141,24 @@ quint64 GuideModel::frontWindowOf(qint64 pid)
 void GuideModel::followClick()
 {
     m_followedClick.start();
+    keepPreviewedStep();
     m_stepsBeforeFollowedClick = m_steps.size();
     nextStep();
+}
+
+// The ring went up from the start of an answer and the user clicked it before the rest had
+// come: the step is kept with its sentence as far as it went, and the rest is not waited for.
+void GuideModel::keepPreviewedStep()
+{
+    if (!m_previewed || !m_isBusy)
+        return;
+    const StepAdvisor::Preview previewed = *std::exchange(m_previewed, std::nullopt);
+    endStepInFlight();
+    setStatus(Texts::stepReady(m_steps.size() + 1));
+    const QString label = Texts::controlLabel(
+        previewed.element.role,
+        OutsideText::tamed(previewed.element.title, DisplayText::maxNameGraphemes));
+    appendStep(previewed.element, label, previewed.explanation, false);
 }
 
 // A click that opens a dialog or a window (or closes one) may be followed before the window
@@ -287,6 +303,9 @@ void GuideModel::endStepInFlight()
 {
     if (!m_isBusy)
         return;
+    // A ring put up from an answer that will not be finished comes down with it.
+    if (std::exchange(m_previewed, std::nullopt))
+        hideRing();
     ++m_stepGeneration;
     if (const std::shared_ptr<Cancellation> cancellation = std::exchange(m_stepCancellation, {}))
         cancellation->cancel();
@@ -318,19 +337,49 @@ void GuideModel::record(const GuideElement& element, const QString& shownExplana
                         bool followable)
 {
     const QString explanation = OutsideText::tamed(shownExplanation, DisplayText::maxGraphemes);
+    const QString label = showRing(element, explanation, followable);
+    appendStep(element, label, explanation, manual);
+}
+
+QString GuideModel::showRing(const GuideElement& element, const QString& explanation,
+                             bool followable)
+{
     const QString label = Texts::controlLabel(
         element.role, OutsideText::tamed(element.title, DisplayText::maxNameGraphemes));
     m_services.overlay.show(element.frame, explanation, label);
+    if (m_timings.ringed == 0 && m_stepClock.isValid())
+        m_timings.ringed = m_stepClock.nsecsElapsed() / 1e6;
     // Typing follows a click into a text field, not the next step.
     followable = followable && !textEntryRoles().contains(element.role);
     if (m_observedPid)
         m_follower.ringShown(element.frame, *m_observedPid, followable);
     else if (m_targetApp)
         m_follower.ringShown(element.frame, m_targetApp->pid, followable);
+    return label;
+}
+
+void GuideModel::appendStep(const GuideElement& element, const QString& label,
+                            const QString& explanation, bool manual)
+{
     QList<Step> steps = m_steps;
     steps.append(
         {QUuid::createUuid(), steps.size() + 1, label, explanation, element.frame, manual});
     setSteps(steps);
+}
+
+// The model has named a listed element and goes on writing its sentence: the ring goes up at
+// once, and the card follows the sentence as it grows.
+void GuideModel::showPreview(const StepAdvisor::Preview& preview)
+{
+    const bool first = !m_previewed;
+    if (!first && m_previewed->explanation == preview.explanation)
+        return;
+    const bool due = first || m_previewShown.elapsed() >= previewRefreshMs;
+    m_previewed = preview;
+    if (!due)
+        return;
+    m_previewShown.start();
+    showRing(preview.element, preview.explanation, true);
 }
 
 const QSet<QString>& GuideModel::textEntryRoles()
@@ -427,7 +476,12 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
         setStatus(Texts::asking(question.model) + prepared.value().note);
     m_timings.requested = m_stepClock.nsecsElapsed() / 1e6;
     setWaitingForModel(true);
-    const Advice advice = co_await m_advisor.ask(prepared.value(), step.cancellation());
+    const StepAdvisor::PreviewSeen previewSeen = [this, &step](const StepAdvisor::Preview& seen) {
+        if (!step.superseded())
+            showPreview(seen);
+    };
+    const Advice advice =
+        co_await m_advisor.ask(prepared.value(), step.cancellation(), previewSeen);
     if (step.superseded())
         co_return;
     setWaitingForModel(false);
@@ -436,6 +490,11 @@ QCoro::Task<> GuideModel::suggest(const Observation& observation, StepScope& ste
 
 void GuideModel::apply(const Advice& advice, StepScope& step)
 {
+    m_timings.answered = m_stepClock.nsecsElapsed() / 1e6;
+    // A ring put up from the answer's start stays only when the whole answer names the same.
+    const std::optional<StepAdvisor::Preview> previewed = std::exchange(m_previewed, std::nullopt);
+    if (previewed && (!advice.element || advice.element->id != previewed->element.id))
+        hideRing();
     if (advice.serverDown)
         m_discovery.markDown();
     if (advice.done)

@@ -135,6 +135,13 @@ private:
     /// only when `followable`.
     void record(const GuideElement& element, const QString& explanation, bool manual,
                 bool followable = true);
+    /// Puts the ring and its card on screen, as `record` does, without recording a step.
+    /// Returns the control's label, as the card names it.
+    QString showRing(const GuideElement& element, const QString& explanation, bool followable);
+    void appendStep(const GuideElement& element, const QString& label, const QString& explanation,
+                    bool manual);
+    void showPreview(const StepAdvisor::Preview& preview);
+    void keepPreviewedStep();
     void guideScroll(const ScrollHint& hint, StepScope& step);
     void followClick();
     quint64 frontWindowOf(qint64 pid);
@@ -162,6 +169,11 @@ private:
     /// click took the task.
     static constexpr qint64 windowChangeAfterClickMs = 3000;
     QElapsedTimer m_stepClock;
+    // The ring put up from the start of an answer still streaming in, and when its card last
+    // changed: the card follows the sentence a few times a second, not at every token.
+    std::optional<StepAdvisor::Preview> m_previewed;
+    QElapsedTimer m_previewShown;
+    static constexpr qint64 previewRefreshMs = 60;
     // Declared in the order they depend on each other: the advisor uses the discovery and the
     // observer's threads, and goes first.
     StepObserver m_observer;

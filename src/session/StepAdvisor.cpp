@@ -80,10 +80,25 @@ QCoro::Task<std::optional<QString>> StepAdvisor::jpegOf(const CapturedWindow& wi
     co_return co_await encoding;
 }
 
-QCoro::Task<Advice> StepAdvisor::ask(const Prepared& prepared, const Cancellation& cancellation)
+QCoro::Task<Advice> StepAdvisor::ask(const Prepared& prepared, const Cancellation& cancellation,
+                                     const PreviewSeen& previewSeen)
 {
     QPointer<StepAdvisor> self(this);
-    const Result<ChatAnswer> reply = co_await m_server.ask(prepared.request, cancellation);
+    // Only the reply's start is read at each piece, so this stays cheap however long it gets.
+    const ModelServerPort::TextSoFar textSoFar = [&](const QString& text) {
+        if (!previewSeen)
+            return;
+        const std::optional<ModelReply> preview = LLMClient::preview(text, prepared.sent);
+        if (!preview || preview->done)
+            return;
+        const auto named = std::find_if(prepared.sent.begin(), prepared.sent.end(),
+                                        [&](const GuideElement& e) { return e.id == preview->id; });
+        if (named != prepared.sent.end())
+            previewSeen(
+                {*named, OutsideText::tamed(preview->explanation, DisplayText::maxGraphemes)});
+    };
+    const Result<ChatAnswer> reply =
+        co_await m_server.ask(prepared.request, cancellation, textSoFar);
     if (!self)
         co_return Advice{};
     if (!reply) {

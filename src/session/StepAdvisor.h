@@ -13,6 +13,8 @@
 #include <QObject>
 #include <QThreadPool>
 
+#include <functional>
+
 #include <QCoro/QCoroTask>
 
 class ModelDiscovery;
@@ -58,8 +60,20 @@ public:
     /// class type twice): callers await the call at once, keeping them alive.
     QCoro::Task<Result<Prepared>> prepare(const Question& question);
 
-    /// Sends `prepared` and reads the reply. `cancellation` ends the request at once.
-    QCoro::Task<Advice> ask(const Prepared& prepared, const Cancellation& cancellation);
+    /// The start of an answer still being generated: the element the model names, and its
+    /// sentence as far as it goes (bounded).
+    struct Preview
+    {
+        GuideElement element;
+        QString explanation;
+    };
+    using PreviewSeen = std::function<void(const Preview& preview)>;
+
+    /// Sends `prepared` and reads the reply. While the reply streams in, `previewSeen` (when
+    /// set) hears each new start of it that names a listed element. `cancellation` ends the
+    /// request at once.
+    QCoro::Task<Advice> ask(const Prepared& prepared, const Cancellation& cancellation,
+                            const PreviewSeen& previewSeen);
 
     /// What a reply text comes to, against the elements that were sent. Pure.
     static Advice read(const QString& reply, const QList<GuideElement>& sent);

@@ -20,4 +20,8 @@ struct StepTimings
     double observed = 0;
     /// The request sent to the model server.
     double requested = 0;
+    /// The ring on screen: as soon as the streamed answer named the element.
+    double ringed = 0;
+    /// The whole answer read, and the card's sentence complete.
+    double answered = 0;
 };

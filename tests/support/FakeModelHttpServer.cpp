@@ -23,6 +23,67 @@ QByteArray json(const QJsonObject& object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
+// How many characters of the answer each streamed piece carries: about a token's worth.
+constexpr qsizetype pieceCharacters = 4;
+
+// A whole answer as the provider streams it: Ollama's lines of JSON, the last one done and
+// counting the prompt; LM Studio's server-sent events, usage last, then [DONE].
+QList<QByteArray> streamed(Provider provider, const QByteArray& answerBody)
+{
+    const QJsonObject whole = QJsonDocument::fromJson(answerBody).object();
+    const bool ollama = provider == Provider::ollama;
+    const QString content = ollama ? whole.value("message").toObject().value("content").toString()
+                                   : whole.value("choices")[0]
+                                         .toObject()
+                                         .value("message")
+                                         .toObject()
+                                         .value("content")
+                                         .toString();
+    QList<QByteArray> pieces;
+    for (qsizetype at = 0; at < content.size(); at += pieceCharacters) {
+        const QJsonObject delta{{"role", "assistant"},
+                                {"content", content.mid(at, pieceCharacters)}};
+        pieces.append(
+            ollama
+                ? json({{"model", whole.value("model")}, {"message", delta}, {"done", false}}) +
+                      '\n'
+                : "data: " +
+                      json({{"object", "chat.completion.chunk"},
+                            {"choices", QJsonArray{QJsonObject{{"index", 0}, {"delta", delta}}}}}) +
+                      "\n\n");
+    }
+    QJsonObject last = whole;
+    if (ollama) {
+        last.insert("message", QJsonObject{{"role", "assistant"}, {"content", ""}});
+        pieces.append(json(last) + '\n');
+    } else {
+        last.insert("choices", QJsonArray{});
+        pieces.append("data: " + json(last) + "\n\ndata: [DONE]\n\n");
+    }
+    return pieces;
+}
+
+// A stream being written a chunk at a time, as long as its responder lives.
+struct StreamWriting
+{
+    std::weak_ptr<QHttpServerResponder> writer;
+    QList<QByteArray> pieces;
+    qsizetype at = 0;
+    std::chrono::milliseconds gap;
+    QObject* context = nullptr;
+};
+
+void writeNextPiece(const std::shared_ptr<StreamWriting>& writing)
+{
+    const auto writer = writing->writer.lock();
+    if (!writer)
+        return;
+    const QByteArray& piece = writing->pieces[writing->at++];
+    writer->writeBody(QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n");
+    if (writing->at < writing->pieces.size())
+        QTimer::singleShot(writing->gap, writing->context, [writing] { writeNextPiece(writing); });
+}
+
 // The user message's text, which LM Studio carries beside an image in a list of parts.
 QString userText(const QJsonObject& message)
 {
@@ -159,6 +220,11 @@ void FakeModelHttpServer::handle(const QHttpServerRequest& request,
     }
     const bool chat =
         path.endsWith(QLatin1String("chat")) || path.endsWith(QLatin1String("completions"));
+    const bool stream = chat && rawChatBody.isEmpty() && status == 200 &&
+                        QJsonDocument::fromJson(request.body()).object().value("stream").toBool();
+    if (stream)
+        return sendStream(std::move(responder), streamed(m_provider, body),
+                          loaded ? loadDelay : std::chrono::milliseconds(0));
     const auto delay = (loaded ? loadDelay : std::chrono::milliseconds(0)) +
                        (chat ? chatDelay : std::chrono::milliseconds(0));
     if (delay.count() > 0) {
@@ -172,6 +238,22 @@ void FakeModelHttpServer::handle(const QHttpServerRequest& request,
         return;
     }
     responder.write(body, "application/json", code);
+}
+
+// Chunk by chunk: the first after `delay` and the chat delay, each next after the piece delay.
+void FakeModelHttpServer::sendStream(QHttpServerResponder&& responder, QList<QByteArray> pieces,
+                                     std::chrono::milliseconds delay)
+{
+    auto held = std::make_shared<QHttpServerResponder>(std::move(responder));
+    m_delayed.push_back(held);
+    held->writeStatusLine(QHttpServerResponder::StatusCode::Ok);
+    held->writeHeaders({{"Content-Type", m_provider == Provider::ollama ? "application/x-ndjson"
+                                                                        : "text/event-stream"},
+                        {"Transfer-Encoding", "chunked"}});
+    pieces.append(QByteArray()); // the last, empty chunk
+    auto writing = std::make_shared<StreamWriting>(
+        StreamWriting{held, std::move(pieces), 0, pieceDelay, &m_server});
+    QTimer::singleShot(delay + chatDelay, &m_server, [writing] { writeNextPiece(writing); });
 }
 
 QByteArray FakeModelHttpServer::answerFor(const QString& path, const QJsonObject& request,

@@ -90,6 +90,8 @@ public:
     Behaviour behaviour = Behaviour::normal;
     /// Chat answers wait this long, as a model thinking would.
     std::chrono::milliseconds chatDelay{0};
+    /// A streamed answer's pieces come this far apart, as a model generating them would.
+    std::chrono::milliseconds pieceDelay{0};
     /// Models described on request; a model not here is unknown to the show endpoint and
     /// listed with no type by LM Studio.
     QMap<QString, Card> cards;
@@ -119,6 +121,8 @@ public:
 
 private:
     void handle(const QHttpServerRequest& request, QHttpServerResponder&& responder);
+    void sendStream(QHttpServerResponder&& responder, QList<QByteArray> pieces,
+                    std::chrono::milliseconds delay);
     QByteArray answerFor(const QString& path, const QJsonObject& request, bool& loaded);
     QByteArray listingBody() const;
     QByteArray lmStudioDescriptions() const;

@@ -82,10 +82,16 @@ public:
     /// Requests that were cancelled while they waited.
     qsizetype cancelled = 0;
 
+    /// The start of the reply, heard as streamed before a held request is released.
+    QString firstPiece;
+
     QCoro::Task<Result<ChatAnswer>> ask(const ChatRequest& request,
-                                        const Cancellation& cancellation) override
+                                        const Cancellation& cancellation,
+                                        const TextSoFar& textSoFar) override
     {
         asked.append(request);
+        if (!firstPiece.isEmpty() && textSoFar)
+            textSoFar(firstPiece);
         if (held) {
             // Released, or cancelled as a real request is: whichever comes first, for this
             // request alone. The gate opens once, so the request is resumed once.

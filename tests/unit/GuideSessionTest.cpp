@@ -482,6 +482,62 @@ private slots:
         QVERIFY(rig.windows.settleWaits.isEmpty());
     }
 
+    // The ring goes up as soon as the streamed answer names the element and the card follows
+    // the sentence; a click in the ring before the answer is finished moves on with the step
+    // as far as it was said.
+    void theRingGoesUpAsSoonAsTheAnswerNamesTheElement()
+    {
+        SessionRig rig;
+        rig.modelServer.reply = QStringLiteral(R"({"id": 2, "explanation": "Click Save now."})");
+        rig.modelServer.firstPiece = QStringLiteral("{\"id\": 2, \"explanation\": \"Click Sa");
+        GuideModel& model = rig.start();
+        QTRY_COMPARE(model.serverState(), ServerState::running);
+        rig.modelServer.held = true;
+        model.setGoal(QStringLiteral("save it"));
+        model.submit();
+        QTRY_COMPARE(rig.overlay.shown.size(), 1);
+        QCOMPARE(rig.overlay.shown.last().frame, QRectF(120, 130, 60, 24));
+        QCOMPARE(rig.overlay.shown.last().text, QStringLiteral("Click Sa"));
+        QVERIFY(model.isBusy() && model.steps().isEmpty());
+        rig.modelServer.release();
+        QTRY_VERIFY(!model.isBusy());
+        QCOMPARE(model.steps().size(), 1);
+        QCOMPARE(model.steps().first().explanation, QStringLiteral("Click Save now."));
+        QCOMPARE(rig.overlay.shown.last().text, QStringLiteral("Click Save now."));
+        QCOMPARE(rig.overlay.hides, 0);
+
+        const QPointF onSave(150, 140);
+        rig.pointer.click(onSave, SessionRig::targetPid);
+        rig.windows.settle();
+        QTRY_COMPARE(rig.overlay.shown.size(), 3); // the next step's ring, its answer unfinished
+        rig.pointer.click(onSave, SessionRig::targetPid);
+        rig.windows.settle();
+        QTRY_COMPARE(rig.modelServer.asked.size(), 3);
+        QCOMPARE(rig.modelServer.cancelled, 1);
+        QCOMPARE(model.steps().size(), 2);
+        QCOMPARE(model.steps()[1].explanation, QStringLiteral("Click Sa"));
+        QCOMPARE(rig.overlay.hides, 0);
+
+        // Stopped while the answer streams in, the ring it put up comes down with it.
+        QTRY_COMPARE(rig.overlay.shown.size(), 4);
+        model.stop();
+        QVERIFY(!rig.overlay.visible);
+    }
+
+    // The whole answer has the last word: a ring from its start comes down when it says the
+    // goal is reached.
+    void aRingFromTheAnswersStartComesDownWhenTheWholeSaysOtherwise()
+    {
+        SessionRig rig;
+        rig.modelServer.firstPiece = QStringLiteral("{\"id\": 2,");
+        rig.modelServer.reply = QStringLiteral(R"({"id": 2, "done": true})");
+        runFirstStep(rig);
+        QCOMPARE(rig.overlay.shown.size(), 1);
+        QVERIFY(!rig.overlay.visible);
+        QVERIFY(rig.model->steps().isEmpty());
+        QCOMPARE(rig.model->status(), Texts::goalComplete());
+    }
+
     void aClickIntoATextFieldWaitsForTheTyping()
     {
         SessionRig rig;

@@ -97,7 +97,9 @@ public:
                     return;
                 socket->setProperty("answered", true);
                 socket->write(m_opening);
-                if (!m_drip.isEmpty())
+                if (hangUpAfterOpening)
+                    socket->disconnectFromHost();
+                else if (!m_drip.isEmpty())
                     dripInto(socket);
             });
             connect(socket, &QTcpSocket::disconnected, this, [this] { ++hangUps; });
@@ -105,6 +107,7 @@ public:
     }
 
     quint16 port() const { return m_server.serverPort(); }
+    bool hangUpAfterOpening = false;
     int hangUps = 0;
     qint64 dripped = 0;
 
@@ -142,7 +145,7 @@ Result<QString> ask(HttpModelServer& client, Provider provider, std::optional<QS
     const ChatRequest request{
         provider,         QStringLiteral("m"), QStringLiteral("sys"), QStringLiteral("usr"),
         std::move(image), std::nullopt};
-    const Result<ChatAnswer> answer = awaitTask(client.ask(request, Cancellation()));
+    const Result<ChatAnswer> answer = awaitTask(client.ask(request, Cancellation(), {}));
     if (!answer)
         return answer.failure();
     return answer.value().text;
@@ -152,7 +155,7 @@ Result<QString> ask(HttpModelServer& client, Provider provider, std::optional<QS
 QCoro::Task<> askInto(HttpModelServer& client, const ChatRequest& request,
                       const Cancellation& cancellation, std::optional<Result<ChatAnswer>>& answer)
 {
-    answer = co_await client.ask(request, cancellation);
+    answer = co_await client.ask(request, cancellation, {});
 }
 
 } // namespace
@@ -181,7 +184,7 @@ private slots:
                  QStringList({"format", "keep_alive", "messages", "model", "options", "stream"}));
         QCOMPARE(body["format"].toString(), QStringLiteral("json"));
         QCOMPARE(body["options"].toObject(), QJsonObject({{"temperature", 0}}));
-        QCOMPARE(body["stream"], QJsonValue(false));
+        QCOMPARE(body["stream"], QJsonValue(true));
         QJsonArray messages = body["messages"].toArray();
         QCOMPARE(messages[0].toObject(), QJsonObject({{"role", "system"}, {"content", "sys"}}));
         QCOMPARE(
@@ -203,8 +206,11 @@ private slots:
 
         QCOMPARE(server.received[0].path, QStringLiteral("/v1/chat/completions"));
         const QJsonObject body = server.received[0].json();
-        QCOMPARE(body.keys(), QStringList({"messages", "model", "stream", "temperature"}));
+        QCOMPARE(body.keys(),
+                 QStringList({"messages", "model", "stream", "stream_options", "temperature"}));
         QCOMPARE(body["temperature"], QJsonValue(0));
+        QCOMPARE(body["stream"], QJsonValue(true));
+        QCOMPARE(body["stream_options"], QJsonObject({{"include_usage", true}}));
         const QJsonArray content = body["messages"].toArray()[1].toObject()["content"].toArray();
         QCOMPARE(content[0].toObject(), QJsonObject({{"type", "text"}, {"text", "usr"}}));
         QCOMPARE(content[1].toObject(),
@@ -260,7 +266,7 @@ private slots:
                                       QStringLiteral("usr"),
                                       std::nullopt,
                                       16384};
-            const Result<ChatAnswer> answer = awaitTask(client.ask(request, Cancellation()));
+            const Result<ChatAnswer> answer = awaitTask(client.ask(request, Cancellation(), {}));
             const QJsonObject body = server.received.last().json();
             if (provider == Provider::ollama) {
                 QCOMPARE(body["options"].toObject(),
@@ -575,7 +581,7 @@ private slots:
     void aChunkTooLargeIsRefusedAtItsSizeLine_data()
     {
         QTest::addColumn<QByteArray>("size");
-        QTest::newRow("just over the cap") << QByteArray::number(256 * 1024 + 1, 16);
+        QTest::newRow("just over the cap") << QByteArray::number(1024 * 1024 + 1, 16);
         QTest::newRow("near the largest number") << QByteArray("7fffffffffffffff");
     }
 
@@ -587,9 +593,70 @@ private slots:
                               QByteArray(1024, 'x'), 10);
         HttpModelServer client({{Provider::ollama, server.port()}}, {});
         QCOMPARE(ask(client, Provider::ollama).failure().description,
-                 QStringLiteral("Ollama at 127.0.0.1:%1 sent an answer larger than 256 KiB")
+                 QStringLiteral("Ollama at 127.0.0.1:%1 sent an answer larger than 1 MiB")
                      .arg(server.port()));
         QVERIFY2(server.dripped < 64 * 1024, qPrintable(QString::number(server.dripped)));
+    }
+
+    // The answer is heard as the model writes it, on both servers, and read whole at the end
+    // with the prompt tokens the server counted.
+    void aStreamIsHeardAsItComes()
+    {
+        for (Provider provider : Providers::allCases) {
+            FakeModelHttpServer server(provider);
+            server.replyContent = QStringLiteral("{\"id\": 1, \"explanation\": \"Open File.\"}");
+            server.pieceDelay = 5ms;
+            server.defaultContext = 4096;
+            HttpModelServer client = clientFor(server);
+            const ChatRequest request{
+                provider,     QStringLiteral("m"), QStringLiteral("sys"), QStringLiteral("usr"),
+                std::nullopt, std::nullopt};
+            QStringList heard;
+            const Result<ChatAnswer> answer = awaitTask(client.ask(
+                request, Cancellation(), [&](const QString& text) { heard.append(text); }));
+            QCOMPARE(answer.value().text, server.replyContent);
+            QVERIFY(answer.value().promptTokens.has_value());
+            QVERIFY2(heard.size() > 3, qPrintable(heard.join(u'|')));
+            QCOMPARE(heard.last(), server.replyContent);
+            QVERIFY(server.replyContent.startsWith(heard.first()) &&
+                    heard.first().size() < server.replyContent.size());
+        }
+    }
+
+    // A stream that stops half way, or is cut off, ends as an answer that never came does.
+    void aStreamThatStallsOrBreaksOff()
+    {
+        const QByteArray head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+        const QByteArray piece = "{\"message\":{\"content\":\"{\\\"id\\\": 1,\"},\"done\":false}\n";
+        const QByteArray firstPiece =
+            QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+        ScriptedServer stalling(head + firstPiece);
+        HttpModelServer toStalling({{Provider::ollama, stalling.port()}}, {500ms, 300ms, 60'000ms});
+        QStringList heard;
+        const ChatRequest request{Provider::ollama,    QStringLiteral("m"), QStringLiteral("s"),
+                                  QStringLiteral("u"), std::nullopt,        std::nullopt};
+        const Result<ChatAnswer> stalled = awaitTask(toStalling.ask(
+            request, Cancellation(), [&](const QString& text) { heard.append(text); }));
+        QVERIFY2(stalled.failure().description.endsWith(" did not answer within 0.3 seconds"),
+                 qPrintable(stalled.failure().description));
+        QCOMPARE(heard, QStringList{QStringLiteral("{\"id\": 1,")});
+
+        ScriptedServer breaking(head + firstPiece);
+        breaking.hangUpAfterOpening = true;
+        HttpModelServer toBreaking({{Provider::ollama, breaking.port()}}, {});
+        QCOMPARE(
+            ask(toBreaking, Provider::ollama).failure().description,
+            QStringLiteral("Ollama at 127.0.0.1:%1 closed the connection before it had answered")
+                .arg(breaking.port()));
+
+        // Read until the connection closes, the stream still says when it was not done.
+        ScriptedServer unframed("HTTP/1.1 200 OK\r\n\r\n" + piece);
+        unframed.hangUpAfterOpening = true;
+        HttpModelServer toUnframed({{Provider::ollama, unframed.port()}}, {});
+        QCOMPARE(
+            ask(toUnframed, Provider::ollama).failure().description,
+            QStringLiteral("Ollama at 127.0.0.1:%1 closed the connection before it had answered")
+                .arg(unframed.port()));
     }
 
     void aCancelledRequestEndsAtOnceAndHangsUp()
@@ -610,7 +677,7 @@ private slots:
         QVERIFY(clock.elapsed() < 1000);
         QCOMPARE(answer->failure().domain, HttpExchange::cancelledDomain);
         // A request cancelled before it left is never sent.
-        QVERIFY(!awaitTask(client.ask(request, cancellation)).ok());
+        QVERIFY(!awaitTask(client.ask(request, cancellation, {})).ok());
         QTest::qWait(100);
         QCOMPARE(server.received.size(), 1);
     }
@@ -629,7 +696,7 @@ private slots:
 
         server.behaviour = FakeModelHttpServer::Behaviour::hugeBody;
         QCOMPARE(ask(client, Provider::ollama).failure().description,
-                 name + QStringLiteral(" sent an answer larger than 256 KiB"));
+                 name + QStringLiteral(" sent an answer larger than 1 MiB"));
 
         server.behaviour = FakeModelHttpServer::Behaviour::normal;
         server.rawChatBody = "{\"message\": {\"content\": \"trunc";
@@ -659,7 +726,7 @@ private slots:
         HttpModelServer client({{Provider::ollama, flood->port()}}, {});
         QVERIFY(ask(client, Provider::ollama)
                     .failure()
-                    .description.endsWith(QStringLiteral(" sent an answer larger than 256 KiB")));
+                    .description.endsWith(QStringLiteral(" sent an answer larger than 1 MiB")));
         QTRY_VERIFY(flood->disconnected);
         // The client stopped reading near the cap: the server could not send it all.
         const qint64 written = flood->written;

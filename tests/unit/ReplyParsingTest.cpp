@@ -91,6 +91,52 @@ private slots:
             QCOMPARE(parsed->done, expected->done);
         }
     }
+
+    // A reply read as it streams in: at every cut, what is known agrees with the whole reply,
+    // and the id is known as soon as it is written out (where `known` ends), never earlier.
+    void previewAtEveryCut_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("known");
+        QTest::newRow("id first, as the schema asks")
+            << "{\"id\": 123, \"explanation\": \"Open \\\"File\\\" \\u00e9 menu.\", \"done\": "
+               "false}"
+            << "{\"id\": 123,";
+        QTest::newRow("id last") << "{\"explanation\": \"Click 1, then 2\", \"id\": 2}"
+                                 << "{\"explanation\": \"Click 1, then 2\", \"id\": 2}";
+        QTest::newRow("a title for an id, after a nested value")
+            << "Here: {\"steps\": [{\"id\": 9}], \"element\": \"Save\", \"reason\": \"It saves.\"}"
+            << "Here: {\"steps\": [{\"id\": 9}], \"element\": \"Save\"";
+        QTest::newRow("no id at all")
+            << "{\"explanation\": \"Nothing to click here.\"}" << QString();
+        QTest::newRow("done") << "{\"id\": null, \"explanation\": \"All set.\", \"done\": true}"
+                              << "{\"id\": null, \"explanation\": \"All set.\", \"done\": true";
+    }
+
+    void previewAtEveryCut()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, known);
+        const std::optional<ModelReply> whole = LLMClient::parse(text, elements);
+        for (qsizetype cut = 0; cut <= text.size(); ++cut) {
+            const std::optional<ModelReply> early = LLMClient::preview(text.first(cut), elements);
+            const QByteArray where = "cut at " + QByteArray::number(cut);
+            QVERIFY2(early.has_value() == (!known.isEmpty() && cut >= known.size()),
+                     where.constData());
+            if (!early)
+                continue;
+            QVERIFY2(early->id == whole->id && early->done == whole->done, where.constData());
+            QVERIFY2(whole->explanation.startsWith(early->explanation), where.constData());
+        }
+    }
+
+    void previewReadsOnlyTheStartOfAHugeReply()
+    {
+        const QString huge = "{\"id\": 2, \"explanation\": \"" + QString(1'000'000, u'x');
+        const std::optional<ModelReply> early = LLMClient::preview(huge, elements);
+        QCOMPARE(early->id, 2);
+        QVERIFY(early->explanation.size() < LLMClient::maxPreviewCharacters);
+    }
 };
 
 QTEST_GUILESS_MAIN(ReplyParsingTest)

@@ -256,7 +256,7 @@ private slots:
         const QString system = sent["messages"].toArray()[0].toObject()["content"].toString();
         const ChatRequest unsized{Provider::ollama,     model,        system,
                                   Fake::promptOf(sent), std::nullopt, std::nullopt};
-        const Result<ChatAnswer> cut = awaitTask(served.client.ask(unsized, Cancellation()));
+        const Result<ChatAnswer> cut = awaitTask(served.client.ask(unsized, Cancellation(), {}));
         QCOMPARE(cut.value().promptTokens, 4096);
         QVERIFY(!server.lastSeenPrompt.contains(QStringLiteral("Goal: ")));
         const QString fileId = Fake::idOf(QStringLiteral("File"), Fake::promptOf(sent));

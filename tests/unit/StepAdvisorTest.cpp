@@ -57,7 +57,7 @@ struct Asking
     {
         server.reply = reply;
         const Result<StepAdvisor::Prepared> prepared = awaitTask(advisor.prepare(question));
-        return awaitTask(advisor.ask(prepared.value(), never));
+        return awaitTask(advisor.ask(prepared.value(), never, {}));
     }
 
     Cancellation never;
