@@ -79,7 +79,9 @@ void writeNextPiece(const std::shared_ptr<StreamWriting>& writing)
     if (!writer)
         return;
     const QByteArray& piece = writing->pieces[writing->at++];
-    writer->writeBody(QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n");
+    writer->writeBody(writing->gap.count() == 0
+                          ? piece
+                          : QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n");
     if (writing->at < writing->pieces.size())
         QTimer::singleShot(writing->gap, writing->context, [writing] { writeNextPiece(writing); });
 }
@@ -251,6 +253,14 @@ void FakeModelHttpServer::sendStream(QHttpServerResponder&& responder, QList<QBy
                                                                         : "text/event-stream"},
                         {"Transfer-Encoding", "chunked"}});
     pieces.append(QByteArray()); // the last, empty chunk
+    // Without a pause between them the pieces go in one write: a client that has hung up by
+    // the time a later piece is due leaves the responder's connection gone under it.
+    if (pieceDelay.count() == 0) {
+        QByteArray all;
+        for (const QByteArray& piece : pieces)
+            all += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+        pieces = {all};
+    }
     auto writing = std::make_shared<StreamWriting>(
         StreamWriting{held, std::move(pieces), 0, pieceDelay, &m_server});
     QTimer::singleShot(delay + chatDelay, &m_server, [writing] { writeNextPiece(writing); });

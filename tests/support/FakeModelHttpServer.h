@@ -90,7 +90,8 @@ public:
     Behaviour behaviour = Behaviour::normal;
     /// Chat answers wait this long, as a model thinking would.
     std::chrono::milliseconds chatDelay{0};
-    /// A streamed answer's pieces come this far apart, as a model generating them would.
+    /// A streamed answer's pieces come this far apart, as a model generating them would; the
+    /// client must not hang up before the last.
     std::chrono::milliseconds pieceDelay{0};
     /// Models described on request; a model not here is unknown to the show endpoint and
     /// listed with no type by LM Studio.
