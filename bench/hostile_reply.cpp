@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the largest answers a model server may send cost the panel: a step against a fake
-// Ollama whose explanation is as large as the chat answer may be, or one letter carrying a
-// hundred thousand combining marks, or one far over the cap. Prints, for each, the step's time, the
+// Ollama whose explanation is as large as the chat answer may be (streamed in one piece, or in
+// pieces of a few characters as a model writes it), or one letter carrying a hundred thousand
+// combining marks. Prints, for each, the step's time, the
 // longest the main thread went without running its events (what a person sees as a frozen panel),
 // the peak memory of the process and what the session recorded. Needs no display.
 #include "FakeModelHttpServer.h"
@@ -11,6 +12,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTimer>
 
 #include <cstdio>
@@ -29,12 +32,29 @@ qint64 peakResidentKiB()
     return -1;
 }
 
-// Runs one step whose model answers with `explanation`; prints what it cost.
-void measure(const char* name, const QString& explanation)
+// Ollama's stream of `content`, in pieces of `pieceCharacters`; made before the step is timed.
+QByteArray streamed(const QString& content, qsizetype pieceCharacters)
+{
+    QByteArray body;
+    for (qsizetype at = 0; at < content.size(); at += pieceCharacters) {
+        body += R"({"model":"m","message":{"role":"assistant","content":)" +
+                QJsonDocument(QJsonArray{content.mid(at, pieceCharacters)})
+                    .toJson(QJsonDocument::Compact)
+                    .mid(1)
+                    .chopped(1) +
+                R"(},"done":false})" + '\n';
+    }
+    return body + R"({"model":"m","message":{"role":"assistant","content":""},"done":true})" + '\n';
+}
+
+// Runs one step whose model answers with `explanation`, in pieces of `pieceCharacters`;
+// prints what it cost.
+void measure(const char* name, const QString& explanation, qsizetype pieceCharacters)
 {
     FakeModelHttpServer server(Provider::ollama);
     server.models = {QStringLiteral("llama3.2:3b")};
     server.replyContent = QStringLiteral(R"({"id": 1, "explanation": "%1"})").arg(explanation);
+    server.rawChatBody = streamed(server.replyContent, pieceCharacters);
     HttpModelServer client({{Provider::ollama, server.port()}}, {});
     SessionRig rig;
     GuideModel& model = rig.start(&client);
@@ -61,8 +81,8 @@ void measure(const char* name, const QString& explanation)
         model.steps().isEmpty() ? model.status() : model.steps().first().explanation;
     std::printf("%-34s answer %7lld bytes: step %5lld ms, main thread still for at most %4lld ms, "
                 "peak memory %6lld KiB, recorded %lld code units\n",
-                name, qint64(server.replyContent.toUtf8().size()), stepMs, longestGapMs,
-                peakResidentKiB(), qint64(recorded.size()));
+                name, qint64(server.rawChatBody.size()), stepMs, longestGapMs, peakResidentKiB(),
+                qint64(recorded.size()));
 }
 
 } // namespace
@@ -71,8 +91,13 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     // Just under the cap of a chat answer, with the JSON around it.
-    measure("explanation near the answer cap",
-            QString(HttpModelServer::maxChatBodyBytes - 200, u'x'));
-    measure("one letter, 120,000 marks", QStringLiteral("Z") + QString(120'000, QChar(0x0301)));
+    measure("explanation near the cap, one piece",
+            QString(HttpModelServer::maxChatBodyBytes - 300, u'x'),
+            HttpModelServer::maxChatBodyBytes);
+    // Each piece of four characters takes some sixty bytes of JSON around it.
+    measure("explanation near the cap, 4-char pieces",
+            QString(HttpModelServer::maxChatBodyBytes / 19, u'x'), 4);
+    measure("one letter, 120,000 marks", QStringLiteral("Z") + QString(120'000, QChar(0x0301)),
+            4096);
     return 0;
 }

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-/// One non-streaming chat request: a system and a user message, and for vision models one image.
+/// One chat request: a system and a user message, and for vision models one image.
 struct ChatRequest
 {
     Provider provider = Provider::ollama;

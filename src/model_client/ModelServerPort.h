@@ -27,8 +27,8 @@ public:
     inline static const QString refusedAddress = QStringLiteral("address");
 
     /// The longest a chat request may take, whatever the server does; the panel shows it as it
-    /// runs out. An answer that is not streamed makes no progress before it is whole, so this
-    /// is also how long a model may think (and load) before it answers.
+    /// runs out. A model may load and read the prompt for most of it before its first token,
+    /// so this is also how long a model may think before it answers.
     static constexpr std::chrono::seconds longestChat{240};
 
     /// The server's model names, sorted; fails when the server cannot be reached or its
