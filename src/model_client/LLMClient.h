@@ -48,7 +48,7 @@ std::optional<ModelReply> parse(const QString& reply, const QList<GuideElement>&
 inline constexpr qsizetype maxPreviewCharacters = 4096;
 
 /// What the start of a reply still being generated says: the element's id once it is written
-/// out, and the sentence as far as it goes; absent until an id (or done) is known. Reads no
+/// out, and the sentence to its last whole word; absent until an id (or done) is known. Reads no
 /// more than `maxPreviewCharacters`, so it may be asked again at every piece.
 std::optional<ModelReply> preview(QStringView replySoFar, const QList<GuideElement>& elements);
 

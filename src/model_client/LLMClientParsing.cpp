@@ -109,9 +109,15 @@ std::optional<ModelReply> preview(QStringView replySoFar, const QList<GuideEleme
         replySoFar.first(std::min<qsizetype>(replySoFar.size(), maxPreviewCharacters)));
     ModelReply result{findId(prefix.complete, elements), findExplanation(prefix.complete),
                       prefix.complete.value(QLatin1String("done")).toBool(false)};
-    if (result.explanation.isEmpty() && std::find(explanationKeys.begin(), explanationKeys.end(),
-                                                  prefix.openKey) != explanationKeys.end())
-        result.explanation = prefix.openString;
+    const bool writingExplanation = std::find(explanationKeys.begin(), explanationKeys.end(),
+                                              prefix.openKey) != explanationKeys.end();
+    if (result.explanation.isEmpty() && writingExplanation) {
+        // A sentence still being written is shown to its last whole word; one in a script
+        // written without spaces, as far as it goes.
+        static const QRegularExpression blank(QStringLiteral("\\s"));
+        const qsizetype lastBlank = prefix.openString.lastIndexOf(blank);
+        result.explanation = lastBlank < 0 ? prefix.openString : prefix.openString.left(lastBlank);
+    }
     if (!result.id && !result.done)
         return std::nullopt;
     return result;

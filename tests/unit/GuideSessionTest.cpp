@@ -489,7 +489,7 @@ private slots:
     {
         SessionRig rig;
         rig.modelServer.reply = QStringLiteral(R"({"id": 2, "explanation": "Click Save now."})");
-        rig.modelServer.firstPiece = QStringLiteral("{\"id\": 2, \"explanation\": \"Click Sa");
+        rig.modelServer.firstPiece = QStringLiteral("{\"id\": 2, \"explanation\": \"Click Save no");
         GuideModel& model = rig.start();
         QTRY_COMPARE(model.serverState(), ServerState::running);
         rig.modelServer.held = true;
@@ -497,7 +497,7 @@ private slots:
         model.submit();
         QTRY_COMPARE(rig.overlay.shown.size(), 1);
         QCOMPARE(rig.overlay.shown.last().frame, QRectF(120, 130, 60, 24));
-        QCOMPARE(rig.overlay.shown.last().text, QStringLiteral("Click Sa"));
+        QCOMPARE(rig.overlay.shown.last().text, QStringLiteral("Click Save"));
         QVERIFY(model.isBusy() && model.steps().isEmpty());
         rig.modelServer.release();
         QTRY_VERIFY(!model.isBusy());
@@ -515,7 +515,7 @@ private slots:
         QTRY_COMPARE(rig.modelServer.asked.size(), 3);
         QCOMPARE(rig.modelServer.cancelled, 1);
         QCOMPARE(model.steps().size(), 2);
-        QCOMPARE(model.steps()[1].explanation, QStringLiteral("Click Sa"));
+        QCOMPARE(model.steps()[1].explanation, QStringLiteral("Click Save"));
         QCOMPARE(rig.overlay.hides, 0);
 
         // Stopped while the answer streams in, the ring it put up comes down with it.

@@ -130,6 +130,17 @@ private slots:
         }
     }
 
+    // The card never shows half a word; a script without spaces shows what has come.
+    void aSentenceBeingWrittenShowsWholeWords()
+    {
+        QCOMPARE(LLMClient::preview(u"{\"id\": 2, \"explanation\": \"Open the Fi", elements)
+                     ->explanation,
+                 QStringLiteral("Open the"));
+        QCOMPARE(LLMClient::preview(u"{\"id\": 2, \"explanation\": \"\u6253\u5F00\u6587", elements)
+                     ->explanation,
+                 QStringLiteral("\u6253\u5F00\u6587"));
+    }
+
     void previewReadsOnlyTheStartOfAHugeReply()
     {
         const QString huge = "{\"id\": 2, \"explanation\": \"" + QString(1'000'000, u'x');
