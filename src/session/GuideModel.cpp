@@ -155,10 +155,7 @@ void GuideModel::keepPreviewedStep()
     const StepAdvisor::Preview previewed = *std::exchange(m_previewed, std::nullopt);
     endStepInFlight();
     setStatus(Texts::stepReady(m_steps.size() + 1));
-    const QString label = Texts::controlLabel(
-        previewed.element.role,
-        OutsideText::tamed(previewed.element.title, DisplayText::maxNameGraphemes));
-    appendStep(previewed.element, label, previewed.explanation, false);
+    appendStep(previewed.element, labelOf(previewed.element), previewed.explanation, false);
 }
 
 // A click that opens a dialog or a window (or closes one) may be followed before the window
@@ -344,8 +341,7 @@ void GuideModel::record(const GuideElement& element, const QString& shownExplana
 QString GuideModel::showRing(const GuideElement& element, const QString& explanation,
                              bool followable)
 {
-    const QString label = Texts::controlLabel(
-        element.role, OutsideText::tamed(element.title, DisplayText::maxNameGraphemes));
+    const QString label = labelOf(element);
     m_services.overlay.show(element.frame, explanation, label);
     if (m_timings.ringed == 0 && m_stepClock.isValid())
         m_timings.ringed = m_stepClock.nsecsElapsed() / 1e6;
@@ -356,6 +352,13 @@ QString GuideModel::showRing(const GuideElement& element, const QString& explana
     else if (m_targetApp)
         m_follower.ringShown(element.frame, m_targetApp->pid, followable);
     return label;
+}
+
+// How the card and the step list name a control: its kind and its (bounded) title.
+QString GuideModel::labelOf(const GuideElement& element)
+{
+    return Texts::controlLabel(element.role,
+                               OutsideText::tamed(element.title, DisplayText::maxNameGraphemes));
 }
 
 void GuideModel::appendStep(const GuideElement& element, const QString& label,

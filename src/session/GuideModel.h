@@ -138,6 +138,7 @@ private:
     /// Puts the ring and its card on screen, as `record` does, without recording a step.
     /// Returns the control's label, as the card names it.
     QString showRing(const GuideElement& element, const QString& explanation, bool followable);
+    static QString labelOf(const GuideElement& element);
     void appendStep(const GuideElement& element, const QString& label, const QString& explanation,
                     bool manual);
     void showPreview(const StepAdvisor::Preview& preview);
