@@ -44,6 +44,10 @@ public:
     {
         return m_inner.shownTexts(batch, d);
     }
+    void watchChanges(qint64 pid, std::function<void(AXChange)> changed) override
+    {
+        m_inner.watchChanges(pid, std::move(changed));
+    }
 
 private:
     AccessibilityPort& m_inner;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DesktopApps.h"
 
+#include "session/SettleWatch.h"
+
 #include "observe/AccessibilityReader.h"
 #include "platform/linux/AtspiAccessibility.h"
 
@@ -153,14 +155,17 @@ void writeFiles(const QString& folder)
 // A freshly started application goes on drawing for a while (a bar announcing news, a ruler
 // laid out again): the user opens the panel over one that has been running a moment, and has
 // settled as far as a blinking caret allows.
-void waitUntilSettled(X11Windows& windows, qint64 pid)
+void waitUntilSettled(Desktop& desktop, qint64 pid)
 {
     using namespace std::chrono_literals;
-    windows.prepareCapture(pid);
+    desktop.windows.prepareCapture(pid);
     QEventLoop loop;
-    windows.whenSettled(pid, 400ms, 8000ms, [&loop] { loop.quit(); });
-    loop.exec();
-    windows.prepareCapture(0);
+    {
+        SettleWatch settle(desktop.windows, desktop.accessibility);
+        settle.wait(pid, {400ms, 400ms, 8000ms}, [&loop] { loop.quit(); });
+        loop.exec();
+    }
+    desktop.windows.prepareCapture(0);
     wait(2000);
 }
 

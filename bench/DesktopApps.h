@@ -59,7 +59,7 @@ qint64 pidOf(const QProcess& process, const App& app);
 void stop(QProcess& process, const App& app);
 
 /// Waits until a freshly started application has stopped drawing, as far as a caret allows.
-void waitUntilSettled(X11Windows& windows, qint64 pid);
+void waitUntilSettled(Desktop& desktop, qint64 pid);
 
 void clickAt(const QPointF& point);
 void wait(int ms);

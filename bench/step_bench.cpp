@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // From the trigger of a step to the request at the model server, on real applications: the first
 // step on a freshly started application (after the panel was open as long as typing a goal
-// takes), a following step with the window unchanged, and one after the user clicked the ringed
-// element (a menu or a list opened, a button went down). Each with where the time went, the
+// takes), a following step with the window unchanged, and the one that follows the user's click
+// on the ringed element (a menu or a list opened, a button went down), from the click: the wait
+// for the application to settle is part of it. Each with where the time went, the
 // longest the main thread was blocked, and the peak memory. Medians of a few rounds, each on a
 // fresh start of the application. Run on a desktop (or a virtual one:
 // tests/desktop/run-on-virtual-desktop.sh build/bench/step_bench).
@@ -14,6 +15,7 @@
 #include "overlay/OverlayController.h"
 #include "platform/linux/ProcessMemory.h"
 #include "platform/linux/TesseractThreads.h"
+#include "platform/linux/X11Pointer.h"
 #include "session/GuideModel.h"
 
 #include <QApplication>
@@ -38,6 +40,7 @@ constexpr int typingMs = 1500;
 struct Measured
 {
     double toRequest = 0;
+    qint64 requestAtMs = 0;
     int nodesRead = 0;
     StepTimings stages;
     double longestStallMs = 0;
@@ -94,6 +97,7 @@ Measured measure(GuideModel& model, FakeModelHttpServer& server, CountingAccessi
     const auto chat = std::find_if(server.received.begin(), server.received.end(),
                                    [](const auto& r) { return r.path == "/api/chat"; });
     m.toRequest = chat == server.received.end() ? -1 : double(chat->atMs - started);
+    m.requestAtMs = chat == server.received.end() ? 0 : chat->atMs;
     m.stages = model.lastStepTimings();
     m.longestStallMs = longest;
     m.peakKiB = statusKiB("VmHWM");
@@ -116,13 +120,12 @@ std::optional<Round> runRound(const DesktopApps::App& app, DesktopApps::Desktop&
         return std::nullopt;
     CountingAccessibility accessibility(desktop.accessibility);
     X11Windows& windows = desktop.windows;
-    DesktopApps::waitUntilSettled(windows, DesktopApps::pidOf(process, app));
+    DesktopApps::waitUntilSettled(desktop, DesktopApps::pidOf(process, app));
     FakeModelHttpServer server(Provider::ollama);
     server.models = {QStringLiteral("llava:7b")};
     server.answer = FakeModelHttpServer::naming(app.clicked);
     QTemporaryDir settingsDir;
     QSettings settings(settingsDir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("followClicks"), false);
     HttpModelServer modelServer({{Provider::ollama, server.port()}}, {});
     OverlayController overlay([&windows] { return windows.compositorRunning(); });
     GuideModel model({accessibility, windows, desktop.pointer, desktop.permissions,
@@ -134,10 +137,24 @@ std::optional<Round> runRound(const DesktopApps::App& app, DesktopApps::Desktop&
     round.first = measure(model, server, accessibility, [&] { model.submit(); });
     DesktopApps::wait(700);
     round.unchanged = measure(model, server, accessibility, [&] { model.nextStep(); });
-    if (!model.steps().isEmpty())
-        DesktopApps::clickAt(model.steps().last().frame.center());
-    DesktopApps::wait(700);
-    round.changed = measure(model, server, accessibility, [&] { model.nextStep(); });
+    // The user's click on the ringed control is the trigger of the next step. It is timed from
+    // the button's release as the desktop reports it, the moment Cuewell hears of the click, not
+    // from the start of the program that clicks.
+    const QPointF ringed =
+        model.steps().isEmpty() ? QPointF() : model.steps().last().frame.center();
+    X11Pointer releases;
+    qint64 releasedAt = 0;
+    releases.watchPrimaryClicks([&releasedAt](const PointerPort::Click&) {
+        releasedAt = QDateTime::currentMSecsSinceEpoch();
+    });
+    round.changed = measure(model, server, accessibility, [&] {
+        QProcess::startDetached(QStringLiteral("xdotool"),
+                                {QStringLiteral("mousemove"), QString::number(qRound(ringed.x())),
+                                 QString::number(qRound(ringed.y())), QStringLiteral("click"),
+                                 QStringLiteral("1")});
+    });
+    if (releasedAt > 0 && round.changed.requestAtMs > 0)
+        round.changed.toRequest = double(round.changed.requestAtMs - releasedAt);
     QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
     model.setPanelOpen(false);
     overlay.hide();
@@ -162,9 +179,10 @@ void report(const char* label, const char* kind, const QList<Measured>& runs)
     qsizetype fromMemory = 0;
     for (const Measured& m : runs)
         fromMemory += m.stages.recognisedBefore ? 1 : 0;
-    std::printf("  %-26s %-10s %6.0f ms | capture %5.0f  read %5.0f  text %5.0f%s  list %5.0f  "
-                "request %5.0f | nodes %5.0f | stall %4.0f ms | peak %4.0f MB\n",
+    std::printf("  %-26s %-10s %6.0f ms | settle %4.0f | capture %5.0f  read %5.0f  text %5.0f%s  "
+                "list %5.0f  request %5.0f | nodes %5.0f | stall %4.0f ms | peak %4.0f MB\n",
                 label, kind, of([](const Measured& m) { return m.toRequest; }),
+                of([](const Measured& m) { return m.toRequest - m.stages.requested; }),
                 of([](const Measured& m) { return m.stages.capture; }),
                 of([](const Measured& m) { return m.stages.read; }),
                 of([](const Measured& m) { return m.stages.recognise; }),
@@ -190,8 +208,9 @@ int main(int argc, char** argv)
     QTemporaryDir files;
     DesktopApps::writeFiles(files.path());
     const QString only = qEnvironmentVariable("ONLY");
-    std::printf("trigger -> request (median of %d; stages in ms from the trigger; * = text from "
-                "an earlier read for some blocks)\n",
+    std::printf("trigger -> request (median of %d; settle = from the trigger to the step's "
+                "start, stages in ms from that start; * = text from an earlier read for some "
+                "blocks)\n",
                 rounds);
     for (const DesktopApps::App& app : apps) {
         if (!only.isEmpty() && !QLatin1String(app.label).startsWith(only))

@@ -96,7 +96,7 @@ void runApp(const DesktopApps::App& app, const ModelServerStandIn::Profile& prof
         std::printf("    %s did not start\n", app.label);
         return;
     }
-    DesktopApps::waitUntilSettled(desktop.windows, DesktopApps::pidOf(process, app));
+    DesktopApps::waitUntilSettled(desktop, DesktopApps::pidOf(process, app));
     ModelServerStandIn server(profile, answering(app.clicked));
     server.streams = serving.streams;
     server.keepsPrefix = serving.keepsPrefix;

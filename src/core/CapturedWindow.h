@@ -17,4 +17,8 @@ struct CapturedWindow
     /// Where popups of the application were drawn over the window, in the image's pixels, in
     /// the order they were drawn.
     QList<QRect> popups;
+    /// With popups: the same area with the window alone, what it shows under them. Text is read
+    /// off it in the same parts as before the popup opened, so what was read then is not read
+    /// again.
+    QImage windowAlone = {};
 };

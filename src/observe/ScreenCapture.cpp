@@ -141,23 +141,27 @@ CapturedWindow compose(const CapturedWindow& window, const QList<CapturedWindow>
     QRectF area = window.frame;
     for (const CapturedWindow& popup : popups)
         area = area.united(popup.frame);
-    QImage image(pixelSize(area.size(), scale), QImage::Format_RGB32);
-    image.fill(window.image.isNull()
+    QImage alone(pixelSize(area.size(), scale), QImage::Format_RGB32);
+    alone.fill(window.image.isNull()
                    ? QColor(Qt::white)
                    : window.image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                          .pixelColor(0, 0));
-    QPainter painter(&image);
-    const auto place = [&](const CapturedWindow& layer) {
+    const auto place = [&](QPainter& painter, const CapturedWindow& layer) {
         const QPoint at = ((layer.frame.topLeft() - area.topLeft()) * scale).toPoint();
         painter.drawImage(at, layer.image);
         return QRect(at, layer.image.size());
     };
-    place(window);
+    {
+        QPainter painter(&alone);
+        place(painter, window);
+    }
+    QImage image = alone.copy();
+    QPainter painter(&image);
     QList<QRect> drawn;
     for (const CapturedWindow& popup : popups)
-        drawn.append(place(popup));
+        drawn.append(place(painter, popup));
     painter.end();
-    return {image, area, window.windowId, drawn};
+    return {image, area, window.windowId, drawn, alone};
 }
 
 bool isWindowFor(WindowsPort& windows, qint64 pid, const QRectF& preferredFrame, quint64 windowId)

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 /// An opaque handle to a node of another application's accessibility tree. Plain data, so it
@@ -65,6 +66,15 @@ inline bool contains(QStringView role)
 }
 } // namespace ShownTextRoles
 
+/// What an application says it did to its interface.
+enum class AXChange
+{
+    /// Something appeared: a window, a menu, a popover, new children of a node.
+    appeared,
+    /// Something else changed: a state, a text, a node went.
+    changed,
+};
+
 /// The top-level nodes of one application that the reader starts from.
 struct AXApplicationNodes
 {
@@ -108,4 +118,10 @@ public:
     /// The text each of a batch of paragraphs and headings shows, at most
     /// `maxShownTextLength` characters of it, in the same order; empty where it cannot be read.
     virtual QList<QString> shownTexts(const QList<AXNode>& batch, QDeadlineTimer deadline) = 0;
+
+    /// From now on calls `changed` on the main thread for each change the application `pid`
+    /// reports about its interface, instead of whatever was watched before; 0 watches nothing.
+    /// Applications report changes only while someone listens, so listening starts here and
+    /// ends with 0. A desktop whose applications say nothing never calls. Main thread only.
+    virtual void watchChanges(qint64 pid, std::function<void(AXChange)> changed) = 0;
 };

@@ -78,10 +78,9 @@ public:
     /// while the panel is open or a session runs, so a step never waits for a window to draw.
     virtual void prepareCapture(qint64 pid) = 0;
 
-    /// Calls `settled` once on the main thread when the windows of `pid` have not changed for
-    /// `quiet`, or after `longest` whatever they do.
-    virtual void whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                             std::chrono::milliseconds longest, std::function<void()> settled) = 0;
+    /// Calls `drawn` on the main thread with the application's pid each time a window or popup
+    /// of the application prepared for capture draws, instead of whatever was called before.
+    virtual void onDrawn(std::function<void(qint64 pid)> drawn) = 0;
 
     /// Whether the window's own pixels can be read at once with `windowPixels`; when not, they
     /// come from a frame stream (the first complete frame).

@@ -93,21 +93,65 @@ QList<QRect> outsidePopups(const QList<QRect>& areas, const QList<QRect>& popups
     return outside;
 }
 
+// Whether a line (normalised, bottom-left origin) has its middle under one of `popups`.
+bool underPopups(const QRectF& box, const QList<QRect>& popups, QSize whole)
+{
+    const QPointF middle((box.x() + box.width() / 2) * whole.width(),
+                         (1 - box.y() - box.height() / 2) * whole.height());
+    return std::any_of(popups.begin(), popups.end(),
+                       [&middle](const QRect& popup) { return QRectF(popup).contains(middle); });
+}
+
+bool onAPopup(const QRect& block, const QList<QRect>& popups)
+{
+    return std::any_of(popups.begin(), popups.end(),
+                       [&block](const QRect& popup) { return popup.contains(block); });
+}
+
 } // namespace
 
 QList<TextLine> recognize(TextRecognitionPort& engine, const CapturedWindow& window,
-                          RecognitionCache* cache, const QList<QRectF>& known)
+                          RecognitionCache* cache, const QList<QRectF>& known,
+                          const QList<QRectF>& knownOnPopups)
 {
     QList<QRect> popups = window.popups;
     QImage pixels = workingPixels(window.image, popups);
     if (!known.isEmpty())
         TextBlocks::paintOver(pixels,
                               outsidePopups(onPixels(known, window.frame, pixels.size()), popups));
-    const auto read = [&engine](const QImage& block) { return engine.recognize(block); };
+    if (!knownOnPopups.isEmpty())
+        TextBlocks::paintOver(pixels, onPixels(knownOnPopups, window.frame, pixels.size()));
+    const auto read = [&engine, cache](const QImage& part) {
+        return cache ? cache->linesOn(
+                           part, [&engine](const QImage& image) { return engine.recognize(image); })
+                     : engine.recognize(part);
+    };
     QList<RecognizedLine> lines;
+    if (popups.isEmpty() || window.windowAlone.size() != window.image.size()) {
+        for (const TextBlocks::Block& block : TextBlocks::of(pixels, popups)) {
+            for (const RecognizedLine& line : read(TextBlocks::pixelsOf(pixels, block)))
+                lines.append(onWhole(line, block.rect, pixels.size()));
+        }
+        return placeOnWindow(lines, window.frame);
+    }
+    // The window's parts are cut from what it shows alone, as they were before the popups
+    // opened; of their lines, those the popups hide are dropped. The popups' parts come from
+    // the whole picture.
+    QList<QRect> none;
+    QImage alone = workingPixels(window.windowAlone, none);
+    if (!known.isEmpty())
+        TextBlocks::paintOver(alone, onPixels(known, window.frame, alone.size()));
+    for (const TextBlocks::Block& block : TextBlocks::of(alone)) {
+        for (const RecognizedLine& line : read(TextBlocks::pixelsOf(alone, block))) {
+            const RecognizedLine whole = onWhole(line, block.rect, alone.size());
+            if (!underPopups(whole.box, popups, alone.size()))
+                lines.append(whole);
+        }
+    }
     for (const TextBlocks::Block& block : TextBlocks::of(pixels, popups)) {
-        const QImage part = TextBlocks::pixelsOf(pixels, block);
-        for (const RecognizedLine& line : cache ? cache->linesOn(part, read) : read(part))
+        if (!onAPopup(block.rect, popups))
+            continue;
+        for (const RecognizedLine& line : read(TextBlocks::pixelsOf(pixels, block)))
             lines.append(onWhole(line, block.rect, pixels.size()));
     }
     return placeOnWindow(lines, window.frame);

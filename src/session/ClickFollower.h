@@ -2,15 +2,14 @@
 #pragma once
 
 #include "platform/PointerPort.h"
+#include "session/SettleWatch.h"
 
 #include <QObject>
 #include <QRectF>
 
-#include <chrono>
 #include <optional>
 
 class QSettings;
-class WindowsPort;
 
 /// Lets the next step follow the user's click: a click of the primary button inside the ring,
 /// taken by the application the ring is on, is a request for the next step once the
@@ -21,16 +20,17 @@ class ClickFollower : public QObject
 {
     Q_OBJECT
 public:
-    /// The application has settled when its windows have been quiet this long after the
-    /// button came up...
-    static constexpr std::chrono::milliseconds quietSpell{150};
-    /// ...or this long after the press, whatever they do.
-    static constexpr std::chrono::milliseconds longestWait{1000};
+    /// The application has settled when its windows and interface have been quiet this long
+    /// after the button came up; this long once it has shown something new since the button
+    /// went down (two frames at 60 Hz and a little); or this long after, whatever it does.
+    static constexpr SettleWatch::Spells settleSpells{
+        std::chrono::milliseconds(150), std::chrono::milliseconds(50),
+        std::chrono::milliseconds(1000), std::chrono::milliseconds(300)};
     /// A press this close outside the ringed control still counts (the ring is drawn there).
     static constexpr double ringMargin = 6;
 
-    ClickFollower(PointerPort& pointer, WindowsPort& windows, QSettings& settings,
-                  QObject* parent = nullptr);
+    ClickFollower(PointerPort& pointer, WindowsPort& windows, AccessibilityPort& accessibility,
+                  QSettings& settings, QObject* parent = nullptr);
 
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
@@ -50,11 +50,12 @@ signals:
 private:
     void clicked(const PointerPort::Click& click);
 
-    WindowsPort& m_windows;
+    void listenToTheRinged();
+
+    SettleWatch m_settle;
     QSettings& m_settings;
     bool m_enabled = true;
     std::optional<QRectF> m_ring;
     qint64 m_pid = 0;
     bool m_followable = false;
-    bool m_waiting = false;
 };

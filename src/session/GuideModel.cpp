@@ -28,7 +28,7 @@ GuideModel::GuideModel(GuideServices services, QObject* parent)
       m_observer(services.accessibility, services.windows, services.textRecognition),
       m_discovery(services.modelServer, services.settings),
       m_advisor(services.modelServer, m_discovery, m_observer.workers()),
-      m_follower(services.pointer, services.windows, services.settings),
+      m_follower(services.pointer, services.windows, services.accessibility, services.settings),
       m_status(Texts::typeAGoal())
 {
     connect(&m_discovery, &ModelDiscovery::providerChanged, this, &GuideModel::providerChanged);

@@ -46,14 +46,16 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
     if (ended())
         co_return gone;
     timings.capture = clock.nsecsElapsed() / 1e6;
-    // Where the application's last read showed a document, what the tree gives of it is left
-    // out of the recognition, which therefore waits for the tree; elsewhere both run at once.
-    const bool treeFirst = m_showingDocuments.contains(pid);
+    // Where the application's last read showed a document, or a menu or list is open, what the
+    // tree gives of them is left out of the recognition, which therefore waits for the tree;
+    // elsewhere both run at once.
+    const bool treeFirst =
+        m_showingDocuments.contains(pid) || (captured && !captured.value().popups.isEmpty());
     QFuture<QList<TextLine>> lines;
     if (captured) {
         progress(Texts::readingTextOnScreen());
         if (!treeFirst)
-            lines = startRecognising(captured.value(), {});
+            lines = startRecognising(captured.value(), {}, {});
     }
     std::pair<AXSnapshot, double> read = co_await reading;
     if (ended())
@@ -92,9 +94,9 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
         if (ended())
             co_return gone;
         if (captured)
-            lines = startRecognising(captured.value(), known);
+            lines = startRecognising(captured.value(), known, snapshot);
     } else if (captured && (treeFirst || !known.isEmpty())) {
-        lines = startRecognising(captured.value(), known);
+        lines = startRecognising(captured.value(), known, snapshot);
     }
     if (!captured)
         co_return captured.failure();
@@ -104,8 +106,10 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
         co_return gone;
     timings.recognise = clock.nsecsElapsed() / 1e6;
     timings.recognisedBefore = m_recognised.reused() > reusedBefore;
-    Observation observation{merged(snapshot, recognised, captured.value().frame), captured.value(),
-                            timings, snapshot.windowTitle, snapshot.scrollHint};
+    CapturedWindow shown = std::move(captured).value();
+    shown.windowAlone = QImage(); // read; the step keeps only what it shows
+    Observation observation{merged(snapshot, recognised, shown.frame), std::move(shown), timings,
+                            snapshot.windowTitle, snapshot.scrollHint};
     observation.timings.observed = clock.nsecsElapsed() / 1e6;
     co_return observation;
 }
@@ -170,13 +174,39 @@ QList<QRectF> StepObserver::noteDocument(qint64 pid, const AXSnapshot& snapshot)
 }
 
 QFuture<QList<TextLine>> StepObserver::startRecognising(const CapturedWindow& window,
-                                                        const QList<QRectF>& known)
+                                                        const QList<QRectF>& known,
+                                                        const AXSnapshot& snapshot)
 {
     TextRecognitionPort& recognition = m_recognition;
     RecognitionCache& cache = m_recognised;
-    return QtConcurrent::run(&m_recognising, [&recognition, &cache, window, known] {
-        return TextRecognizer::recognize(recognition, window, &cache, known);
+    const QList<QRectF> items = namedPopupItems(snapshot, window);
+    return QtConcurrent::run(&m_recognising, [&recognition, &cache, window, known, items] {
+        return TextRecognizer::recognize(recognition, window, &cache, known, items);
     });
+}
+
+// The items the tree names in the popups drawn over the window (a menu, a list): their text is
+// the name, and reading it off the pixels is most of a step's time after a menu opens. What a
+// popup shows outside its items (a heading, a note) is still read.
+QList<QRectF> StepObserver::namedPopupItems(const AXSnapshot& snapshot,
+                                            const CapturedWindow& window)
+{
+    QList<QRectF> items;
+    if (window.popups.isEmpty() || window.image.isNull())
+        return items;
+    const double sx = window.frame.width() / window.image.width();
+    const double sy = window.frame.height() / window.image.height();
+    for (const QRect& popup : window.popups) {
+        const QRectF shown(window.frame.x() + popup.x() * sx, window.frame.y() + popup.y() * sy,
+                           popup.width() * sx, popup.height() * sy);
+        for (const GuideElement& element : snapshot.elements) {
+            const bool item = element.role == QLatin1String("menu item") ||
+                              element.role == QLatin1String("list item");
+            if (item && !element.title.trimmed().isEmpty() && shown.intersects(element.frame))
+                items.append(shown.intersected(element.frame));
+        }
+    }
+    return items;
 }
 
 std::optional<QRectF> StepObserver::lastFrameOf(qint64 pid) const
@@ -220,7 +250,8 @@ QCoro::Task<> StepObserver::recogniseAhead(qint64 pid)
     if (!self)
         co_return;
     if (captured) {
-        QFuture<QList<TextLine>> recognising = startRecognising(captured.value(), known);
+        QFuture<QList<TextLine>> recognising =
+            startRecognising(captured.value(), known, read.first);
         co_await recognising;
         if (!self)
             co_return;

@@ -70,7 +70,9 @@ public:
 private:
     QFuture<std::pair<AXSnapshot, double>> startReading(qint64 pid, const QElapsedTimer& clock);
     QFuture<QList<TextLine>> startRecognising(const CapturedWindow& window,
-                                              const QList<QRectF>& known);
+                                              const QList<QRectF>& known,
+                                              const AXSnapshot& snapshot);
+    static QList<QRectF> namedPopupItems(const AXSnapshot& snapshot, const CapturedWindow& window);
     QList<QRectF> noteDocument(qint64 pid, const AXSnapshot& snapshot);
     static bool agree(const AXSnapshot& before, const AXSnapshot& after);
     static QList<GuideElement> merged(const AXSnapshot& snapshot, const QList<TextLine>& recognised,

@@ -11,7 +11,10 @@
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11Windows.h"
 #include "recognize/TextRecognizer.h"
+#include "session/ClickFollower.h"
 #include "session/ElementMerging.h"
+#include "session/SettleWatch.h"
+#include "session/StepObserver.h"
 
 #include <QElapsedTimer>
 
@@ -21,6 +24,7 @@
 
 #include <QPainter>
 #include <QRasterWindow>
+#include <QStandardPaths>
 #include <QTest>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -144,6 +148,19 @@ class ObservationDesktopTest : public QObject
         if (!captured)
             qWarning() << captured.failure().description;
         return captured ? captured.value() : CapturedWindow{};
+    }
+
+    // Observes the application as a step does.
+    static Observation observe(StepObserver& observer, qint64 pid)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        Cancellation cancellation;
+        Result<Observation> observed = awaitTask(observer.observe(
+            pid, clock, [](const QString&) {}, cancellation));
+        if (!observed)
+            qWarning() << observed.failure().description;
+        return observed ? observed.value() : Observation{};
     }
 
     // Reads `window` as a step does, with what earlier steps read, and from scratch: both give
@@ -382,6 +399,63 @@ private slots:
         qInfo("blocks read: calculator %d, again %d, after a click %d; editor %d, menu open %d, "
               "typed into %d",
               first, again, clicked, unopened, opened, typed);
+    }
+
+    // After a click that opens a menu, a popover or a list, the step starts as soon as the
+    // application has settled, and reads what a read long after gives: the same elements and
+    // the same text.
+    void aStepAfterAClickReadsWhatTheSettledWindowShows_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("GTK 3 menu") << QStringList{"mousepad"} << "Edit"
+                                    << "Preferences...";
+        QTest::newRow("GTK 4 popover") << QStringList{"gnome-calculator"} << "Primary menu"
+                                       << "Preferences";
+        QTest::newRow("Qt menu") << QStringList{"/usr/lib/qt6/bin/linguist"} << "File"
+                                 << "Open...";
+        QTest::newRow("Qt list") << QStringList{"qt6ct"} << "Fusion"
+                                 << "Windows";
+    }
+
+    void aStepAfterAClickReadsWhatTheSettledWindowShows()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, control);
+        QFETCH(QString, shown);
+        const QString program = command.takeFirst();
+        if (QStandardPaths::findExecutable(program).isEmpty() && !QFile::exists(program))
+            QSKIP(qPrintable(program + QStringLiteral(" is not installed")));
+        DesktopApp app(program, command);
+        const AXSnapshot before = waitForApp(app, 5);
+        const std::optional<GuideElement> target = find(before.elements, control);
+        QVERIFY2(target, qPrintable(titles(before.elements, false).join(u'|')));
+        m_windows.prepareCapture(app.pid());
+        SettleWatch settle(m_windows, m_accessibility);
+        settle.listen(app.pid());
+        QTest::qWait(500); // as long as a ring is up before the user clicks it
+
+        bool settled = false;
+        click(target->frame);
+        settle.wait(app.pid(), ClickFollower::settleSpells, [&settled] { settled = true; });
+        QTRY_VERIFY(settled);
+        StepObserver step(m_accessibility, m_windows, m_ocr);
+        const Observation atOnce = observe(step, app.pid());
+
+        QTest::qWait(1500);
+        StepObserver fresh(m_accessibility, m_windows, m_ocr);
+        const Observation later = observe(fresh, app.pid());
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+        m_windows.prepareCapture(0);
+        QVERIFY2(find(atOnce.elements, shown),
+                 qPrintable(
+                     (titles(atOnce.elements, false) + titles(atOnce.elements, true)).join(u'|')));
+        if (atOnce.elements != later.elements)
+            qWarning() << "at once:"
+                       << titles(atOnce.elements, false) + titles(atOnce.elements, true)
+                       << "later:" << titles(later.elements, false) + titles(later.elements, true);
+        QCOMPARE(atOnce.elements, later.elements);
     }
 
     void frozenApplicationEndsTheReadInAboutASecond()

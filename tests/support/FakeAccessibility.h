@@ -31,6 +31,10 @@ public:
     /// `change` once reads may be under way.
     std::function<void(int)> beforeEachRead;
 
+    /// The application whose changes are listened to, and where they go.
+    qint64 watchedPid = 0;
+    std::function<void(AXChange)> changeHandler;
+
     static AXNode node(const QString& path) { return AXNode{QStringLiteral("fake"), path}; }
 
     /// Changes the tree while a read may be under way on another thread, as an application
@@ -49,6 +53,18 @@ public:
     }
 
     bool isTrusted() override { return trusted; }
+
+    void watchChanges(qint64 pid, std::function<void(AXChange)> changed) override
+    {
+        watchedPid = pid;
+        changeHandler = std::move(changed);
+    }
+    /// The watched application says it changed, as the desktop would pass on.
+    void report(AXChange change)
+    {
+        if (changeHandler)
+            changeHandler(change);
+    }
 
     std::optional<AXNode> application(qint64 pid, QDeadlineTimer) override
     {

@@ -27,8 +27,7 @@ public:
     QHash<qint64, QList<WindowInfo>> popupsByPid;
     QHash<quint64, QImage> pixelsById;
     QList<qint64> prepared;
-    /// Settle waits end when the test says so (all at once), as the desktop's would.
-    QList<std::function<void()>> settleWaits;
+    std::function<void(qint64)> drawnHandler;
 
     /// Pixels with something drawn everywhere (a fine checkerboard of white and `ink`), so
     /// that the whole image is read as one block of possible text.
@@ -60,16 +59,12 @@ public:
     Result<QList<WindowInfo>> onScreenWindows() override { return windows; }
     QList<WindowInfo> popups(qint64 p) override { return popupsByPid.value(p); }
     void prepareCapture(qint64 p) override { prepared.append(p); }
-    void whenSettled(qint64, std::chrono::milliseconds, std::chrono::milliseconds,
-                     std::function<void()> settled) override
+    void onDrawn(std::function<void(qint64)> drawn) override { drawnHandler = std::move(drawn); }
+    /// A window of `p` draws, as the desktop would say.
+    void draw(qint64 p)
     {
-        settleWaits.append(std::move(settled));
-    }
-    void settle()
-    {
-        const QList<std::function<void()>> waits = std::exchange(settleWaits, {});
-        for (const std::function<void()>& settled : waits)
-            settled();
+        if (drawnHandler)
+            drawnHandler(p);
     }
     bool hasCurrentPixels(quint64) override { return !makeStream; }
     Result<QImage> windowPixels(quint64 id, QSize size) override

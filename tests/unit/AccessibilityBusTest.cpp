@@ -3,6 +3,7 @@
 // panel, and a bus that restarts is found again. Runs its own D-Bus daemons.
 #include "PrivateBus.h"
 #include "platform/linux/AtspiBus.h"
+#include "platform/linux/AtspiChangeWatch.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/X11Windows.h"
 
@@ -57,6 +58,45 @@ private:
     QList<QDBusMessage> m_held;
 };
 
+// Stands in for the accessibility bus's registry: keeps the events listeners register.
+class StandInRegistry : public QDBusVirtualObject
+{
+public:
+    QStringList registered;
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        const QString event = message.arguments().value(0).toString();
+        if (message.member() == QLatin1String("RegisterEvent"))
+            registered.append(event);
+        else if (message.member() == QLatin1String("DeregisterEvent"))
+            registered.removeOne(event);
+        connection.send(message.createReply());
+        return true;
+    }
+
+    QString introspect(const QString&) const override { return {}; }
+};
+
+// Connecting waits for the session bus, so it is done off this thread, as reads are.
+QDBusConnection connectOffThread()
+{
+    QFuture<QDBusConnection> connecting = QtConcurrent::run(&AtspiBus::connection);
+    if (!QTest::qWaitFor([&] { return connecting.isFinished(); }, 5000))
+        return QDBusConnection(QString());
+    return connecting.result();
+}
+
+// An event as applications send them: detail, two numbers, a value and properties.
+void say(QDBusConnection& application, const QString& interface, const QString& member,
+         const QString& detail, int detail1 = 0)
+{
+    QDBusMessage event = QDBusMessage::createSignal(QStringLiteral("/org/a11y/atspi/accessible/1"),
+                                                    interface, member);
+    event.setArguments({detail, detail1, 0, QVariant::fromValue(QDBusVariant(0)), QVariantMap()});
+    application.send(event);
+}
+
 } // namespace
 
 class AccessibilityBusTest : public QObject
@@ -105,15 +145,9 @@ private slots:
 
     void aRestartedAccessibilityBusIsFoundAgain()
     {
-        // Connecting waits for the session bus, so it is done off this thread, as reads are.
-        const auto connectOffThread = [] {
-            QFuture<QDBusConnection> connecting = QtConcurrent::run(&AtspiBus::connection);
-            if (!QTest::qWaitFor([&] { return connecting.isFinished(); }, 5000))
-                return QDBusConnection(QString());
-            return connecting.result();
-        };
         m_standIn.hung = false;
         auto first = std::make_unique<PrivateBus>();
+
         m_standIn.address = first->address();
         QVERIFY(connectOffThread().isConnected());
 
@@ -122,6 +156,72 @@ private slots:
         PrivateBus second; // ...and comes back elsewhere
         m_standIn.address = second.address();
         QVERIFY(connectOffThread().isConnected());
+    }
+
+    // While an application is watched, what it says about its interface is heard, sorted into
+    // something appearing and other changes; other applications are not heard, and the events
+    // are registered with the registry only while watching.
+    void anApplicationIsHeardOnlyWhileWatched()
+    {
+        m_standIn.hung = false;
+        PrivateBus accessibility;
+        m_standIn.address = accessibility.address();
+        QDBusConnection bus = connectOffThread();
+        QVERIFY(bus.isConnected());
+        StandInRegistry registry;
+        QDBusConnection registryConnection =
+            QDBusConnection::connectToBus(accessibility.address(), QStringLiteral("registry"));
+        QVERIFY(registryConnection.registerService(QStringLiteral("org.a11y.atspi.Registry")));
+        QVERIFY(registryConnection.registerVirtualObject(QStringLiteral("/org/a11y/atspi/registry"),
+                                                         &registry));
+        QDBusConnection target =
+            QDBusConnection::connectToBus(accessibility.address(), QStringLiteral("target"));
+        QDBusConnection other =
+            QDBusConnection::connectToBus(accessibility.address(), QStringLiteral("other"));
+        const QString targetName = target.baseService();
+        const QString otherName = other.baseService();
+        AtspiChangeWatch watch([&](const QString& service) -> std::optional<qint64> {
+            if (service == targetName)
+                return 4242;
+            if (service == otherName)
+                return 77;
+            return std::nullopt;
+        });
+        QList<AXChange> heard;
+        watch.watch(4242, [&heard](AXChange change) { heard.append(change); });
+        QTRY_COMPARE(registry.registered.size(), AtspiChangeWatch::registeredEvents.size());
+
+        const QString object = QStringLiteral("org.a11y.atspi.Event.Object");
+        const QString window = QStringLiteral("org.a11y.atspi.Event.Window");
+        say(other, window, QStringLiteral("Create"), QString());
+        say(target, object, QStringLiteral("StateChanged"), QStringLiteral("showing"), 1);
+        say(target, object, QStringLiteral("StateChanged"), QStringLiteral("focused"), 1);
+        say(target, object, QStringLiteral("ChildrenChanged"), QStringLiteral("add"));
+        say(target, object, QStringLiteral("ChildrenChanged"), QStringLiteral("remove"));
+        say(target, object, QStringLiteral("StateChanged"), QStringLiteral("showing"), 0);
+        say(target, object, QStringLiteral("TextChanged"), QStringLiteral("insert"));
+        say(target, window, QStringLiteral("Activate"), QString());
+        const QList<AXChange> expected{AXChange::appeared, AXChange::changed, AXChange::appeared,
+                                       AXChange::changed,  AXChange::changed, AXChange::appeared};
+        QTRY_COMPARE(heard, expected);
+
+        // A sender not known yet is heard once the bus has said whose it is (this process's).
+        watch.watch(QCoreApplication::applicationPid(),
+                    [&heard](AXChange change) { heard.append(change); });
+        heard.clear();
+        QDBusConnection newcomer =
+            QDBusConnection::connectToBus(accessibility.address(), QStringLiteral("newcomer"));
+        say(newcomer, window, QStringLiteral("Create"), QString());
+        QTRY_COMPARE(heard, QList<AXChange>{AXChange::appeared});
+
+        watch.watch(0, nullptr);
+        QTRY_VERIFY(registry.registered.isEmpty());
+        say(target, window, QStringLiteral("Create"), QString());
+        QTest::qWait(200);
+        QCOMPARE(heard.size(), 1);
+        for (const QString& name : {QStringLiteral("registry"), QStringLiteral("target"),
+                                    QStringLiteral("other"), QStringLiteral("newcomer")})
+            QDBusConnection::disconnectFromBus(name);
     }
 };
 

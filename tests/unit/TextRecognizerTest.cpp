@@ -2,6 +2,8 @@
 #include "recognize/TextRecognizer.h"
 #include "recognize/TextBlocks.h"
 
+#include <algorithm>
+
 #include <QPainter>
 #include <QTest>
 
@@ -171,6 +173,48 @@ private slots:
             TextRecognizer::recognize(engine, {withMenu, frame, 0, {menu}}, nullptr, {paragraph});
         QCOMPARE(lines.size(), 2);
         QVERIFY(QRectF(menu.translated(1000, 500)).contains(lines[1].frame));
+    }
+
+    // A menu opens over the window: the window's parts are those read before it opened (and
+    // remembered), what the menu hides of them is dropped, and of the menu only what the tree
+    // does not name is read.
+    void aMenuOpenOverTheWindowCostsOnlyWhatItShowsAnew()
+    {
+        WholeImageEngine engine;
+        RecognitionCache cache;
+        const QRectF frame(1000, 500, 400, 200);
+        const QRect hiddenWord(30, 100, 60, 12), shownWord(300, 150, 60, 12);
+        const QImage window = page(QSize(400, 200), {QRect(10, 10, 60, 12), hiddenWord, shownWord});
+        const QList<TextLine> before =
+            TextRecognizer::recognize(engine, {window, frame, 0, {}}, &cache);
+        QCOMPARE(before.size(), 3);
+        const qsizetype readBefore = engine.sizes.size();
+
+        // The menu: two items the tree names, and a heading it does not.
+        QImage withMenu = window;
+        const QRect menu(20, 60, 150, 130);
+        QPainter painter(&withMenu);
+        painter.fillRect(menu, QColor(235, 235, 235));
+        for (const int top : {70, 110, 150}) {
+            for (int x = 30; x <= 120; x += 3)
+                painter.fillRect(QRect(x, top, 2, 10), Qt::black);
+        }
+        painter.end();
+        const QRectF heading(1020, 560, 150, 30), item1(1020, 600, 150, 30),
+            item2(1020, 640, 150, 30);
+        const CapturedWindow shown{withMenu, frame, 0, {menu}, window};
+        const QList<TextLine> after =
+            TextRecognizer::recognize(engine, shown, &cache, {}, {item1, item2});
+        // The window's two words in view, from memory, and the menu's heading, read anew.
+        QCOMPARE(engine.sizes.size() - readBefore, 1);
+        QCOMPARE(after.size(), 3);
+        QVERIFY(std::none_of(after.begin(), after.end(), [&](const TextLine& line) {
+            return line.frame.intersects(QRectF(hiddenWord.translated(1000, 500)));
+        }));
+        QVERIFY(heading.contains(after[1].frame));
+
+        // Without memory, the same lines.
+        QCOMPARE(TextRecognizer::recognize(engine, shown, nullptr, {}, {item1, item2}), after);
     }
 
     void eachBlockIsReadAndItsLinesLandWhereItIs()

@@ -157,6 +157,19 @@ QDBusPendingCall AtspiAccessibility::property(const AXNode& node, const QString&
                 {interface, name}, deadline);
 }
 
+void AtspiAccessibility::watchChanges(qint64 pid, std::function<void(AXChange)> changed)
+{
+    if (!m_changeWatch) {
+        m_changeWatch = std::make_unique<AtspiChangeWatch>(
+            [this](const QString& service) -> std::optional<qint64> {
+                QMutexLocker lock(&m_lock);
+                const auto it = m_pidsByService.constFind(service);
+                return it == m_pidsByService.constEnd() ? std::nullopt : std::optional(*it);
+            });
+    }
+    m_changeWatch->watch(pid, std::move(changed));
+}
+
 std::optional<qint64> AtspiAccessibility::pidOf(const QString& service, QDeadlineTimer deadline)
 {
     {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/AccessibilityPort.h"
+#include "platform/linux/AtspiChangeWatch.h"
 #include "platform/linux/AtspiOrigins.h"
 #include "platform/linux/AtspiWalkParents.h"
 #include "platform/linux/AtspiWindowGeometry.h"
@@ -36,6 +37,7 @@ public:
     QList<AXNodeAttributes> read(const QList<AXNode>& batch, const QSet<QString>* detailRoles,
                                  QDeadlineTimer deadline) override;
     QList<QString> shownTexts(const QList<AXNode>& batch, QDeadlineTimer deadline) override;
+    void watchChanges(qint64 pid, std::function<void(AXChange)> changed) override;
 
 private:
     struct Structure;
@@ -99,4 +101,5 @@ private:
     QHash<QString, QList<WindowInfo>> m_popupWindows;
     // Items of open menus, by node, with the popup that shows them (on screen).
     QHash<QString, QRectF> m_menuPopups;
+    std::unique_ptr<AtspiChangeWatch> m_changeWatch; // made on the main thread when first asked
 };

@@ -27,9 +27,18 @@ QDBusMessage statusCall(const QString& method, const QVariantList& arguments)
 
 // A bus that went away (the session's accessibility restarted) leaves a disconnected
 // connection under the name; it is dropped and the bus asked for again.
+namespace {
+const QString connectionName = QStringLiteral("cuewell-a11y");
+} // namespace
+
+QDBusConnection existingConnection()
+{
+    return QDBusConnection(connectionName);
+}
+
 QDBusConnection connection()
 {
-    static const QString name = QStringLiteral("cuewell-a11y");
+    const QString& name = connectionName;
     static QMutex lock;
     QMutexLocker locked(&lock);
     QDBusConnection existing(name);

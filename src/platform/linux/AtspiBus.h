@@ -15,6 +15,10 @@ inline constexpr int timeoutMs = 1000;
 /// when the bus has gone since. May block while the session bus answers: not on the main thread.
 QDBusConnection connection();
 
+/// The connection made by `connection` when there is one, connected or not; never connects,
+/// so never blocks.
+QDBusConnection existingConnection();
+
 /// The questions the session bus answers: where the accessibility bus is, and whether
 /// accessibility is switched on (for asking without blocking).
 QDBusMessage addressCall();

@@ -32,10 +32,6 @@ GnomeShellWindows::GnomeShellWindows(GnomeShellConnection& shell, QObject* paren
     connect(&m_shell, &GnomeShellConnection::windowsChanged, this,
             &GnomeShellWindows::windowsChanged);
     connect(&m_shell, &GnomeShellConnection::applicationDrawn, this, &GnomeShellWindows::drawn);
-    for (QTimer* timer : {&m_quiet, &m_longest}) {
-        timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, this, &GnomeShellWindows::settle);
-    }
 }
 
 GnomeShellWindows::~GnomeShellWindows() = default;
@@ -81,8 +77,9 @@ void GnomeShellWindows::windowsChanged()
         if (front && m_onActivation)
             m_onActivation(*front);
     }
-    if (m_settled)
-        drawn(m_settlingPid);
+    // A window of the watched application opened, closed, moved or changed its title.
+    if (const qint64 watched = m_shell.watchedPid(); watched > 0)
+        drawn(watched);
 }
 
 Result<QList<WindowInfo>> GnomeShellWindows::onScreenWindows()
@@ -112,32 +109,15 @@ void GnomeShellWindows::prepareCapture(qint64 pid)
     m_shell.watchApplication(pid);
 }
 
-void GnomeShellWindows::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                                    std::chrono::milliseconds longest,
-                                    std::function<void()> settled)
+void GnomeShellWindows::onDrawn(std::function<void(qint64 pid)> drawn)
 {
-    // A newer wait replaces an older one, which is answered at once.
-    if (m_settled)
-        settle();
-    m_settlingPid = pid;
-    m_settled = std::move(settled);
-    m_shell.watchApplication(pid);
-    m_quiet.start(quiet);
-    m_longest.start(longest);
+    m_drawn = std::move(drawn);
 }
 
 void GnomeShellWindows::drawn(qint64 pid)
 {
-    if (m_settled && m_settlingPid == pid)
-        m_quiet.start();
-}
-
-void GnomeShellWindows::settle()
-{
-    m_quiet.stop();
-    m_longest.stop();
-    if (std::function<void()> settled = std::exchange(m_settled, nullptr))
-        settled();
+    if (m_drawn)
+        m_drawn(pid);
 }
 
 bool GnomeShellWindows::hasCurrentPixels(quint64)

@@ -4,7 +4,6 @@
 #include "platform/WindowsPort.h"
 
 #include <QObject>
-#include <QTimer>
 
 class GnomeShellConnection;
 
@@ -25,8 +24,7 @@ public:
     Result<QList<WindowInfo>> onScreenWindows() override;
     QList<WindowInfo> popups(qint64 pid) override;
     void prepareCapture(qint64 pid) override;
-    void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
-                     std::function<void()> settled) override;
+    void onDrawn(std::function<void(qint64 pid)> drawn) override;
     bool hasCurrentPixels(quint64 windowId) override;
     Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) override;
     std::unique_ptr<FrameStreamPort> frameStream(quint64 windowId, QSize pixelSize) override;
@@ -36,15 +34,9 @@ public:
 private:
     void windowsChanged();
     void drawn(qint64 pid);
-    void settle();
 
     GnomeShellConnection& m_shell;
     std::function<void(const RunningApp&)> m_onActivation;
     qint64 m_lastFocusedPid = 0;
-    // One wait for an application's windows to settle at a time: every change or redraw starts
-    // the quiet period again, and the longest wait ends it regardless.
-    qint64 m_settlingPid = 0;
-    std::function<void()> m_settled;
-    QTimer m_quiet;
-    QTimer m_longest;
+    std::function<void(qint64 pid)> m_drawn;
 };

@@ -6,7 +6,6 @@
 
 #include <xcb/composite.h>
 
-#include <algorithm>
 #include <utility>
 
 X11CaptureReadiness::X11CaptureReadiness(X11Connection& x, X11WindowQueries& queries)
@@ -16,8 +15,6 @@ X11CaptureReadiness::X11CaptureReadiness(X11Connection& x, X11WindowQueries& que
 
 X11CaptureReadiness::~X11CaptureReadiness()
 {
-    for (const SettleWait& wait : m_waits)
-        delete wait.timers;
     if (!m_x.isValid())
         return;
     const QList<xcb_window_t> windows = m_watched.keys();
@@ -147,36 +144,6 @@ void X11CaptureReadiness::damaged(xcb_window_t window, const QRect& area, const 
             m_drawn.remove(window);
         }
     }
-    for (const SettleWait& wait : m_waits) {
-        if (wait.pid == watched->pid)
-            wait.quietTimer->start(wait.quiet);
-    }
-}
-
-void X11CaptureReadiness::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                                      std::chrono::milliseconds longest,
-                                      std::function<void()> settled)
-{
-    auto* timers = new QObject;
-    auto* quietTimer = new QTimer(timers);
-    auto* longestTimer = new QTimer(timers);
-    for (QTimer* timer : {quietTimer, longestTimer}) {
-        timer->setSingleShot(true);
-        QObject::connect(timer, &QTimer::timeout, timers, [this, timers] { finishWait(timers); });
-    }
-    quietTimer->start(quiet);
-    longestTimer->start(longest);
-    m_waits.append({pid, quiet, quietTimer, timers, std::move(settled)});
-}
-
-void X11CaptureReadiness::finishWait(QObject* timers)
-{
-    const auto it = std::find_if(m_waits.begin(), m_waits.end(),
-                                 [timers](const SettleWait& w) { return w.timers == timers; });
-    if (it == m_waits.end())
-        return;
-    const std::function<void()> settled = std::move(it->settled);
-    m_waits.erase(it);
-    timers->deleteLater(); // a timer of it is signalling right now
-    settled();
+    if (m_drawnHandler)
+        m_drawnHandler(watched->pid);
 }

@@ -4,15 +4,12 @@
 #include "platform/linux/X11Connection.h"
 
 #include <QHash>
-#include <QList>
 #include <QMutex>
 #include <QRect>
 #include <QSet>
-#include <QTimer>
 
 #include <xcb/damage.h>
 
-#include <chrono>
 #include <functional>
 
 class X11WindowQueries;
@@ -47,8 +44,8 @@ public:
     /// `area` of the window was drawn; `size` is the window's.
     void damaged(xcb_window_t window, const QRect& area, const QSize& size);
 
-    void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
-                     std::function<void()> settled);
+    /// Called with the application's pid as a watched window draws.
+    void onDrawn(std::function<void(qint64 pid)> drawn) { m_drawnHandler = std::move(drawn); }
 
 private:
     struct Watched
@@ -56,18 +53,9 @@ private:
         qint64 pid;
         xcb_damage_damage_t damage;
     };
-    struct SettleWait
-    {
-        qint64 pid;
-        std::chrono::milliseconds quiet;
-        QTimer* quietTimer; // owned by `timers`, which goes once the wait has ended
-        QObject* timers;
-        std::function<void()> settled;
-    };
 
     void watch(xcb_window_t window, qint64 pid);
     void release(xcb_window_t window);
-    void finishWait(QObject* timers);
 
     X11Connection& m_x;
     X11WindowQueries& m_queries;
@@ -78,5 +66,5 @@ private:
     QHash<xcb_window_t, Watched> m_watched;
     // What a watched window has drawn since it was redirected, until it has drawn all of it.
     QHash<xcb_window_t, QRect> m_drawn;
-    QList<SettleWait> m_waits;
+    std::function<void(qint64 pid)> m_drawnHandler;
 };

@@ -196,10 +196,9 @@ void X11Windows::prepareCapture(qint64 pid)
         m_readiness.prepare(pid);
 }
 
-void X11Windows::whenSettled(qint64 pid, std::chrono::milliseconds quiet,
-                             std::chrono::milliseconds longest, std::function<void()> settled)
+void X11Windows::onDrawn(std::function<void(qint64 pid)> drawn)
 {
-    m_readiness.whenSettled(pid, quiet, longest, std::move(settled));
+    m_readiness.onDrawn(std::move(drawn));
 }
 
 Result<QImage> X11Windows::windowPixels(quint64 windowId, QSize pixelSize)

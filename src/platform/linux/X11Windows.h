@@ -39,8 +39,7 @@ public:
     Result<QList<WindowInfo>> onScreenWindows() override;
     QList<WindowInfo> popups(qint64 pid) override;
     void prepareCapture(qint64 pid) override;
-    void whenSettled(qint64 pid, std::chrono::milliseconds quiet, std::chrono::milliseconds longest,
-                     std::function<void()> settled) override;
+    void onDrawn(std::function<void(qint64 pid)> drawn) override;
     bool hasCurrentPixels(quint64 windowId) override;
     Result<QImage> windowPixels(quint64 windowId, QSize pixelSize) override;
     std::unique_ptr<FrameStreamPort> frameStream(quint64 windowId, QSize pixelSize) override;
