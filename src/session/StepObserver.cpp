@@ -48,14 +48,17 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
     timings.capture = clock.nsecsElapsed() / 1e6;
     // Where the application's last read showed a document, or a menu or list is open, what the
     // tree gives of them is left out of the recognition, which therefore waits for the tree;
-    // elsewhere both run at once.
-    const bool treeFirst =
-        m_showingDocuments.contains(pid) || (captured && !captured.value().popups.isEmpty());
+    // elsewhere both run at once. With only a popup open, the window's own parts are read
+    // meanwhile: the recognition after the tree finds them read.
+    const bool documents = m_showingDocuments.contains(pid);
+    const bool popupOpen = captured && !captured.value().popups.isEmpty();
     QFuture<QList<TextLine>> lines;
     if (captured) {
         progress(Texts::readingTextOnScreen());
-        if (!treeFirst)
+        if (!documents && !popupOpen)
             lines = startRecognising(captured.value(), {}, {});
+        else if (!documents)
+            startRecognising(windowAloneOf(captured.value()), {}, {});
     }
     std::pair<AXSnapshot, double> read = co_await reading;
     if (ended())
@@ -95,7 +98,7 @@ StepObserver::observe(qint64 pid, const QElapsedTimer& clock,
             co_return gone;
         if (captured)
             lines = startRecognising(captured.value(), known, snapshot);
-    } else if (captured && (treeFirst || !known.isEmpty())) {
+    } else if (captured && (documents || popupOpen || !known.isEmpty())) {
         lines = startRecognising(captured.value(), known, snapshot);
     }
     if (!captured)
@@ -183,6 +186,11 @@ QFuture<QList<TextLine>> StepObserver::startRecognising(const CapturedWindow& wi
     return QtConcurrent::run(&m_recognising, [&recognition, &cache, window, known, items] {
         return TextRecognizer::recognize(recognition, window, &cache, known, items);
     });
+}
+
+CapturedWindow StepObserver::windowAloneOf(const CapturedWindow& window)
+{
+    return {window.windowAlone, window.frame, window.windowId, {}};
 }
 
 // The items the tree names in the popups drawn over the window (a menu, a list): their text is

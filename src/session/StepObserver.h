@@ -73,6 +73,8 @@ private:
                                               const QList<QRectF>& known,
                                               const AXSnapshot& snapshot);
     static QList<QRectF> namedPopupItems(const AXSnapshot& snapshot, const CapturedWindow& window);
+    /// The window of a capture with popups as it shows alone.
+    static CapturedWindow windowAloneOf(const CapturedWindow& window);
     QList<QRectF> noteDocument(qint64 pid, const AXSnapshot& snapshot);
     static bool agree(const AXSnapshot& before, const AXSnapshot& after);
     static QList<GuideElement> merged(const AXSnapshot& snapshot, const QList<TextLine>& recognised,
