@@ -4,7 +4,8 @@
 #include "session/SettleWatch.h"
 
 #include "observe/AccessibilityReader.h"
-#include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -86,7 +87,7 @@ bool started(QProcess& process, const App& app, const QString& files)
     process.start(command.first(), command.mid(1));
     if (!process.waitForStarted())
         return false;
-    AtspiAccessibility accessibility;
+    AtspiAccessibility accessibility{std::make_unique<X11AtspiGeometry>()};
     for (int i = 0; i < 300; ++i) {
         const qint64 pid = app.window.isEmpty() ? process.processId() : windowPid(app.window);
         const AXSnapshot seen = AccessibilityReader::read(accessibility, pid);

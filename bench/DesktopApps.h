@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/LinuxPermissions.h"
-#include "platform/linux/TesseractTextRecognition.h"
-#include "platform/linux/X11Pointer.h"
-#include "platform/linux/X11Windows.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/atspi/LinuxPermissions.h"
+#include "platform/linux/tesseract/TesseractTextRecognition.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
+#include "platform/linux/x11/X11Pointer.h"
+#include "platform/linux/x11/X11Windows.h"
 
 #include <QList>
 #include <QPointF>
@@ -33,8 +34,9 @@ struct Desktop
 {
     X11Windows windows;
     X11Pointer pointer;
-    AtspiAccessibility accessibility;
-    LinuxPermissions permissions{windows};
+    AtspiAccessibility accessibility{std::make_unique<X11AtspiGeometry>()};
+    LinuxPermissions permissions{[this] { return windows.canCapture(); },
+                                 LinuxPermissions::x11Advice()};
     TesseractTextRecognition recognition;
 
     /// Whether steps can run here; when not, says on stderr what is missing.

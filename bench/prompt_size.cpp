@@ -9,9 +9,10 @@
 #include "model_client/PromptBudget.h"
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/TesseractTextRecognition.h"
-#include "platform/linux/X11Windows.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/tesseract/TesseractTextRecognition.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
+#include "platform/linux/x11/X11Windows.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ElementMerging.h"
 #include "session/FieldLabels.h"
@@ -120,7 +121,7 @@ int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
     X11Windows windows;
-    AtspiAccessibility atspi;
+    AtspiAccessibility atspi{std::make_unique<X11AtspiGeometry>()};
     TesseractTextRecognition ocr;
     if (!windows.canCapture() || !atspi.isTrusted() || !ocr.isAvailable()) {
         std::fprintf(stderr,

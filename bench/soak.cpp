@@ -7,13 +7,14 @@
 #include "FakeModelHttpServer.h"
 #include "model_client/HttpModelServer.h"
 #include "overlay/OverlayController.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/ProcessMemory.h"
-#include "platform/linux/TesseractTextRecognition.h"
-#include "platform/linux/TesseractThreads.h"
-#include "platform/linux/X11Pointer.h"
-#include "platform/linux/X11Windows.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/atspi/LinuxPermissions.h"
+#include "platform/linux/tesseract/TesseractTextRecognition.h"
+#include "platform/linux/tesseract/TesseractThreads.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
+#include "platform/linux/x11/X11Pointer.h"
+#include "platform/linux/x11/X11Windows.h"
 #include "session/GuideModel.h"
 
 #include <QApplication>
@@ -113,8 +114,9 @@ int main(int argc, char** argv)
     QSettings settings(settingsDir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
     X11Windows windows;
     X11Pointer pointer;
-    AtspiAccessibility accessibility;
-    LinuxPermissions permissions(windows);
+    AtspiAccessibility accessibility{std::make_unique<X11AtspiGeometry>()};
+    LinuxPermissions permissions([&windows] { return windows.canCapture(); },
+                                 LinuxPermissions::x11Advice());
     TesseractTextRecognition recognition;
     HttpModelServer modelServer({{Provider::ollama, server.port()}}, {});
     OverlayController overlay([&windows] { return windows.compositorRunning(); });

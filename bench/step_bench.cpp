@@ -14,8 +14,8 @@
 #include "observe/AccessibilityReader.h"
 #include "overlay/OverlayController.h"
 #include "platform/linux/ProcessMemory.h"
-#include "platform/linux/TesseractThreads.h"
-#include "platform/linux/X11Pointer.h"
+#include "platform/linux/tesseract/TesseractThreads.h"
+#include "platform/linux/x11/X11Pointer.h"
 #include "session/GuideModel.h"
 
 #include <QApplication>

@@ -15,7 +15,7 @@
 #include "model_client/HttpModelServer.h"
 #include "overlay/OverlayController.h"
 #include "platform/linux/ProcessMemory.h"
-#include "platform/linux/TesseractThreads.h"
+#include "platform/linux/tesseract/TesseractThreads.h"
 #include "session/GuideModel.h"
 
 #include <QApplication>

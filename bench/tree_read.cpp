@@ -8,7 +8,8 @@
 // ROUNDS=<n> sets the rounds (5).
 #include "CountingAccessibility.h"
 #include "observe/AccessibilityReader.h"
-#include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -61,7 +62,7 @@ int main(int argc, char** argv)
     } else {
         pid = arguments.value(0).toLongLong();
     }
-    AtspiAccessibility atspi;
+    AtspiAccessibility atspi{std::make_unique<X11AtspiGeometry>()};
     if (pid <= 0 || !atspi.isTrusted()) {
         std::fprintf(stderr, "usage: tree_read <pid> | tree_read -- <command...>, with "
                              "accessibility on\n");

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when an include in src/ points up the layers or sideways between folders of one layer:
-#   app -> ui -> session -> observe, recognize, model_client, overlay, platform/<backend>
-#       -> platform (the ports) -> core
+#   app -> ui -> session -> observe, recognize, model_client, overlay -> platform (the ports)
+#       -> core
+# and, beside them, the Linux backend:
+#   platform/linux/<desktop> (x11, gnome, kwin) -> platform/linux/<service> (atspi, tesseract)
+#       -> platform/linux (shared by all) -> platform (the ports)
 # A folder may include its own files and anything in a lower layer, nothing else.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
@@ -11,10 +14,12 @@ rank() {
   case "$1" in
     core) echo 0 ;;
     platform) echo 1 ;;
-    observe | recognize | model_client | overlay | platform/*) echo 2 ;;
-    session) echo 3 ;;
-    ui) echo 4 ;;
-    app) echo 5 ;;
+    observe | recognize | model_client | overlay | platform/linux) echo 2 ;;
+    platform/linux/atspi | platform/linux/tesseract) echo 3 ;;
+    platform/linux/*) echo 4 ;;
+    session) echo 5 ;;
+    ui) echo 6 ;;
+    app) echo 7 ;;
     *) echo "unknown folder: $1" >&2; exit 2 ;;
   esac
 }

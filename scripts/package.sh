@@ -21,6 +21,6 @@ cmake --build build-package -j "$(nproc)"
 deb=$(ls build-package/cuewell_*.deb)
 
 appstreamcli validate --no-net packaging/org.cuewell.Cuewell.metainfo.xml
-desktop-file-validate src/app/resources/cuewell.desktop
+desktop-file-validate build-package/src/app/cuewell.desktop
 lintian --fail-on error "$deb"
 echo "$deb"

@@ -32,6 +32,8 @@ packages=(
   mmdebstrap
   # the panel as a native client of GNOME on Wayland
   qt6-wayland
+  # KDE Plasma on Wayland: the overlay's own Wayland surface; KWin for the KDE desktop tests
+  libwayland-dev libwayland-bin kwin-wayland plasma-wayland-protocols wayland-utils
 )
 
 missing=()

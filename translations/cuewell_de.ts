@@ -296,10 +296,6 @@
         <translation>Cuewell läuft nicht auf dieser Arbeitsfläche.</translation>
     </message>
     <message>
-        <source>Cuewell needs an X11 desktop session (or XWayland) or GNOME on Wayland; no X display was found.</source>
-        <translation>Cuewell braucht eine X11-Sitzung (oder XWayland) oder GNOME unter Wayland; es wurde keine X-Anzeige gefunden.</translation>
-    </message>
-    <message>
         <source>Welcome to Cuewell</source>
         <translation>Willkommen bei Cuewell</translation>
     </message>
@@ -546,6 +542,42 @@
     <message>
         <source>%1 “%2”</source>
         <translation>%1 „%2“</translation>
+    </message>
+    <message>
+        <source>Cuewell needs a desktop: an X11 session, GNOME on Wayland or KDE Plasma on Wayland. No display was found.</source>
+        <translation>Cuewell braucht einen Desktop: eine X11-Sitzung, GNOME unter Wayland oder KDE Plasma unter Wayland. Es wurde keine Anzeige gefunden.</translation>
+    </message>
+    <message>
+        <source>This desktop isn&apos;t supported yet</source>
+        <translation>Dieser Desktop wird noch nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>Cuewell found %1. It cannot see or highlight windows there yet: it runs in X11 sessions, GNOME on Wayland and KDE Plasma on Wayland.</source>
+        <translation>Cuewell hat %1 gefunden. Dort kann es Fenster noch nicht sehen oder hervorheben: Es läuft in X11-Sitzungen, unter GNOME mit Wayland und unter KDE Plasma mit Wayland.</translation>
+    </message>
+    <message>
+        <source>Window capture in KDE Plasma</source>
+        <translation>Fensteraufnahme in KDE Plasma</translation>
+    </message>
+    <message>
+        <source>On KDE Plasma on Wayland, Cuewell learns where windows are from a small script it runs inside KWin while Cuewell runs, and captures the window you work in through KWin&apos;s screenshot service. KWin lets only installed programs use that service: its own entry tells KWin that Cuewell may.</source>
+        <translation>Unter KDE Plasma mit Wayland erfährt Cuewell von einem kleinen Skript, das es in KWin ausführt, solange Cuewell läuft, wo Fenster sind, und nimmt das Fenster, in dem Sie arbeiten, über den Bildschirmfoto-Dienst von KWin auf. KWin lässt nur installierte Programme diesen Dienst nutzen: Der Eintrag von Cuewell sagt KWin, dass Cuewell das darf.</translation>
+    </message>
+    <message>
+        <source>Install Cuewell (its package, or “bash scripts/run.sh”) and start the installed cuewell. KWin finds newly installed programs by itself.</source>
+        <translation>Installieren Sie Cuewell (sein Paket oder „bash scripts/run.sh“) und starten Sie das installierte cuewell. KWin findet neu installierte Programme von selbst.</translation>
+    </message>
+    <message>
+        <source>KWin does not let this Cuewell capture windows: only an installed Cuewell may.</source>
+        <translation>KWin lässt dieses Cuewell keine Fenster aufnehmen: Das darf nur ein installiertes Cuewell.</translation>
+    </message>
+    <message>
+        <source>KWin did not give the window&apos;s pixels.</source>
+        <translation>KWin hat die Pixel des Fensters nicht geliefert.</translation>
+    </message>
+    <message>
+        <source>KWin lets only an installed Cuewell capture windows.</source>
+        <translation>KWin lässt nur ein installiertes Cuewell Fenster aufnehmen.</translation>
     </message>
 </context>
 </TS>

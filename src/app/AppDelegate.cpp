@@ -13,11 +13,12 @@
 #include "observe/ScreenCapture.h"
 #include "overlay/OverlayController.h"
 #include "overlay/OverlayGeometry.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/GnomeShellConnection.h"
-#include "platform/linux/LinuxPermissions.h"
-#include "platform/linux/TesseractTextRecognition.h"
 #include "platform/linux/XdgAutostart.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/atspi/LinuxPermissions.h"
+#include "platform/linux/gnome/GnomeShellConnection.h"
+#include "platform/linux/kwin/LayerShellSurface.h"
+#include "platform/linux/tesseract/TesseractTextRecognition.h"
 #include "session/GuideModel.h"
 #include "ui/ContentView.h"
 #include "ui/LoginStartSwitch.h"
@@ -66,6 +67,8 @@ AppDelegate::AppDelegate(DesktopBackend desktop)
 {
     if (m_desktop.shell)
         drawThroughShell();
+    else if (m_desktop.kwin)
+        drawOnLayerShell();
 }
 
 // On GNOME on Wayland no client may draw over other windows or place its own: the shell
@@ -90,6 +93,35 @@ void AppDelegate::drawThroughShell()
             return displays;
         });
     m_panelPlacer = std::make_unique<ShellPanelPlacer>(*shell, Texts::appName);
+}
+
+// On KDE Plasma on Wayland no ordinary window may place itself or stay above the others; the
+// highlight is shown on a layer-shell surface of Cuewell's own, which every click passes
+// through.
+void AppDelegate::drawOnLayerShell()
+{
+    m_layerShell = std::make_unique<LayerShellSurface>();
+    LayerShellSurface* surface = m_layerShell.get();
+    WindowsPort* windows = m_desktop.windows.get();
+    m_overlay->drawAsPictures(
+        [surface](const std::optional<OverlayController::Picture>& picture) {
+            if (!picture) {
+                surface->hide();
+                return;
+            }
+            const QPoint at = picture->topLeft.toPoint();
+            const QScreen* screen = QGuiApplication::screenAt(at);
+            if (!screen)
+                screen = QGuiApplication::primaryScreen();
+            if (screen)
+                surface->show(picture->image, at - screen->geometry().topLeft(), screen->name());
+        },
+        [windows] {
+            QList<OverlayGeometry::DisplayArea> displays;
+            for (const DisplayLayout& display : windows->displayLayouts())
+                displays.append({display.available, display.framePixelsPerLogical});
+            return displays;
+        });
 }
 
 AppDelegate::~AppDelegate() = default;

@@ -13,6 +13,7 @@ class GuideModel;
 class GuidePanel;
 class HttpModelServer;
 class HotKey;
+class LayerShellSurface;
 class LoginStartSwitch;
 class OverlayController;
 class PanelAwareOverlay;
@@ -53,6 +54,7 @@ private:
     std::optional<QRectF> targetWindow();
 
     void drawThroughShell();
+    void drawOnLayerShell();
 
     DesktopBackend m_desktop;
     std::unique_ptr<TesseractTextRecognition> m_textRecognition;
@@ -64,6 +66,7 @@ private:
     std::unique_ptr<GuidePanel> m_panel;
     std::unique_ptr<HotKey> m_hotKey;
     std::unique_ptr<ShellPanelPlacer> m_panelPlacer;
+    std::unique_ptr<LayerShellSurface> m_layerShell;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<XdgAutostart> m_loginStart;
     LoginStartSwitch* m_loginStartSwitch = nullptr;

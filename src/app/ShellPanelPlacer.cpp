@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ShellPanelPlacer.h"
 
-#include "platform/linux/GnomeShellConnection.h"
+#include "platform/linux/gnome/GnomeShellConnection.h"
 
 #include <unistd.h>
 

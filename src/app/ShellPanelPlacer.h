@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/GuidePanel.h"
-#include "platform/linux/GnomeShellWindow.h"
+#include "platform/linux/gnome/GnomeShellWindow.h"
 
 #include <QObject>
 #include <QPoint>

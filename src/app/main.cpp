@@ -5,14 +5,16 @@
 #include "app/DesktopBackend.h"
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
-#include "platform/linux/GnomeShellConnection.h"
+#include "platform/linux/DesktopSession.h"
 #include "platform/linux/ProcessMemory.h"
-#include "platform/linux/TesseractThreads.h"
+#include "platform/linux/tesseract/TesseractThreads.h"
 #include "ui/Translations.h"
+#include "ui/UnsupportedDesktopView.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QProcessEnvironment>
 
 #include <xcb/xcb.h>
 
@@ -69,6 +71,16 @@ std::optional<int> answer(int argc, char** argv)
     return 2;
 }
 
+// A session Cuewell cannot serve: the card says so, naming it, until the person quits.
+int sayUnsupported(const DesktopSession& session)
+{
+    QApplication::setQuitOnLastWindowClosed(true);
+    UnsupportedDesktopView view(session.name);
+    QObject::connect(&view, &UnsupportedDesktopView::quitRequested, &QApplication::quit);
+    view.show();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -81,15 +93,15 @@ int main(int argc, char** argv)
     }
     TesseractThreads::restartWithOneOpenMpThread(argv);
     ProcessMemory::shareHeapsBetweenThreads();
-    // GNOME on Wayland is served through Cuewell's shell extension, and the panel is a Wayland
-    // window there; elsewhere capture and the hot key speak X11, so the panel does too
-    // (XWayland included).
-    const bool gnomeWayland = GnomeShellConnection::isGnomeWayland();
-    if (!gnomeWayland && !hasX11Display()) {
+    const DesktopSession session =
+        DesktopSession::of(QProcessEnvironment::systemEnvironment(), hasX11Display);
+    if (session.kind == DesktopSession::Kind::none) {
         std::fprintf(stderr, "%s\n", qPrintable(Texts::noX11Display()));
         return 1;
     }
-    if (!gnomeWayland)
+    // On X11 capture and the hot key speak X11, so the panel does too. On Wayland the panel is
+    // a window of the desktop's own (XWayland would place it among X windows only).
+    if (session.kind == DesktopSession::Kind::x11)
         qputenv("QT_QPA_PLATFORM", "xcb");
     else if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "wayland;xcb");
@@ -105,7 +117,9 @@ int main(int argc, char** argv)
                                       ? SingleInstance::Request::open
                                       : SingleInstance::Request::none))
         return 0;
-    AppDelegate delegate(gnomeWayland ? DesktopBackend::gnomeShell() : DesktopBackend::x11());
+    if (session.kind == DesktopSession::Kind::unsupportedWayland)
+        return sayUnsupported(session);
+    AppDelegate delegate(DesktopBackend::serving(session));
     instance.listen([&delegate](SingleInstance::Request request) {
         if (request == SingleInstance::Request::quit)
             QApplication::quit();

@@ -270,8 +270,16 @@ public:
     static QString cuewellNotRunning() { return tr("Cuewell is not running on this desktop."); }
     static QString noX11Display()
     {
-        return tr("Cuewell needs an X11 desktop session (or XWayland) or GNOME on Wayland; no X "
-                  "display was found.");
+        return tr("Cuewell needs a desktop: an X11 session, GNOME on Wayland or KDE Plasma on "
+                  "Wayland. No display was found.");
+    }
+    static QString desktopNotSupported() { return tr("This desktop isn't supported yet"); }
+    /// `session` names the session ("sway on Wayland").
+    static QString desktopNotSupportedText(const QString& session)
+    {
+        return tr("Cuewell found %1. It cannot see or highlight windows there yet: it runs in "
+                  "X11 sessions, GNOME on Wayland and KDE Plasma on Wayland.")
+            .arg(session);
     }
 
     // Explainer.
@@ -327,6 +335,31 @@ public:
     static QString shellCaptureFailed()
     {
         return tr("GNOME Shell did not give the window's pixels.");
+    }
+    // KDE Plasma on Wayland, where Cuewell sees windows through its KWin script and KWin's
+    // screenshot interface.
+    static QString kwinCapture() { return tr("Window capture in KDE Plasma"); }
+    static QString kwinCaptureText()
+    {
+        return tr("On KDE Plasma on Wayland, Cuewell learns where windows are from a small "
+                  "script it runs inside KWin while Cuewell runs, and captures the window you "
+                  "work in through KWin's screenshot service. KWin lets only installed programs "
+                  "use that service: its own entry tells KWin that Cuewell may.");
+    }
+    static QString kwinCaptureRemedy()
+    {
+        return tr("Install Cuewell (its package, or “bash scripts/run.sh”) and start the "
+                  "installed cuewell. KWin finds newly installed programs by itself.");
+    }
+    static QString kwinCaptureMissing()
+    {
+        return tr("KWin does not let this Cuewell capture windows: only an installed Cuewell "
+                  "may.");
+    }
+    static QString kwinCaptureFailed() { return tr("KWin did not give the window's pixels."); }
+    static QString kwinCaptureNotGranted()
+    {
+        return tr("KWin lets only an installed Cuewell capture windows.");
     }
     static QString noCaptureSettings()
     {

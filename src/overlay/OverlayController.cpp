@@ -73,6 +73,14 @@ void OverlayController::show(const QRectF& frame, const QString& text, const QSt
         return;
     m_shown = Shown{frame, text, title};
     m_view->setContent(placement->target, text, title, placement->display);
+    m_origin = placement->origin;
+    if (m_present) {
+        connect(m_view.get(), &OverlayView::pulsed, this, &OverlayController::presentPicture,
+                Qt::UniqueConnection);
+        m_view->startPulse();
+        presentPicture();
+        return;
+    }
     if (m_drawElsewhere) {
         m_drawElsewhere(Drawing{m_view->highlightRect().translated(placement->origin),
                                 m_view->cardRect().translated(placement->origin),
@@ -102,8 +110,31 @@ void OverlayController::drawElsewhere(std::function<void(const std::optional<Dra
     m_displays = std::move(displays);
 }
 
+void OverlayController::drawAsPictures(
+    std::function<void(const std::optional<Picture>&)> present,
+    std::function<QList<OverlayGeometry::DisplayArea>()> displays)
+{
+    m_present = std::move(present);
+    m_displays = std::move(displays);
+}
+
+void OverlayController::presentPicture()
+{
+    if (!m_view || !m_present)
+        return;
+    const QRectF area = m_view->drawnArea();
+    const QPointF topLeft = QPointF(area.toAlignedRect().topLeft()) + m_origin;
+    const QScreen* screen = QGuiApplication::screenAt(area.center().toPoint() + m_origin.toPoint());
+    m_present(Picture{m_view->picture(area, screen ? screen->devicePixelRatio() : 1.0), topLeft});
+}
+
 void OverlayController::hide()
 {
+    if (m_present) {
+        if (m_view)
+            m_view->stopPulse();
+        m_present(std::nullopt);
+    }
     if (m_drawElsewhere)
         m_drawElsewhere(std::nullopt);
     m_compositorWatch.stop();

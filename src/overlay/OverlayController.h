@@ -4,6 +4,7 @@
 #include "overlay/OverlayGeometry.h"
 #include "platform/OverlayPort.h"
 
+#include <QImage>
 #include <QObject>
 #include <QTimer>
 
@@ -56,6 +57,19 @@ public:
     void drawElsewhere(std::function<void(const std::optional<Drawing>&)> draw,
                        std::function<QList<OverlayGeometry::DisplayArea>()> displays);
 
+    /// The highlight as pictures shown elsewhere (a compositor surface of Cuewell's own above
+    /// every window): the area the highlight covers, drawn anew at each beat of the pulse,
+    /// with its top-left in global logical pixels.
+    struct Picture
+    {
+        QImage image;
+        QPointF topLeft;
+    };
+    /// From now on the highlight is handed to `present` as pictures (absent to take it away),
+    /// laid out on `displays`.
+    void drawAsPictures(std::function<void(const std::optional<Picture>&)> present,
+                        std::function<QList<OverlayGeometry::DisplayArea>()> displays);
+
 private:
     struct Shown
     {
@@ -72,11 +86,14 @@ private:
     };
 
     std::optional<Placement> place(const QRectF& requested);
+    void presentPicture();
     void ensureViewMode();
     void followCompositor();
 
     std::function<bool()> m_compositorRunning;
     std::function<void(const std::optional<Drawing>&)> m_drawElsewhere;
+    std::function<void(const std::optional<Picture>&)> m_present;
+    QPointF m_origin; // of the window, in global logical pixels
     std::function<QList<OverlayGeometry::DisplayArea>()> m_displays;
     std::unique_ptr<OverlayView> m_view;
     std::optional<Shown> m_shown;

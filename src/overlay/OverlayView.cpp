@@ -81,8 +81,10 @@ OverlayView::OverlayView(bool composited)
         // A blinking ring changes only twice a beat; a fading one at every frame.
         const bool changed = m_composited || (phase < halfBeat) != (m_phase < halfBeat);
         m_phase = phase;
-        if (changed)
+        if (changed) {
             update(ringBand().toAlignedRect());
+            emit pulsed();
+        }
     });
 }
 
@@ -229,13 +231,40 @@ void OverlayView::paintCard(QPainter& painter) const
 void OverlayView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    m_pulse.start();
+    startPulse();
 }
 
 void OverlayView::hideEvent(QHideEvent* event)
 {
-    m_pulse.stop();
+    stopPulse();
     QWidget::hideEvent(event);
+}
+
+void OverlayView::startPulse()
+{
+    if (m_pulse.state() != QTimeLine::Running)
+        m_pulse.start();
+}
+
+void OverlayView::stopPulse()
+{
+    m_pulse.stop();
+}
+
+QRectF OverlayView::drawnArea() const
+{
+    return ringBand().united(
+        m_card.adjusted(-shadowSpread, -shadowSpread, shadowSpread, shadowSpread));
+}
+
+QImage OverlayView::picture(const QRectF& area, qreal devicePixelRatio)
+{
+    const QRect pixels = area.toAlignedRect();
+    QImage image(pixels.size() * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    render(&image, QPoint(), QRegion(pixels), QWidget::DrawChildren);
+    return image;
 }
 
 void OverlayView::resizeEvent(QResizeEvent* event)

@@ -34,6 +34,19 @@ public:
     /// Everything the ring around `target` ever covers as it pulses, with its stroke.
     QRectF ringAreaFor(const QRectF& target) const;
 
+    /// The ring pulses while the window is shown, or, for a window never shown whose pictures
+    /// are shown elsewhere, between these two.
+    void startPulse();
+    void stopPulse();
+    /// All the highlight covers as it pulses, card and its shadow included.
+    QRectF drawnArea() const;
+    /// `area` of the window as it is drawn now, at `devicePixelRatio`, on a transparent ground.
+    QImage picture(const QRectF& area, qreal devicePixelRatio);
+
+signals:
+    /// The pulse changed what the window shows.
+    void pulsed();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -10,8 +10,9 @@
 #include "ScreenReader.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/AtspiBus.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/atspi/AtspiBus.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
 #include "session/FieldLabels.h"
 
 #include <QDBusConnection>
@@ -200,7 +201,7 @@ class EndToEndDesktopTest : public QObject
 {
     Q_OBJECT
 
-    AtspiAccessibility m_accessibility;
+    AtspiAccessibility m_accessibility{std::make_unique<X11AtspiGeometry>()};
     CuewellLaunch m_launch;
 
     // The application's controls as the session lists them, fields named by their labels.

@@ -11,9 +11,10 @@
 #include "RingPixels.h"
 #include "ScreenReader.h"
 #include "core/Texts.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/GnomeShellConnection.h"
-#include "platform/linux/GnomeShellInterface.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/gnome/GnomeShellConnection.h"
+#include "platform/linux/gnome/GnomeShellInterface.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -46,7 +47,7 @@ class GnomeWaylandDesktopTest : public QObject
     Q_OBJECT
 
     GnomeShellLab m_lab;
-    AtspiAccessibility m_accessibility;
+    AtspiAccessibility m_accessibility{std::make_unique<X11AtspiGeometry>()};
     CuewellLaunch m_launch;
 
     // Whether the program's panel shows `text`, as a screen reader reads it.

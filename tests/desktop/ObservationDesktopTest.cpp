@@ -6,10 +6,11 @@
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "observe/ScreenCapture.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/TesseractTextRecognition.h"
-#include "platform/linux/X11Connection.h"
-#include "platform/linux/X11Windows.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/tesseract/TesseractTextRecognition.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
+#include "platform/linux/x11/X11Connection.h"
+#include "platform/linux/x11/X11Windows.h"
 #include "recognize/TextRecognizer.h"
 #include "session/ClickFollower.h"
 #include "session/ElementMerging.h"
@@ -111,7 +112,7 @@ class ObservationDesktopTest : public QObject
     Q_OBJECT
 
     X11Windows m_windows;
-    AtspiAccessibility m_accessibility;
+    AtspiAccessibility m_accessibility{std::make_unique<X11AtspiGeometry>()};
     TesseractTextRecognition m_ocr;
 
     // Waits until `app` has a window on screen and an accessibility tree with `enough` elements.

@@ -4,9 +4,10 @@
 #include "DesktopApp.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/X11Connection.h"
-#include "platform/linux/X11HotKey.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/x11/X11AtspiGeometry.h"
+#include "platform/linux/x11/X11Connection.h"
+#include "platform/linux/x11/X11HotKey.h"
 
 #include <xcb/xcb_keysyms.h>
 
@@ -60,7 +61,7 @@ class ShellDesktopTest : public QObject
 {
     Q_OBJECT
 
-    AtspiAccessibility m_accessibility;
+    AtspiAccessibility m_accessibility{std::make_unique<X11AtspiGeometry>()};
     QTemporaryDir m_config;
 
     bool panelShown(const QProcess& cuewell)

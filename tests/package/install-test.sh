@@ -28,7 +28,10 @@ echo "installed ${#files[@]} files"
 
 # In the launcher, with its icon, and described for software centres.
 desktop-file-validate /usr/share/applications/cuewell.desktop
-grep -qx 'Exec=cuewell' /usr/share/applications/cuewell.desktop || fail "the launcher does not run cuewell"
+grep -qx 'Exec=/usr/bin/cuewell' /usr/share/applications/cuewell.desktop ||
+  fail "the launcher does not run /usr/bin/cuewell"
+grep -qx 'X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2' \
+  /usr/share/applications/cuewell.desktop || fail "KDE Plasma would not let cuewell capture windows"
 [ "$(command -v cuewell)" = /usr/bin/cuewell ] || fail "cuewell is not /usr/bin/cuewell on PATH"
 for size in 16x16 32x32 48x48 128x128 256x256 scalable; do
   ls /usr/share/icons/hicolor/$size/apps/cuewell.* >/dev/null || fail "no $size icon"

@@ -2,10 +2,9 @@
 // The session's accessibility bus as Cuewell meets it: a bus that hangs never freezes the
 // panel, and a bus that restarts is found again. Runs its own D-Bus daemons.
 #include "PrivateBus.h"
-#include "platform/linux/AtspiBus.h"
-#include "platform/linux/AtspiChangeWatch.h"
-#include "platform/linux/LinuxPermissions.h"
-#include "platform/linux/X11Windows.h"
+#include "platform/linux/atspi/AtspiBus.h"
+#include "platform/linux/atspi/AtspiChangeWatch.h"
+#include "platform/linux/atspi/LinuxPermissions.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -124,8 +123,7 @@ private slots:
     {
         m_standIn.hung = true;
         m_standIn.address = m_session->address();
-        X11Windows noDisplay;
-        LinuxPermissions permissions(noDisplay);
+        LinuxPermissions permissions([] { return false; }, LinuxPermissions::x11Advice());
         int changes = 0;
         permissions.onChanged([&changes] { ++changes; });
 

@@ -2,7 +2,7 @@
 // What some toolkits report differently, on values recorded from the applications that do:
 // gnome-text-editor 43 (GTK 4.8), LibreOffice Writer 7.4 (GTK 3) and Firefox 153 ESR, on X11
 // under openbox.
-#include "platform/linux/AtspiQuirks.h"
+#include "platform/linux/atspi/AtspiQuirks.h"
 
 #include <atspi/atspi-constants.h>
 

@@ -3,7 +3,7 @@
 // (to be shown Cuewell's cards, or to feed it windows) is never subscribed to, whatever it
 // answers. Runs its own D-Bus daemon as the session bus.
 #include "PrivateBus.h"
-#include "platform/linux/GnomeShellConnection.h"
+#include "platform/linux/gnome/GnomeShellConnection.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

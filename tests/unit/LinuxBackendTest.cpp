@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pure parts of the Linux backend: grouping recognised words into the phrases that label
 // controls, bounding recognition work, and where window-relative frames sit on the screen.
-#include "platform/linux/AtspiOrigins.h"
 #include "platform/linux/DrawingScale.h"
-#include "platform/linux/TesseractTextRecognition.h"
-#include "platform/linux/TextPhrases.h"
+#include "platform/linux/atspi/AtspiOrigins.h"
+#include "platform/linux/tesseract/TesseractTextRecognition.h"
+#include "platform/linux/tesseract/TextPhrases.h"
 
 #include <QTest>
 
