@@ -2,6 +2,7 @@
 // The shell on a desktop: the global hot key, running once per session, the command line, and
 // starting where there is no display.
 #include "DesktopApp.h"
+#include "ScreenReader.h"
 #include "core/Texts.h"
 #include "observe/AccessibilityReader.h"
 #include "platform/linux/atspi/AtspiAccessibility.h"
@@ -304,8 +305,34 @@ private slots:
         const QStringList lines =
             QString::fromUtf8(cuewell.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines, QStringList{QStringLiteral(
-                            "Cuewell needs an X11 desktop session (or XWayland) or GNOME "
-                            "on Wayland; no X display was found.")});
+                            "Cuewell needs a desktop: an X11 session, GNOME on Wayland or KDE "
+                            "Plasma on Wayland. No display was found.")});
+    }
+
+    // In a Wayland session of a desktop Cuewell does not serve, it says so on a card naming
+    // the session, rather than guiding among the few windows XWayland shows.
+    void anUnservedWaylandDesktopIsNamedOnACard()
+    {
+        QProcess cuewell;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("sway"));
+        // No compositor answers there: the card comes up on this X display instead.
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("cuewell-nowhere-0"));
+        cuewell.setProcessEnvironment(env);
+        cuewell.start(QStringLiteral(CUEWELL_BINARY), {});
+        QVERIFY(cuewell.waitForStarted());
+        const auto reads = [&](const QString& text) {
+            const QStringList texts = textsOf(m_accessibility, cuewell.processId());
+            return std::any_of(texts.begin(), texts.end(),
+                               [&](const QString& t) { return t.contains(text); });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(reads(Texts::desktopNotSupported()), 10000);
+        QVERIFY(reads(QStringLiteral("Cuewell found sway on Wayland.")));
+        QVERIFY(cuewell.state() == QProcess::Running);
+        cuewell.kill();
+        cuewell.waitForFinished();
     }
 };
 
