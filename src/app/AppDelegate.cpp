@@ -5,6 +5,7 @@
 
 #include "app/GuidePanel.h"
 #include "app/HotKey.h"
+#include "app/KWinPanelPlacer.h"
 #include "app/PanelAwareOverlay.h"
 #include "app/ShellPanelPlacer.h"
 #include "core/Texts.h"
@@ -100,6 +101,7 @@ void AppDelegate::drawThroughShell()
 // through.
 void AppDelegate::drawOnLayerShell()
 {
+    m_kwinPanelPlacer = std::make_unique<KWinPanelPlacer>(*m_desktop.kwin);
     m_layerShell = std::make_unique<LayerShellSurface>();
     LayerShellSurface* surface = m_layerShell.get();
     WindowsPort* windows = m_desktop.windows.get();
@@ -134,6 +136,8 @@ void AppDelegate::launch(Start start)
     m_panelAwareOverlay->setPanel(m_panel.get());
     if (m_panelPlacer)
         m_panel->placeThrough(m_panelPlacer->placer());
+    else if (m_kwinPanelPlacer)
+        m_panel->placeThrough(m_kwinPanelPlacer->placer());
     connect(m_panel.get(), &GuidePanel::openChanged, m_model.get(), &GuideModel::setPanelOpen);
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), m_panel.get());
     quit->setContext(Qt::ApplicationShortcut);

@@ -13,6 +13,7 @@ class GuideModel;
 class GuidePanel;
 class HttpModelServer;
 class HotKey;
+class KWinPanelPlacer;
 class LayerShellSurface;
 class LoginStartSwitch;
 class OverlayController;
@@ -67,6 +68,7 @@ private:
     std::unique_ptr<HotKey> m_hotKey;
     std::unique_ptr<ShellPanelPlacer> m_panelPlacer;
     std::unique_ptr<LayerShellSurface> m_layerShell;
+    std::unique_ptr<KWinPanelPlacer> m_kwinPanelPlacer;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<XdgAutostart> m_loginStart;
     LoginStartSwitch* m_loginStartSwitch = nullptr;

@@ -107,6 +107,20 @@ void KWinConnection::HotKeyPressed()
         emit hotKeyPressed();
 }
 
+bool KWinConnection::PanelPlace(int& x, int& y)
+{
+    if (!fromKWin() || !m_panelPlace)
+        return false;
+    x = m_panelPlace->x();
+    y = m_panelPlace->y();
+    return true;
+}
+
+void KWinConnection::setPanelPlace(std::optional<QPoint> topLeft)
+{
+    m_panelPlace = topLeft;
+}
+
 void KWinConnection::setSubscribed(bool subscribed)
 {
     {

@@ -8,6 +8,9 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QMutex>
+#include <QPoint>
+
+#include <optional>
 
 class QDBusServiceWatcher;
 
@@ -40,6 +43,10 @@ public:
     void watchApplication(qint64 pid) override;
     qint64 watchedPid() const override;
 
+    /// Where Cuewell's panel is to go (its top-left, global logical pixels); absent leaves the
+    /// place to the script. KWin's script asks as the panel or the highlight appears.
+    void setPanelPlace(std::optional<QPoint> topLeft);
+
 signals:
     void captureGrantedChanged();
     /// A window or popup of `pid` opened with the pointer at `pointer` (global logical
@@ -53,6 +60,8 @@ public slots:
     Q_SCRIPTABLE void Drawn(int pid);
     Q_SCRIPTABLE void Opened(int pid, int x, int y);
     Q_SCRIPTABLE void HotKeyPressed();
+    /// Whether Cuewell wants its panel somewhere, and where.
+    Q_SCRIPTABLE bool PanelPlace(int& x, int& y);
 
 private:
     bool fromKWin();
@@ -69,4 +78,5 @@ private:
     bool m_subscribed = false;
     bool m_granted = false;
     std::atomic<qint64> m_watchedPid = 0;
+    std::optional<QPoint> m_panelPlace;
 };

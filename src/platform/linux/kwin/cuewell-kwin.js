@@ -65,8 +65,7 @@ function report()
     const windows = [];
     allWindows().forEach((w, index) => {
         // Cuewell's highlight is no window to guide in or to place a panel beside.
-        const highlight = w.pid === cuewellPid && !w.caption;
-        if (w !== gone && !w.deleted && w.pid > 0 && !highlight)
+        if (w !== gone && !w.deleted && w.pid > 0 && !isHighlight(w))
             windows.push(describe(w, index));
     });
     const message = {active : active ? String(active.internalId) : "", windows : windows};
@@ -116,21 +115,42 @@ if (takesHotKey) {
     });
 }
 
-function placeIfPanel(w)
+// Cuewell's panel goes where Cuewell asks (beside the window it guides in, off the ring), or
+// else to the top right of the work area, above other windows: a Wayland client cannot place
+// itself. Cuewell is asked as the panel appears and as its highlight appears or moves.
+function placePanel(panel)
 {
+    callDBus(cuewell, path, iface, "PanelPlace", (wanted, x, y) => {
+        const area = workspace.clientArea(KWin.PlacementArea, panel);
+        const g = panel.frameGeometry;
+        const margin = 16;
+        panel.frameGeometry = {
+            x: wanted ? x : area.x + area.width - g.width - margin,
+            y: wanted ? y : area.y + margin,
+            width: g.width,
+            height: g.height,
+        };
+    });
+}
+
+function isHighlight(w)
+{
+    return w.pid === cuewellPid && !w.caption;
+}
+
+function placeIfCuewells(w)
+{
+    if (isHighlight(w)) {
+        const panel = allWindows().find(isPanel);
+        if (panel)
+            placePanel(panel);
+        return;
+    }
     if (!isPanel(w))
         return;
     if (Date.now() - hotKeyPressedAt < panelShowsWithinMs)
         activate(w);
-    const area = workspace.clientArea(KWin.PlacementArea, w);
-    const g = w.frameGeometry;
-    const margin = 16;
-    w.frameGeometry = {
-        x : area.x + area.width - g.width - margin,
-        y : area.y + margin,
-        width : g.width,
-        height : g.height,
-    };
+    placePanel(w);
     w.keepAbove = true;
 }
 
@@ -147,6 +167,8 @@ function opened(w)
 function watch(w)
 {
     on(w.frameGeometryChanged, report);
+    if (isHighlight(w))
+        on(w.frameGeometryChanged, () => placeIfCuewells(w));
     on(w.minimizedChanged, report);
     on(w.stackingOrderChanged, report);
     on(w.damaged, () => drawn(w));
@@ -155,7 +177,7 @@ function watch(w)
 allWindows().forEach(watch);
 on(plasma6 ? workspace.windowAdded : workspace.clientAdded, w => {
     watch(w);
-    placeIfPanel(w);
+    placeIfCuewells(w);
     report();
     opened(w);
 });
