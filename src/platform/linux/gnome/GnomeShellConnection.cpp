@@ -2,6 +2,7 @@
 #include "platform/linux/gnome/GnomeShellConnection.h"
 
 #include "core/Texts.h"
+#include "platform/linux/FileBytes.h"
 #include "platform/linux/LinuxLog.h"
 #include "platform/linux/gnome/GnomeShellInterface.h"
 
@@ -76,15 +77,7 @@ QByteArray readAll(int fd)
     struct stat status = {};
     if (fstat(fd, &status) != 0 || status.st_size <= 0 || status.st_size > maxCaptureBytes)
         return {};
-    QByteArray bytes(qsizetype(status.st_size), Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = pread(fd, bytes.data() + done, size_t(bytes.size() - done), done);
-        if (n <= 0)
-            return {};
-        done += n;
-    }
-    return bytes;
+    return fileBytesFromStart(fd, qsizetype(status.st_size));
 }
 
 } // namespace

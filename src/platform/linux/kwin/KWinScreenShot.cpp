@@ -2,6 +2,7 @@
 #include "platform/linux/kwin/KWinScreenShot.h"
 
 #include "core/Texts.h"
+#include "platform/linux/FileBytes.h"
 #include "platform/linux/LinuxLog.h"
 
 #include <QDBusArgument>
@@ -36,15 +37,17 @@ QByteArray readWhenWritten(int fd, qint64 expected, QDeadlineTimer deadline)
         QThread::msleep(2);
     if (status.st_size < expected)
         return {};
-    QByteArray bytes(qsizetype(expected), Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = pread(fd, bytes.data() + done, size_t(bytes.size() - done), done);
-        if (n <= 0)
-            return {};
-        done += n;
-    }
-    return bytes;
+    return fileBytesFromStart(fd, qsizetype(expected));
+}
+
+// `method` of the screenshot interface with `arguments`, the options and `fd` for the pixels.
+QDBusMessage captureCall(const QString& method, QVariantList arguments, int fd)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        KWinScreenShot::service, KWinScreenShot::path, KWinScreenShot::interface, method);
+    arguments << captureOptions() << QVariant::fromValue(QDBusUnixFileDescriptor(fd));
+    call.setArguments(arguments);
+    return call;
 }
 
 qint64 expectedBytes(const QVariantMap& results)
@@ -93,9 +96,7 @@ Result<QImage> KWinScreenShot::capture(const QString& method, QVariantList argum
     const int fd = memfd_create("cuewell-capture", MFD_CLOEXEC);
     if (fd < 0)
         return Failure{Texts::captureFailed(Texts::kwinCaptureFailed())};
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
-    arguments << captureOptions() << QVariant::fromValue(QDBusUnixFileDescriptor(fd));
-    call.setArguments(arguments);
+    const QDBusMessage call = captureCall(method, std::move(arguments), fd);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(
         call, QDBus::Block, int(std::max<qint64>(1, deadline.remainingTime())));
     QByteArray bytes;
@@ -121,10 +122,9 @@ bool KWinScreenShot::isGranted(std::chrono::milliseconds timeout)
     // KWin asks who calls before it looks for the window: a window that cannot exist tells
     // "not granted" from "no such window" and captures nothing.
     const int fd = memfd_create("cuewell-check", MFD_CLOEXEC);
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CaptureWindow"));
-    call << QStringLiteral("{00000000-0000-0000-0000-000000000000}") << captureOptions()
-         << QVariant::fromValue(QDBusUnixFileDescriptor(fd));
+    const QDBusMessage call =
+        captureCall(QStringLiteral("CaptureWindow"),
+                    {QStringLiteral("{00000000-0000-0000-0000-000000000000}")}, fd);
     ::close(fd);
     const QDBusMessage reply =
         QDBusConnection::sessionBus().call(call, QDBus::Block, int(timeout.count()));
